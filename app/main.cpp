@@ -1,0 +1,25 @@
+// Тавик: one window for the logger, the generator and the frequency meter.
+#include <QApplication>
+
+#include "device/errors.h"
+#include "device/linux_hid_platform.h"
+#include "error_box.h"
+#include "tavik_window.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(tavik::ProgramTitle);
+    try {
+        tavik::TLinuxHidPlatform platform;
+        tavik::TTavik window(platform);
+        window.show();
+        QApplication::exec();
+    } catch (const tavik::EAbort&) {
+    } catch (const tavik::ETavikError& error) {
+        tavik::ShowErrorBox(tavik::ProgramTitle, tavik::ErrorBoxText(QString::fromUtf8(error.what())));
+    } catch (...) {
+        // Any other error at start-up shows an empty message.
+        tavik::ShowErrorBox(tavik::ProgramTitle, QString());
+    }
+    return 0;
+}

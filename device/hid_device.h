@@ -1,0 +1,86 @@
+#pragma once
+// One HID interface found by the controller: its identity, its USB attributes,
+// lazily read descriptor strings and the one shared handle that carries every
+// feature report.
+#include <functional>
+#include <string>
+
+#include "hid_platform.h"
+
+namespace tavik {
+
+class THidDeviceController;
+class THidDevice;
+
+using THidPlugEvent = std::function<void(THidDevice&)>;
+
+// The plug-and-play record of one interface.
+struct THidPnPInfo {
+    uint32_t DeviceInstance = 0;
+    std::string DevicePath;
+};
+
+class THidDevice {
+public:
+    // Opens the interface once to read its attributes and closes it again.
+    // Raises EControllerError when it can be neither opened nor identified.
+    THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner);
+    ~THidDevice();
+    THidDevice(const THidDevice&) = delete;
+    THidDevice& operator=(const THidDevice&) = delete;
+
+    bool PluggedIn() const { return PluggedIn_; }
+    bool CheckedOut() const { return CheckedOut_; }
+    bool Enumerating() const { return Enumerating_; }
+    void SetEnumerating(bool value) { Enumerating_ = value; }
+    bool Accessible() const { return PluggedIn_ && (CheckedOut_ || Enumerating_); }
+    bool HasReadWriteAccess() const { return HasReadWriteAccess_; }
+    bool IsOpen() const { return Handle_ != InvalidHidHandle; }
+
+    const THidPnPInfo& PnPInfo() const { return PnPInfo_; }
+    THidDeviceController* Owner() const { return Owner_; }
+    void Detach() { Owner_ = nullptr; }
+
+    // Opens the shared handle if the device is accessible and the handle is
+    // closed; true when the handle is open on return.
+    bool OpenDevice();
+    void CloseDevice();
+
+    // Read once and cached; a first read closes the shared handle.
+    const std::u16string& ManufacturerString();
+    const std::u16string& ProductString();
+
+    uint16_t VendorID() const { return Attributes_.VendorID; }
+    uint16_t ProductID() const { return Attributes_.ProductID; }
+    uint16_t VersionNumber() const { return Attributes_.VersionNumber; }
+
+    bool GetFeature(uint8_t* buffer, std::size_t length);
+    bool SetFeature(const uint8_t* buffer, std::size_t length);
+
+    // Closes every handle, marks the device gone and raises the unplug
+    // callback once.
+    void Unplug();
+
+    void SetUnplugCallback(THidPlugEvent callback) { UnplugCallback_ = std::move(callback); }
+
+private:
+    using StringReader = bool (THidPlatform::*)(THidHandle, std::u16string&);
+    const std::u16string& ReadString(std::u16string& cache, StringReader reader);
+    bool OpenHandle();
+    void CloseAll();
+
+    THidPlatform& Platform_;
+    THidDeviceController* Owner_;
+    THidPnPInfo PnPInfo_;
+    bool PluggedIn_ = true;
+    bool CheckedOut_ = false;
+    bool Enumerating_ = false;
+    bool HasReadWriteAccess_ = false;
+    THidHandle Handle_ = InvalidHidHandle;
+    THidAttributes Attributes_;
+    std::u16string ManufacturerString_;
+    std::u16string ProductString_;
+    THidPlugEvent UnplugCallback_;
+};
+
+}  // namespace tavik

@@ -1,0 +1,144 @@
+#include "hid_device_controller.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace tavik {
+
+namespace {
+// Restores a flag however the scope is left, so that a handler's error cannot
+// leave the controller believing it is still inside a pass.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : Flag_(flag) { Flag_ = true; }
+    ~TFlagScope() { Flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& Flag_;
+};
+
+bool SameInstance(const std::unique_ptr<THidDevice>& device, uint32_t instance) {
+    return device && device->PnPInfo().DeviceInstance == instance;
+}
+}  // namespace
+
+THidDeviceController::THidDeviceController(THidPlatform& platform, QObject* parent)
+    : QObject(parent), Platform_(platform) {
+    Inert_ = !Platform_.Available();
+    if (Inert_) return;
+    Platform_.SetDeviceChangeHandler([this] { Notify(0); });
+    QMetaObject::invokeMethod(this, [this] { Notify(-1); }, Qt::QueuedConnection);
+}
+
+THidDeviceController::~THidDeviceController() {
+    Destroying_ = true;
+    OnDeviceChange = nullptr;
+    OnDeviceUnplug = nullptr;
+    if (!Inert_) Platform_.SetDeviceChangeHandler(nullptr);
+    for (auto& device : DeviceList_) {
+        device->Detach();
+        device.reset();
+    }
+    DeviceList_.clear();
+}
+
+void THidDeviceController::Notify(int param) {
+    if (Destroying_ || Inert_ || InDeviceChange_) return;
+    LastChangeParam_ = param;
+    TFlagScope inPass(InDeviceChange_);
+    DeviceChange();
+}
+
+bool THidDeviceController::Lists(const THidDevice* device) const {
+    return std::any_of(DeviceList_.begin(), DeviceList_.end(),
+                       [device](const auto& listed) { return listed.get() == device; });
+}
+
+THidDeviceController::DeviceVector THidDeviceController::EnumerateInterfaces() {
+    DeviceVector fresh;
+    if (Inert_) return fresh;
+    for (const THidInterface& found : Platform_.Snapshot()) {
+        try {
+            auto device = std::make_unique<THidDevice>(
+                Platform_, THidPnPInfo{found.DeviceInstance, found.DevicePath}, this);
+            device->SetUnplugCallback(OnDeviceUnplug);
+            fresh.push_back(std::move(device));
+        } catch (const std::exception&) {
+            // An interface that can be neither opened nor identified is
+            // skipped silently and tried again on the next pass.
+        }
+    }
+    return fresh;
+}
+
+void THidDeviceController::Raise(const THidPlugEvent& event, THidDevice& device) {
+    if (!event) return;
+    struct TEnumeratingScope {
+        THidDevice& Device;
+        explicit TEnumeratingScope(THidDevice& device) : Device(device) { Device.SetEnumerating(true); }
+        ~TEnumeratingScope() { Device.SetEnumerating(false); }
+    } enumerating(device);
+    event(device);
+}
+
+void THidDeviceController::DeviceChange() {
+    bool changed = LastChangeParam_ == -1;
+    DeviceVector fresh = EnumerateInterfaces();
+
+    // Removals, from the most recently listed device backwards.
+    for (std::size_t i = DeviceList_.size(); i-- > 0;) {
+        THidDevice& listed = *DeviceList_[i];
+        const uint32_t instance = listed.PnPInfo().DeviceInstance;
+        const bool stillPresent =
+            listed.PluggedIn() &&
+            std::any_of(fresh.rbegin(), fresh.rend(), [instance](const auto& d) { return SameInstance(d, instance); });
+        if (stillPresent) continue;
+        listed.Unplug();
+        Raise(OnRemoval, listed);
+        if (!listed.CheckedOut()) {
+            DeviceList_[i]->Detach();
+            DeviceList_.erase(DeviceList_.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        changed = true;
+    }
+
+    // Interfaces already listed keep their object: drop the fresh duplicate.
+    for (auto& candidate : fresh) {
+        const uint32_t instance = candidate->PnPInfo().DeviceInstance;
+        const bool listed = std::any_of(DeviceList_.begin(), DeviceList_.end(), [instance](const auto& d) {
+            return d->PluggedIn() && SameInstance(d, instance);
+        });
+        if (listed) {
+            candidate->Detach();
+            candidate.reset();
+        }
+    }
+
+    // Arrivals in enumeration order; each is listed before its handler runs.
+    for (auto& candidate : fresh) {
+        if (!candidate) continue;
+        THidDevice& arrived = *candidate;
+        DeviceList_.push_back(std::move(candidate));
+        changed = true;
+        Raise(OnArrival, arrived);
+    }
+
+    Recount();
+    if (changed && OnDeviceChange) OnDeviceChange(*this);
+}
+
+void THidDeviceController::Recount() {
+    int checkedOut = 0;
+    int unplugged = 0;
+    for (const auto& device : DeviceList_) {
+        if (device->CheckedOut()) ++checkedOut;
+        if (!device->PluggedIn()) ++unplugged;
+    }
+    CheckedIn_ = static_cast<int>(DeviceList_.size()) - checkedOut;
+    Unplugged_ = unplugged;
+    CheckedOut_ = checkedOut - unplugged;
+}
+
+}  // namespace tavik

@@ -1,0 +1,64 @@
+#pragma once
+// Keeps the list of every present HID interface and announces the ones that
+// arrive and leave. On each device-tree-changed notice it takes a fresh snapshot
+// and compares it with its list by device instance.
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "hid_device.h"
+
+namespace tavik {
+
+class THidDeviceController : public QObject {
+    Q_OBJECT
+public:
+    // Queues one start-up notice to itself; the first pass runs from the event
+    // loop, never inside the constructor. With no usable platform the
+    // controller stays inert: it never enumerates and raises nothing.
+    explicit THidDeviceController(THidPlatform& platform, QObject* parent = nullptr);
+    ~THidDeviceController() override;
+
+    THidPlugEvent OnArrival;
+    THidPlugEvent OnRemoval;
+    std::function<void(THidDeviceController&)> OnDeviceChange;
+    THidPlugEvent OnDeviceUnplug;  // copied into each new device
+
+    // One comparison pass: removals first (from the last listed device
+    // backwards), then arrivals in enumeration order.
+    void DeviceChange();
+
+    // A device-tree-changed notice; param -1 marks the start-up pass. A notice
+    // that comes while a pass runs is dropped.
+    void Notify(int param);
+
+    bool Inert() const { return Inert_; }
+    bool InDeviceChange() const { return InDeviceChange_; }
+    int LastChangeParam() const { return LastChangeParam_; }
+    std::size_t Count() const { return DeviceList_.size(); }
+    THidDevice& Device(std::size_t index) const { return *DeviceList_[index]; }
+    bool Lists(const THidDevice* device) const;
+
+    int CheckedInCount() const { return CheckedIn_; }
+    int CheckedOutCount() const { return CheckedOut_; }
+    int UnpluggedCount() const { return Unplugged_; }
+
+private:
+    using DeviceVector = std::vector<std::unique_ptr<THidDevice>>;
+    DeviceVector EnumerateInterfaces();
+    void Raise(const THidPlugEvent& event, THidDevice& device);
+    void Recount();
+
+    THidPlatform& Platform_;
+    DeviceVector DeviceList_;
+    bool Inert_ = false;
+    bool Destroying_ = false;
+    bool InDeviceChange_ = false;
+    int LastChangeParam_ = 0;
+    int CheckedIn_ = 0;
+    int CheckedOut_ = 0;
+    int Unplugged_ = 0;
+};
+
+}  // namespace tavik

@@ -1,0 +1,67 @@
+#pragma once
+// The one interface between the device layer and the operating system's HID
+// services. The Linux implementation uses libudev and hidapi; the in-memory one
+// serves the tests; a Windows one can stand beside them.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavik {
+
+// One present HID interface in a snapshot.
+struct THidInterface {
+    uint32_t DeviceInstance = 0;  // stable while the device stays; new after a replug
+    std::string DevicePath;       // what Open takes
+};
+
+struct THidAttributes {
+    uint16_t VendorID = 0;
+    uint16_t ProductID = 0;
+    uint16_t VersionNumber = 0;
+};
+
+// A platform handle; InvalidHidHandle while closed.
+using THidHandle = intptr_t;
+constexpr THidHandle InvalidHidHandle = -1;
+
+// Descriptor strings are kept to this many UTF-16 code units.
+constexpr std::size_t MaxHidStringLength = 254;
+
+class THidPlatform {
+public:
+    virtual ~THidPlatform() = default;
+
+    // False when the platform's HID services could not be set up at all.
+    virtual bool Available() const = 0;
+
+    // The interfaces present now, in enumeration order.
+    virtual std::vector<THidInterface> Snapshot() = 0;
+
+    // Opens the interface at path: with read and write access, or, when
+    // readWrite is false, with no access (enough for attributes and strings).
+    virtual THidHandle Open(const std::string& path, bool readWrite) = 0;
+    virtual void Close(THidHandle handle) = 0;
+
+    virtual bool GetAttributes(THidHandle handle, THidAttributes& attributes) = 0;
+    virtual bool GetManufacturerString(THidHandle handle, std::u16string& text) = 0;
+    virtual bool GetProductString(THidHandle handle, std::u16string& text) = 0;
+
+    // Feature reports; byte 0 of buffer is the report ID and length counts it.
+    virtual bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) = 0;
+    virtual bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) = 0;
+
+    // Called on the GUI thread whenever the set of devices may have changed.
+    void SetDeviceChangeHandler(std::function<void()> handler) { DeviceChangeHandler_ = std::move(handler); }
+
+protected:
+    void RaiseDeviceChange() {
+        if (DeviceChangeHandler_) DeviceChangeHandler_();
+    }
+
+private:
+    std::function<void()> DeviceChangeHandler_;
+};
+
+}  // namespace tavik

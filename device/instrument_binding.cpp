@@ -1,0 +1,59 @@
+#include "instrument_binding.h"
+
+#include "hid_device.h"
+
+namespace tavik {
+
+TInstrumentPort& TInstrumentBinding::Port(TInstrumentKind kind) {
+    switch (kind) {
+    case TInstrumentKind::Logger: return LoggerPort;
+    case TInstrumentKind::Generator: return GeneratorPort;
+    case TInstrumentKind::FrequencyMeter: break;
+    }
+    return FrequencyMeterPort;
+}
+
+TInstrumentHooks& TInstrumentBinding::Hooks(TInstrumentKind kind) {
+    switch (kind) {
+    case TInstrumentKind::Logger: return LoggerHooks;
+    case TInstrumentKind::Generator: return GeneratorHooks;
+    case TInstrumentKind::FrequencyMeter: break;
+    }
+    return FrequencyMeterHooks;
+}
+
+void TInstrumentBinding::OnUSBConnect(THidDevice& device) {
+    if (!IsInstrumentModule(device)) return;
+    // The product string is read (and cached) before the device is opened, so
+    // that no later string read closes the handle that carries the reports.
+    const auto kind = KindOfProduct(device.ProductString());
+    if (!kind || !device.OpenDevice()) return;
+    TInstrumentHooks& hooks = Hooks(*kind);
+    if (hooks.ShowBound) hooks.ShowBound(true);
+    Port(*kind).Device = &device;
+    if (hooks.BindAction) hooks.BindAction();
+    if (hooks.SwitchTimer) hooks.SwitchTimer(true);
+}
+
+void TInstrumentBinding::OnUSBDisconnect(THidDevice& device) noexcept {
+    try {
+        // The device is already unplugged: only cached strings can be read.
+        if (!IsInstrumentModule(device)) return;
+        const auto kind = KindOfProduct(device.ProductString());
+        if (!kind) return;
+        TInstrumentPort& port = Port(*kind);
+        // A second module of the kind that was never bound (or was replaced by
+        // a newer one) leaves the bound one working.
+        if (port.Device != nullptr && port.Device != &device) return;
+        TInstrumentHooks& hooks = Hooks(*kind);
+        if (hooks.ShowBound) hooks.ShowBound(false);
+        THidDevice* held = port.Device;
+        port.Device = nullptr;
+        if (hooks.SwitchTimer) hooks.SwitchTimer(false);
+        if (held) held->CloseDevice();
+    } catch (...) {
+        // Removal never lets an error reach the controller.
+    }
+}
+
+}  // namespace tavik

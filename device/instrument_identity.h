@@ -1,0 +1,37 @@
+#pragma once
+// What a module must report to be taken for one of ours.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavik {
+
+class THidDevice;
+
+constexpr uint16_t InstrumentVendorID = 0x20A0;
+constexpr uint16_t InstrumentProductID = 0x5E21;
+
+// The maker's two web domains; a module reports one of them as its
+// manufacturer string.
+constexpr std::u16string_view FirstManufacturerString = u"tavik.example";
+constexpr std::u16string_view SecondManufacturerString = u"www.tavik.example";
+
+enum class TInstrumentKind { Logger, Generator, FrequencyMeter };
+
+struct TProductStrings {
+    std::u16string_view First;
+    std::u16string_view Second;
+};
+
+TProductStrings ProductStringsOf(TInstrumentKind kind);
+
+// Exact comparison, code unit by code unit: case, blanks and anything
+// trailing count.
+std::optional<TInstrumentKind> KindOfProduct(std::u16string_view product);
+
+// Vendor and product IDs and one of the two manufacturer strings. Reads the
+// manufacturer string (which caches it) only when the IDs match.
+bool IsInstrumentModule(THidDevice& device);
+
+}  // namespace tavik

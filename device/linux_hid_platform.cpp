@@ -1,0 +1,173 @@
+#include "linux_hid_platform.h"
+
+#include <hidapi/hidapi.h>
+#include <libudev.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <QString>
+
+namespace tavik {
+
+namespace {
+std::u16string ToUtf16(const std::string& text) { return QString::fromUtf8(text.c_str()).toStdU16String(); }
+
+std::string Text(const char* value) { return value ? std::string(value) : std::string(); }
+
+// Ownership of one libudev device reference.
+struct TUdevDevice {
+    udev_device* Device;
+    explicit TUdevDevice(udev_device* device) : Device(device) {}
+    ~TUdevDevice() {
+        if (Device) udev_device_unref(Device);
+    }
+    TUdevDevice(const TUdevDevice&) = delete;
+    TUdevDevice& operator=(const TUdevDevice&) = delete;
+};
+}  // namespace
+
+TLinuxHidPlatform::TLinuxHidPlatform() {
+    HidApiReady_ = hid_init() == 0;
+    Udev_ = udev_new();
+    if (!Udev_) return;
+    // udevd announces a node once its rules (permissions among them) are
+    // applied; without udevd the kernel's own events are all there is.
+    const bool udevdRuns = access("/run/udev/control", F_OK) == 0;
+    MonitorSource_ = udevdRuns ? "udev" : "kernel";
+    Monitor_ = udev_monitor_new_from_netlink(Udev_, MonitorSource_);
+    if (!Monitor_) return;
+    udev_monitor_filter_add_match_subsystem_devtype(Monitor_, "hidraw", nullptr);
+    if (udev_monitor_enable_receiving(Monitor_) < 0) {
+        udev_monitor_unref(Monitor_);
+        Monitor_ = nullptr;
+        return;
+    }
+    Notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(Monitor_), QSocketNotifier::Read);
+    QObject::connect(Notifier_.get(), &QSocketNotifier::activated, [this] { ReadMonitor(); });
+}
+
+TLinuxHidPlatform::~TLinuxHidPlatform() {
+    Notifier_.reset();
+    for (auto& [handle, node] : Open_)
+        if (node.Device) hid_close(node.Device);
+    Open_.clear();
+    if (Monitor_) udev_monitor_unref(Monitor_);
+    if (Udev_) udev_unref(Udev_);
+    if (HidApiReady_) hid_exit();
+}
+
+void TLinuxHidPlatform::ReadMonitor() {
+    bool changed = false;
+    while (udev_device* raw = udev_monitor_receive_device(Monitor_)) {
+        TUdevDevice device(raw);
+        changed |= linux_hid::IsDeviceTreeChange(Text(udev_device_get_subsystem(raw)), Text(udev_device_get_action(raw)));
+    }
+    if (changed) RaiseDeviceChange();
+}
+
+bool TLinuxHidPlatform::Describe(const std::string& devnode, TNodeInfo& info) const {
+    struct stat status {};
+    if (!Udev_ || stat(devnode.c_str(), &status) != 0 || !S_ISCHR(status.st_mode)) return false;
+    TUdevDevice hidraw(udev_device_new_from_devnum(Udev_, 'c', status.st_rdev));
+    if (!hidraw.Device) return false;
+    // The parents belong to the child reference and need no unref.
+    udev_device* hid = udev_device_get_parent_with_subsystem_devtype(hidraw.Device, "hid", nullptr);
+    if (!hid) return false;
+    const auto sequence = linux_hid::SequenceFromHidName(Text(udev_device_get_sysname(hid)));
+    const auto id = linux_hid::ParseHidId(Text(udev_device_get_property_value(hid, "HID_ID")));
+    if (!sequence || !id) return false;
+    info.Instance = *sequence;
+    info.Attributes = {id->Vendor, id->Product, 0};
+    udev_device* usb = udev_device_get_parent_with_subsystem_devtype(hidraw.Device, "usb", "usb_device");
+    if (usb) {
+        const std::string bcd = Text(udev_device_get_sysattr_value(usb, "bcdDevice"));
+        if (!bcd.empty()) info.Attributes.VersionNumber = static_cast<uint16_t>(std::stoul(bcd, nullptr, 16));
+    }
+    const linux_hid::TDeviceStrings strings = linux_hid::ChooseStrings(
+        usb != nullptr, Text(usb ? udev_device_get_sysattr_value(usb, "manufacturer") : nullptr),
+        Text(usb ? udev_device_get_sysattr_value(usb, "product") : nullptr), id->Bus,
+        Text(udev_device_get_property_value(hid, "HID_NAME")));
+    info.Manufacturer = ToUtf16(strings.Manufacturer);
+    info.Product = ToUtf16(strings.Product);
+    return true;
+}
+
+std::vector<THidInterface> TLinuxHidPlatform::Snapshot() {
+    std::vector<THidInterface> interfaces;
+    if (!Udev_) return interfaces;
+    udev_enumerate* enumerate = udev_enumerate_new(Udev_);
+    if (!enumerate) return interfaces;
+    udev_enumerate_add_match_subsystem(enumerate, "hidraw");
+    udev_enumerate_scan_devices(enumerate);
+    udev_list_entry* entry = nullptr;
+    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
+        TUdevDevice device(udev_device_new_from_syspath(Udev_, udev_list_entry_get_name(entry)));
+        if (!device.Device) continue;
+        const std::string devnode = Text(udev_device_get_devnode(device.Device));
+        TNodeInfo info;
+        if (devnode.empty() || !Describe(devnode, info)) continue;
+        interfaces.push_back({info.Instance, devnode});
+    }
+    udev_enumerate_unref(enumerate);
+    return interfaces;
+}
+
+THidHandle TLinuxHidPlatform::Open(const std::string& path, bool readWrite) {
+    TOpenNode node;
+    if (!Describe(path, node.Info)) return InvalidHidHandle;
+    if (readWrite) {
+        node.Device = hid_open_path(path.c_str());
+        if (!node.Device) return InvalidHidHandle;
+    }
+    const THidHandle handle = NextHandle_++;
+    Open_[handle] = std::move(node);
+    return handle;
+}
+
+void TLinuxHidPlatform::Close(THidHandle handle) {
+    const auto found = Open_.find(handle);
+    if (found == Open_.end()) return;
+    if (found->second.Device) hid_close(found->second.Device);
+    Open_.erase(found);
+}
+
+const TLinuxHidPlatform::TOpenNode* TLinuxHidPlatform::Node(THidHandle handle) const {
+    const auto found = Open_.find(handle);
+    return found == Open_.end() ? nullptr : &found->second;
+}
+
+bool TLinuxHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
+    const TOpenNode* node = Node(handle);
+    if (!node) return false;
+    attributes = node->Info.Attributes;
+    return true;
+}
+
+bool TLinuxHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
+    const TOpenNode* node = Node(handle);
+    if (!node) return false;
+    text = node->Info.Manufacturer;
+    return true;
+}
+
+bool TLinuxHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
+    const TOpenNode* node = Node(handle);
+    if (!node) return false;
+    text = node->Info.Product;
+    return true;
+}
+
+bool TLinuxHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
+    const TOpenNode* node = Node(handle);
+    if (!node || !node->Device) return false;
+    return hid_get_feature_report(node->Device, buffer, length) > 0;
+}
+
+bool TLinuxHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
+    const TOpenNode* node = Node(handle);
+    if (!node || !node->Device) return false;
+    return hid_send_feature_report(node->Device, buffer, length) >= 0;
+}
+
+}  // namespace tavik

@@ -1,0 +1,117 @@
+#include "memory_hid_platform.h"
+
+namespace tavik {
+
+uint32_t TMemoryHidPlatform::Plug(std::shared_ptr<TMemoryHidDevice> device) {
+    const uint32_t instance = NextInstance_++;
+    Devices_[instance] = std::move(device);
+    return instance;
+}
+
+void TMemoryHidPlatform::Unplug(uint32_t instance) { Devices_.erase(instance); }
+
+void TMemoryHidPlatform::UnplugAll() { Devices_.clear(); }
+
+std::vector<uint32_t> TMemoryHidPlatform::PresentInstances() const {
+    std::vector<uint32_t> instances;
+    for (const auto& [instance, device] : Devices_) instances.push_back(instance);
+    return instances;
+}
+
+std::vector<std::vector<uint8_t>> TMemoryHidPlatform::SentReports(uint32_t instance) const {
+    std::vector<std::vector<uint8_t>> reports;
+    for (const TWireEvent& event : Wire_)
+        if (event.Call == TWireCall::SetFeature && event.DeviceInstance == instance) reports.push_back(event.Bytes);
+    return reports;
+}
+
+std::vector<THidInterface> TMemoryHidPlatform::Snapshot() {
+    std::vector<THidInterface> interfaces;
+    for (const auto& [instance, device] : Devices_) interfaces.push_back({instance, PathOf(instance)});
+    return interfaces;
+}
+
+void TMemoryHidPlatform::Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes, std::size_t length) {
+    TWireEvent event{call, instance, ok, {}};
+    if (bytes) event.Bytes.assign(bytes, bytes + length);
+    Wire_.push_back(std::move(event));
+}
+
+THidHandle TMemoryHidPlatform::Open(const std::string& path, bool readWrite) {
+    uint32_t instance = 0;
+    if (path.rfind("mem:", 0) == 0) instance = static_cast<uint32_t>(std::stoul(path.substr(4)));
+    const auto found = Devices_.find(instance);
+    bool ok = found != Devices_.end() && !found->second->RefuseOpen && !(readWrite && found->second->RefuseReadWrite);
+    Log(TWireCall::Open, instance, ok);
+    if (!ok) return InvalidHidHandle;
+    const THidHandle handle = NextHandle_++;
+    Handles_[handle] = {instance, readWrite};
+    return handle;
+}
+
+void TMemoryHidPlatform::Close(THidHandle handle) {
+    const auto found = Handles_.find(handle);
+    if (found == Handles_.end()) return;
+    Log(TWireCall::Close, found->second.Instance, true);
+    Handles_.erase(found);
+}
+
+TMemoryHidDevice* TMemoryHidPlatform::DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const {
+    const auto open = Handles_.find(handle);
+    if (open == Handles_.end()) return nullptr;
+    instance = open->second.Instance;
+    readWrite = open->second.ReadWrite;
+    const auto device = Devices_.find(instance);
+    return device == Devices_.end() ? nullptr : device->second.get();
+}
+
+bool TMemoryHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
+    uint32_t instance = 0;
+    bool readWrite = false;
+    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const bool ok = device && !device->FailAttributes;
+    if (ok) attributes = device->Attributes;
+    Log(TWireCall::Attributes, instance, ok);
+    return ok;
+}
+
+bool TMemoryHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
+    uint32_t instance = 0;
+    bool readWrite = false;
+    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const bool ok = device && !device->FailStrings;
+    if (ok) text = device->Manufacturer;
+    Log(TWireCall::Manufacturer, instance, ok);
+    return ok;
+}
+
+bool TMemoryHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
+    uint32_t instance = 0;
+    bool readWrite = false;
+    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const bool ok = device && !device->FailStrings;
+    if (ok) text = device->Product;
+    Log(TWireCall::Product, instance, ok);
+    return ok;
+}
+
+bool TMemoryHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
+    uint32_t instance = 0;
+    bool readWrite = false;
+    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const bool ok = device && readWrite && !device->FailGetFeature && device->OnGetFeature(buffer, length);
+    Log(TWireCall::GetFeature, instance, ok, ok ? buffer : nullptr, ok ? length : 0);
+    return ok;
+}
+
+bool TMemoryHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
+    uint32_t instance = 0;
+    bool readWrite = false;
+    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    // The bytes are logged as they were handed over, whatever the device does.
+    const bool ok = device && readWrite && !device->FailSetFeature && device->OnSetFeature(buffer, length);
+    Log(TWireCall::SetFeature, instance, ok, buffer, length);
+    return ok;
+}
+
+}  // namespace tavik

@@ -1,0 +1,44 @@
+#include "report_exchange.h"
+
+#include <algorithm>
+
+#include "hid_device.h"
+
+namespace tavik {
+
+uint8_t CheckByte(const TFrame& frame) {
+    unsigned sum = 0;
+    for (std::size_t i = 2; i <= 6; ++i) sum += frame[i];
+    return static_cast<uint8_t>((sum & 0xFF) ^ 0xFF);
+}
+
+void SealCommand(TFrame& frame) { frame[7] = CheckByte(frame); }
+
+bool TInstrumentPort::SendReport(const TFrame& frame) noexcept {
+    Transfer.Ok = false;
+    if (!Device) return false;
+    Transfer.Report[0] = 0;
+    std::copy(frame.begin(), frame.end(), Transfer.Report.begin() + 1);
+    try {
+        Transfer.Ok = Device->SetFeature(Transfer.Report.data(), ReportSize);
+    } catch (...) {
+        Transfer.Ok = false;
+    }
+    return Transfer.Ok;
+}
+
+bool TInstrumentPort::ReadReport(TFrame& frame) noexcept {
+    Transfer.Ok = false;
+    if (!Device) return false;
+    Transfer.Report.fill(0);
+    try {
+        Transfer.Ok = Device->GetFeature(Transfer.Report.data(), ReportSize);
+    } catch (...) {
+        Transfer.Ok = false;
+    }
+    if (!Transfer.Ok) Transfer.Report.fill(0);
+    std::copy(Transfer.Report.begin() + 1, Transfer.Report.end(), frame.begin());
+    return Transfer.Ok;
+}
+
+}  // namespace tavik

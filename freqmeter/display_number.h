@@ -1,0 +1,10 @@
+#pragma once
+// The frequency meter's number format: four significant digits, fixed
+// notation for decimal exponents -3 to 4, scientific ("1.235E004") otherwise.
+#include <string>
+
+namespace tavik {
+
+std::string DisplayNumber(long double value, char separator);
+
+}  // namespace tavik

@@ -1,0 +1,90 @@
+#include "module_simulator.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "device/instrument_identity.h"
+
+namespace tavik::sim {
+
+bool TModuleSimulator::SetReport(const uint8_t* report, std::size_t length) {
+    if (FailSends > 0) {
+        --FailSends;
+        return false;
+    }
+    if (length != ReportSize || report[0] != 0) return false;
+    TFrame frame;
+    std::copy(report + 1, report + ReportSize, frame.begin());
+    Received.push_back(frame);
+    OnCommand(frame);
+    return true;
+}
+
+bool TModuleSimulator::GetReport(uint8_t* report, std::size_t length) {
+    if (FailReads > 0) {
+        --FailReads;
+        return false;
+    }
+    if (length < ReportSize || report[0] != 0) return false;
+    TFrame frame{};
+    if (ZeroReads > 0) {
+        --ZeroReads;
+    } else if (ForcedKindReads > 0 && ForcedKind) {
+        --ForcedKindReads;
+        frame = NextReport();
+        frame[0] = *ForcedKind;
+        frame = Sealed(frame);
+    } else {
+        frame = NextReport();
+    }
+    Answered.push_back(frame);
+    report[0] = 0;
+    std::copy(frame.begin(), frame.end(), report + 1);
+    return true;
+}
+
+std::vector<TFrame> TModuleSimulator::ReceivedWithCode(uint8_t code) const {
+    std::vector<TFrame> frames;
+    for (const TFrame& frame : Received)
+        if (frame[0] == code) frames.push_back(frame);
+    return frames;
+}
+
+TFrame TModuleSimulator::Sealed(TFrame frame) {
+    SealCommand(frame);
+    return frame;
+}
+
+TParameterMemory::TParameterMemory() {
+    std::memset(Bytes, 0xFF, sizeof Bytes);
+    StoreFloat(16, 1.0f);
+    StoreFloat(20, 1.0f);
+}
+
+void TParameterMemory::StoreFloat(uint16_t address, float value) {
+    std::memcpy(Bytes + (address & 0xFF), &value, sizeof value);
+}
+
+float TParameterMemory::LoadFloat(uint16_t address) const {
+    float value;
+    std::memcpy(&value, Bytes + (address & 0xFF), sizeof value);
+    return value;
+}
+
+void TParameterMemory::StoreBytes(uint16_t address, std::initializer_list<uint8_t> bytes) {
+    for (uint8_t byte : bytes) Bytes[address++ & 0xFF] = byte;
+}
+
+TSimulatedDevice::TSimulatedDevice(std::shared_ptr<TModuleSimulator> module)
+    : TMemoryHidDevice({InstrumentVendorID, InstrumentProductID, 0x0100}, module->Manufacturer, module->Product),
+      Module_(std::move(module)) {}
+
+bool TSimulatedDevice::OnSetFeature(const uint8_t* buffer, std::size_t length) {
+    return Module_->SetReport(buffer, length);
+}
+
+bool TSimulatedDevice::OnGetFeature(uint8_t* buffer, std::size_t length) {
+    return Module_->GetReport(buffer, length);
+}
+
+}  // namespace tavik::sim
