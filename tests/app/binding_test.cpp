@@ -1,0 +1,160 @@
+// Which devices become modules, which slot they fill, and what the window
+// shows and runs as they come and go.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTimer>
+
+#include "tests/support/window_harness.h"
+
+namespace tavik {
+namespace {
+
+using test::TWindowHarness;
+
+QColor TitleColour(QLabel* label) { return label->palette().color(QPalette::WindowText); }
+const QColor Green(0, 128, 0);
+const QColor Red(255, 0, 0);
+
+TEST(Binding, ModulesPresentAtStartAreBoundAfterTheWindowExists) {
+    TWindowHarness h;
+    auto logger = h.PlugLogger();
+    auto generator = h.PlugGenerator();
+    auto meter = h.PlugFrequencyMeter();
+    EXPECT_FALSE(h.Window->Binding.LoggerPresent()) << "nothing is bound before the event loop runs";
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
+    h.ProcessEvents();
+    EXPECT_TRUE(h.Window->Binding.LoggerPresent());
+    EXPECT_TRUE(h.Window->Binding.GeneratorPresent());
+    EXPECT_TRUE(h.Window->Binding.FrequencyMeterPresent());
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
+    EXPECT_EQ(TitleColour(h.Window->VXGenerator_Label), Green);
+    EXPECT_EQ(TitleColour(h.Window->VXFrequencyMeter_Label), Green);
+    EXPECT_TRUE(h.Window->VXLogger_MainTimer->isActive());
+    EXPECT_TRUE(h.Window->VXFrequencyMeter_Timer->isActive());
+    // The bind actions read the calibration factors: eight memory reads for
+    // the logger, four for the frequency meter, nothing for the generator.
+    EXPECT_EQ(logger->ReceivedWithCode(5).size(), 8u);
+    EXPECT_EQ(meter->ReceivedWithCode(5).size(), 4u);
+    EXPECT_TRUE(generator->Received.empty()) << "binding a generator sends nothing";
+    EXPECT_FLOAT_EQ(h.Window->Logger.CalFactor1, 1.0f);
+}
+
+TEST(Binding, ProductStringsCompareExactly) {
+    TWindowHarness h;
+    h.Plug(std::make_shared<sim::TLoggerSimulator>(u"tavik.example", u"vxlogger"));
+    h.Plug(std::make_shared<sim::TLoggerSimulator>(u"tavik.example", u"VXLogger "));
+    h.Plug(std::make_shared<sim::TGeneratorSimulator>(u"tavik.example", u"QM411x"));
+    h.ProcessEvents();
+    EXPECT_FALSE(h.Window->Binding.LoggerPresent());
+    EXPECT_FALSE(h.Window->Binding.GeneratorPresent());
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
+}
+
+TEST(Binding, SecondNamesAndSecondManufacturerAreAccepted) {
+    TWindowHarness h;
+    h.Plug(std::make_shared<sim::TLoggerSimulator>(u"www.tavik.example", u"QM410"));
+    h.Plug(std::make_shared<sim::TGeneratorSimulator>(u"tavik.example", u"QM411"));
+    h.Plug(std::make_shared<sim::TFrequencyMeterSimulator>(u"www.tavik.example", u"QM412"));
+    h.ProcessEvents();
+    EXPECT_TRUE(h.Window->Binding.LoggerPresent());
+    EXPECT_TRUE(h.Window->Binding.GeneratorPresent());
+    EXPECT_TRUE(h.Window->Binding.FrequencyMeterPresent());
+}
+
+TEST(Binding, ForeignVendorOrManufacturerIsIgnoredAtArrivalAndRemoval) {
+    TWindowHarness h;
+    uint32_t bound = 0;
+    h.PlugLogger(&bound);
+    h.ProcessEvents();
+    ASSERT_TRUE(h.Window->Binding.LoggerPresent());
+
+    auto foreignMaker = std::make_shared<sim::TLoggerSimulator>(u"example.com", u"VXLogger");
+    auto foreignVendorDevice = std::make_shared<sim::TSimulatedDevice>(std::make_shared<sim::TLoggerSimulator>());
+    foreignVendorDevice->Attributes.VendorID = 0x16C0;
+    uint32_t maker = 0;
+    h.Plug(foreignMaker, &maker);
+    const uint32_t vendor = h.Platform.Plug(foreignVendorDevice);
+    h.Notify();
+    EXPECT_TRUE(foreignMaker->Received.empty());
+    THidDevice* slot = h.Window->Binding.LoggerDevice();
+    h.Platform.Unplug(maker);
+    h.Platform.Unplug(vendor);
+    h.Notify();
+    EXPECT_EQ(h.Window->Binding.LoggerDevice(), slot) << "their removal leaves the bound logger alone";
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
+    EXPECT_TRUE(h.Window->VXLogger_MainTimer->isActive());
+}
+
+TEST(Binding, RemovalEmptiesTheSlotStopsTheTimerAndTouchesNoOtherArea) {
+    TWindowHarness h;
+    uint32_t logger = 0;
+    h.PlugLogger(&logger);
+    h.PlugGenerator();
+    auto meter = h.PlugFrequencyMeter();
+    h.ProcessEvents();
+    const std::size_t meterFrames = meter->Received.size();
+    h.Platform.Unplug(logger);
+    h.Notify();
+    EXPECT_FALSE(h.Window->Binding.LoggerPresent());
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
+    EXPECT_FALSE(h.Window->VXLogger_MainTimer->isActive());
+    EXPECT_TRUE(h.Window->Binding.GeneratorPresent());
+    EXPECT_TRUE(h.Window->Binding.FrequencyMeterPresent());
+    EXPECT_TRUE(h.Window->VXFrequencyMeter_Timer->isActive());
+    EXPECT_EQ(TitleColour(h.Window->VXFrequencyMeter_Label), Green);
+    EXPECT_EQ(meter->Received.size(), meterFrames) << "nothing is sent at removal";
+    EXPECT_EQ(h.Platform.OpenHandleCount(), 2);
+}
+
+TEST(Binding, TwoLoggersTheLaterIsBoundAndTheSpareLeavesItBound) {
+    TWindowHarness h;
+    uint32_t first = 0;
+    uint32_t second = 0;
+    auto a = h.PlugLogger(&first);
+    auto b = h.PlugLogger(&second);
+    h.ProcessEvents();
+    THidDevice* bound = h.Window->Binding.LoggerDevice();
+    ASSERT_NE(bound, nullptr);
+    EXPECT_EQ(bound->PnPInfo().DeviceInstance, second) << "the one enumerated later is bound";
+    EXPECT_EQ(b->ReceivedWithCode(5).size(), 8u);
+    // Unplugging the logger that is not bound keeps the bound one working.
+    h.Platform.Unplug(first);
+    h.Notify();
+    EXPECT_EQ(h.Window->Binding.LoggerDevice(), bound);
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
+    EXPECT_TRUE(h.Window->VXLogger_MainTimer->isActive());
+    h.Platform.Unplug(second);
+    h.Notify();
+    EXPECT_FALSE(h.Window->Binding.LoggerPresent());
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
+}
+
+TEST(Binding, ASwapWithinOneNoticeEndsBoundToTheNewcomer) {
+    TWindowHarness h;
+    uint32_t old = 0;
+    h.PlugLogger(&old);
+    h.ProcessEvents();
+    h.Platform.Unplug(old);
+    uint32_t fresh = 0;
+    auto newcomer = h.PlugLogger(&fresh);
+    h.Notify();
+    ASSERT_TRUE(h.Window->Binding.LoggerPresent());
+    EXPECT_EQ(h.Window->Binding.LoggerDevice()->PnPInfo().DeviceInstance, fresh);
+    EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
+    EXPECT_TRUE(h.Window->VXLogger_MainTimer->isActive());
+    EXPECT_EQ(newcomer->ReceivedWithCode(5).size(), 8u);
+}
+
+TEST(Binding, AZeroAccessModuleIsBoundAndItsReportsFail) {
+    TWindowHarness z;
+    auto zero = std::make_shared<sim::TSimulatedDevice>(std::make_shared<sim::TLoggerSimulator>());
+    zero->RefuseReadWrite = true;
+    z.Platform.Plug(zero);
+    z.ProcessEvents();
+    EXPECT_TRUE(z.Window->Binding.LoggerPresent());
+    EXPECT_FLOAT_EQ(z.Window->Logger.CalFactor1, 1.0f) << "failed reads give the factor 1.0";
+}
+
+}  // namespace
+}  // namespace tavik
