@@ -1,1 +1,127 @@
+// The settings check boxes and the two-channel calibration, as the module sees
+// them.
 #include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include "logger/logger_protocol.h"
+#include "tests/support/window_harness.h"
+
+namespace tavik {
+namespace {
+
+using test::Hex;
+using test::TWindowHarness;
+
+class Settings : public ::testing::Test {
+protected:
+    TWindowHarness H{QLocale(QLocale::Russian, QLocale::Russia)};
+    std::shared_ptr<sim::TLoggerSimulator> Logger = H.PlugLogger();
+    TTavik& W = *H.Window;
+
+    void SetUp() override {
+        H.ProcessEvents();
+        H.LoggerTicks(1);
+        Logger->Received.clear();
+    }
+    // Five reports of a steady 8-bit reading on both channels.
+    void Average(uint8_t raw1, uint8_t raw2) {
+        Logger->Csr = logger::Csr8Bit;
+        Logger->FixedSamples = std::array<uint8_t, 4>{raw1, raw1, raw2, raw2};
+        H.LoggerTicks(5);
+        Logger->Received.clear();
+    }
+};
+
+TEST_F(Settings, CheckingEightBitThenTheModuleFollowing) {
+    W.VXLogger_10bit->setChecked(true);
+    Logger->Received.clear();
+    W.VXLogger_8bit->setChecked(true);
+    ASSERT_EQ(Logger->Received.size(), 1u);
+    EXPECT_EQ(Logger->Received[0][2], 0x02);
+    EXPECT_TRUE(W.VXLogger_10bit->isChecked()) << "the partner box is left to the module";
+    Logger->Received.clear();
+    H.LoggerTicks(1);  // the module now reports 8-bit mode
+    EXPECT_FALSE(W.VXLogger_10bit->isChecked());
+    const auto controls = Logger->ReceivedWithCode(2);
+    ASSERT_GE(controls.size(), 1u);
+    EXPECT_EQ(controls[0][2], 0x02) << "the same CSR byte once more";
+}
+
+TEST_F(Settings, ChangesWhileUnboundSendNothingAndKeepTheCopy) {
+    H.Platform.UnplugAll();
+    H.Notify();
+    const uint8_t sequence = W.Binding.LoggerPort.Sequence;
+    W.VXLogger_Peak->setChecked(true);
+    EXPECT_EQ(W.Logger.Csr(), 0);
+    EXPECT_EQ(W.Binding.LoggerPort.Sequence, sequence);
+    // The module comes back reporting peak mode: the box already shows it, so
+    // nothing changes and the copy keeps its old bit.
+    auto again = H.PlugLogger();
+    again->Csr = logger::CsrPeak;
+    H.Notify();
+    W.Logger.RequestMeasurement();
+    again->Received.clear();
+    H.LoggerTicks(1);
+    EXPECT_EQ(W.Logger.Csr() & logger::CsrPeak, 0);
+    W.VXLogger_8bit->setChecked(!W.VXLogger_8bit->isChecked());
+    EXPECT_EQ(again->Received.back()[2] & logger::CsrPeak, 0) << "the next SetControl sends the old bit";
+}
+
+TEST_F(Settings, CalibrationWritesTheFactorByteByByteAndReadsBothBack) {
+    // 4.9 V on channel 1 (as the average), nothing on channel 2.
+    W.Acquisition.V1Avg = 4.9f;
+    W.Acquisition.V2Avg = 0.0f;
+    W.VXLogger_CalibrateEdit->setText(QStringLiteral("5,0"));
+    W.VXLogger_CalibrButtonClick();
+    const auto writes = Logger->ReceivedWithCode(6);
+    ASSERT_EQ(writes.size(), 4u);
+    EXPECT_EQ(Hex(writes[0]).substr(6), "10 00 BC 00 00 33");
+    EXPECT_EQ(writes[1][4], 0x9C);
+    EXPECT_EQ(writes[2][4], 0x82);
+    EXPECT_EQ(writes[3][4], 0x3F);
+    EXPECT_EQ(writes[3][2], 19);
+    EXPECT_EQ(Logger->ReceivedWithCode(5).size(), 8u) << "both factors are read back";
+    EXPECT_FLOAT_EQ(W.Logger.CalFactor1, 1.0204082f);
+    EXPECT_EQ(W.Logger.CalFactor2, 1.0f);
+}
+
+TEST_F(Settings, AFactorOutOfRangeSkipsOnlyItsChannel) {
+    W.Acquisition.V1Avg = 3.9f;  // 5.0 / 3.9 = 1.282
+    W.Acquisition.V2Avg = 4.5f;  // 1.111
+    W.VXLogger_CalibrButtonClick();
+    const auto writes = Logger->ReceivedWithCode(6);
+    ASSERT_EQ(writes.size(), 4u);
+    EXPECT_EQ(writes[0][2], 20) << "only channel 2 is written";
+    EXPECT_EQ(Logger->ReceivedWithCode(5).size(), 8u);
+    EXPECT_FLOAT_EQ(W.Logger.CalFactor2, 5.0f / 4.5f);
+}
+
+TEST_F(Settings, AReferenceBelowOnePointFiveWritesNothingButRereads) {
+    Average(160, 160);
+    W.VXLogger_CalibrateEdit->setText(QStringLiteral("1,4"));
+    W.VXLogger_CalibrButtonClick();
+    EXPECT_TRUE(Logger->ReceivedWithCode(6).empty());
+    EXPECT_EQ(Logger->ReceivedWithCode(5).size(), 8u);
+}
+
+TEST_F(Settings, AnInvalidReferenceTurnsRedAndSendsNothing) {
+    W.VXLogger_CalibrateEdit->setText(QStringLiteral("5,0 В"));
+    EXPECT_EQ(W.VXLogger_CalibrateEdit->palette().color(QPalette::Text), QColor(255, 0, 0));
+    W.VXLogger_CalibrButtonClick();
+    EXPECT_TRUE(Logger->Received.empty());
+    W.VXLogger_CalibrateEdit->setText(QStringLiteral("4,75"));
+    EXPECT_EQ(W.VXLogger_CalibrateEdit->palette().color(QPalette::Text), QColor(0, 0, 0));
+}
+
+TEST_F(Settings, CalibrationFromALiveAverage) {
+    Average(160, 170);  // 4.707 V and 5.001 V uncalibrated
+    W.VXLogger_CalibrButtonClick();
+    EXPECT_EQ(Logger->ReceivedWithCode(6).size(), 8u);
+    EXPECT_FLOAT_EQ(W.Logger.CalFactor1, static_cast<float>(5.0 / W.Acquisition.V1Avg));
+    EXPECT_FLOAT_EQ(Logger->Memory.LoadFloat(20), static_cast<float>(5.0 / W.Acquisition.V2Avg));
+}
+
+}  // namespace
+}  // namespace tavik
