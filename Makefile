@@ -1,7 +1,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test bench clean
 
 all: build
 
@@ -17,6 +17,9 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in chart_bench startup_bench acquisition_bench tables_bench; do echo "== $$b"; $(BUILD)/bench/$$b; done
 
 clean:
 	rm -rf $(BUILD)

@@ -65,6 +65,7 @@ TChartWidget::TChartWidget(QChar decimalSeparator, QChar groupSeparator, QWidget
         {QColor(255, 255, 0), 1, {}},  // Series4: channel 2 level line
     };
     for (TChartSeries& series : Series_) series.Points.reserve(ChartPointsAcross);
+    Polyline_.reserve(ChartPointsAcross);
     LabelFont_.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     LabelFont_.setPixelSize(11);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -154,13 +155,13 @@ void TChartWidget::paintEvent(QPaintEvent*) {
     const double xScale = plot.width() / static_cast<double>(ChartPointsAcross - 1);
     for (const TChartSeries& series : Series_) {
         if (series.Points.size() < 2) continue;
-        painter.setPen(QPen(series.Color, series.Width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        QPointF previous(plot.left() + series.Points[0].x() * xScale, yOf(series.Points[0].y()));
-        for (std::size_t i = 1; i < series.Points.size(); ++i) {
-            const QPointF next(plot.left() + series.Points[i].x() * xScale, yOf(series.Points[i].y()));
-            painter.drawLine(previous, next);
-            previous = next;
-        }
+        Polyline_.clear();
+        for (const QPointF& point : series.Points)
+            Polyline_.append(QPointF(plot.left() + point.x() * xScale, yOf(point.y())));
+        QPen pen(series.Color, series.Width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawPolyline(Polyline_);
     }
 }
 

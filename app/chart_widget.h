@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPointF>
+#include <QPolygonF>
 #include <QString>
 #include <QWidget>
 #include <vector>
@@ -58,6 +59,7 @@ private:
     QChar DecimalSeparator_;
     QChar GroupSeparator_;
     int PaintCount_ = 0;
+    QPolygonF Polyline_;  // reused by every paint
 };
 
 }  // namespace tavik

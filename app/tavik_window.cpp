@@ -27,7 +27,11 @@ constexpr int ComboItemHeight = 13;
 constexpr double CalibrationMinimumVolts = 1.5;
 
 void SetTextColour(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
+    const QPalette& current = widget->palette();
+    if (current.color(QPalette::WindowText) == colour && current.color(QPalette::Text) == colour &&
+        current.color(QPalette::ButtonText) == colour)
+        return;
+    QPalette palette = current;
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
     palette.setColor(QPalette::ButtonText, colour);

@@ -32,6 +32,7 @@ std::vector<THidInterface> TMemoryHidPlatform::Snapshot() {
 }
 
 void TMemoryHidPlatform::Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes, std::size_t length) {
+    if (!LogWire) return;
     TWireEvent event{call, instance, ok, {}};
     if (bytes) event.Bytes.assign(bytes, bytes + length);
     Wire_.push_back(std::move(event));

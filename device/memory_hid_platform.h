@@ -64,6 +64,9 @@ public:
     int OpenHandleCount() const { return static_cast<int>(Handles_.size()); }
 
     const std::vector<TWireEvent>& Wire() const { return Wire_; }
+    // Benchmarks switch the log off so that it does not count as the
+    // program's own work.
+    bool LogWire = true;
     void ClearWire() { Wire_.clear(); }
     // The feature-report payloads sent to one device, in order.
     std::vector<std::vector<uint8_t>> SentReports(uint32_t instance) const;
