@@ -7,6 +7,10 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   fonts-liberation xvfb xauth
 )
+# "e2e" asks for what the end-to-end test in a VM needs as well.
+if [ "${1:-}" = e2e ]; then
+  packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

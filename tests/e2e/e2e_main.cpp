@@ -1,0 +1,198 @@
+// The program on a real Linux kernel: the real window and the real Linux
+// platform (libudev, hidraw, hidapi) against tavik-sim's virtual modules over
+// uhid. Runs inside the test VM; prints one line per check and a closing
+// "N passed, M failed" line.
+//
+//   tavik_e2e SIM_BINARY OUTPUT_FOLDER
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTimer>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+
+#include "app/tavik_window.h"
+#include "device/linux_hid_platform.h"
+
+namespace {
+
+int Passed = 0;
+int Failed = 0;
+
+void Check(bool ok, const std::string& what) {
+    (ok ? Passed : Failed)++;
+    std::printf("  %s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    std::fflush(stdout);
+}
+
+// Runs the event loop until the condition holds or the time is up; returns
+// the milliseconds it took, or -1.
+double WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (condition()) return clock.nsecsElapsed() / 1e6;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return condition() ? clock.nsecsElapsed() / 1e6 : -1;
+}
+
+bool Green(QLabel* title) { return title->palette().color(QPalette::WindowText) == QColor(0, 128, 0); }
+bool Red(QLabel* title) { return title->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
+
+class TSimulator {
+public:
+    explicit TSimulator(const QString& binary) {
+        Process.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&Process, &QProcess::readyRead, [this] { Output += Process.readAll().toStdString(); });
+        Process.start(binary, {"--verbose", "--count", "123456", "--in", "--signal1", "constant:3.76575",
+                               "--signal2", "constant:1.882875"});
+    }
+    ~TSimulator() {
+        Send("quit");
+        if (!Process.waitForFinished(5000)) Process.kill();
+    }
+    void Send(const std::string& line) {
+        Process.write((line + "\n").c_str());
+        Process.waitForBytesWritten(1000);
+    }
+    bool Said(const std::string& text) const { return Output.find(text) != std::string::npos; }
+    QProcess Process;
+    std::string Output;
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: tavik_e2e SIM_BINARY OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const std::filesystem::path out = argv[2];
+    const std::filesystem::path records = out / "records";
+    std::filesystem::create_directories(records);
+
+    TSimulator sim(QString::fromLocal8Bit(argv[1]));
+    Check(WaitFor([&] { return sim.Said("ready"); }, 30000) >= 0, "tavik-sim created three virtual modules");
+
+    tavik::TLinuxHidPlatform platform;
+    std::printf("  monitor source: %s\n", platform.MonitorSource());
+    Check(platform.Available(), "the Linux platform is available");
+    tavik::TTavikOptions options;
+    options.Locale = QLocale(QLocale::Russian, QLocale::Russia);
+    options.RecordDirectory = records.string();
+    QStringList errors;
+    options.ShowError = [&](const QString& caption, const QString& text) { errors << caption + ": " + text; };
+    tavik::TTavik window(platform, options);
+    window.show();
+    const double startupMs = WaitFor([&] {
+        return Green(window.VXLogger_Label) && Green(window.VXGenerator_Label) && Green(window.VXFrequencyMeter_Label);
+    }, 30000);
+    Check(startupMs >= 0, "all three titles turn green after the start-up pass");
+    Check(window.VXLogger_MainTimer->isActive() && window.VXFrequencyMeter_Timer->isActive(), "both polling timers run");
+
+    // Logger: traces fill and the voltmeter reads the simulated voltage.
+    tavik::TChartWidget& chart = *window.VXLogger_OSC;
+    Check(WaitFor([&] { return chart.PointCount(chart.SeriesAt(1)) >= 40; }, 30000) >= 0, "the logger's traces fill");
+    const auto& trace = chart.SeriesAt(1).Points;
+    Check(!trace.empty() && std::fabs(trace.back().y() - 3.76575) < 1e-6, "channel 1's trace is at 3.76575 V");
+    Check(WaitFor([&] { return window.VXLogger_VCH1->text() == QStringLiteral("V1 = 3,766 В"); }, 10000) >= 0,
+          "the voltmeter reads V1 = 3,766 В");
+    Check(WaitFor([&] { return window.VXLogger_VCH2->text() == QStringLiteral("V2 = 1,883 В"); }, 10000) >= 0,
+          "the voltmeter reads V2 = 1,883 В");
+    Check(window.VXLogger_10bit->isChecked() && window.VXLogger_CH1->isChecked(), "the settings mirror the module");
+
+    // Recording.
+    window.VXLogger_StartStopClick();
+    const int before = chart.PointCount(chart.SeriesAt(1));
+    WaitFor([&] { return false; }, 1500);
+    window.VXLogger_StartStopClick();
+    Check(chart.PointCount(chart.SeriesAt(1)) != before, "reports kept coming while recording");
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(records)) files.push_back(entry.path());
+    Check(files.size() == 1, "one recording file was made");
+    if (files.size() == 1) {
+        const std::string content = ReadFile(files[0]);
+        const std::regex line("\\d{8};\\d{9};24;3,766;1,000;1,883;1,000\r\n");
+        std::size_t lines = 0;
+        bool allGood = !content.empty();
+        for (std::size_t at = 0; at < content.size();) {
+            const std::size_t end = content.find("\r\n", at);
+            if (end == std::string::npos) {
+                allGood = false;
+                break;
+            }
+            allGood &= std::regex_match(content.substr(at, end + 2 - at), line);
+            ++lines;
+            at = end + 2;
+        }
+        Check(allGood && lines >= 5, "every recorded line is whole and correct (" + std::to_string(lines) + " lines)");
+    }
+
+    // Frequency meter.
+    Check(WaitFor([&] { return window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("123456"); }, 10000) >= 0,
+          "the frequency meter shows 123456");
+    Check(window.VXFrequencyMeter_ResultLabel->text() == QStringLiteral("123,5 кГц"), "the result reads 123,5 кГц");
+    Check(window.VXFrequencyMeter_LAinRadioButton->isChecked(), "the IN indicator is checked");
+
+    // Generator: a control change reaches the virtual module byte for byte.
+    window.VXGenerator_OUT3Value->setChecked(true);
+    Check(WaitFor([&] { return sim.Said("generator1 <-: 02 01 10 00 00 00 00 EF"); }, 5000) >= 0,
+          "the generator received 02 01 10 00 00 00 00 EF");
+
+    // Calibration round trips through the virtual modules' memory.
+    window.VXLogger_CalibrateEdit->setText(QStringLiteral("4,0"));
+    WaitFor([&] { return window.Acquisition.V1Avg > 3.7f; }, 5000);
+    const float expected1 = static_cast<float>(4.0 / window.Acquisition.V1Avg);
+    window.VXLogger_CalibrButtonClick();
+    Check(window.Logger.CalFactor1 == expected1, "the logger's channel 1 factor was written and read back");
+    window.VXFrequencyMeter_CalibrateEdit->setText(QStringLiteral("130000"));
+    window.VXFrequencyMeter_CalibrateButtonClick();
+    Check(window.FrequencyMeter.FreqCalFactor == static_cast<float>(130000.0 / 123456),
+          "the frequency meter's factor was written and read back");
+    Check(WaitFor([&] { return window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("129999"); }, 5000) >= 0 ||
+              window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("130000"),
+          "the calibrated frequency is shown");
+
+    // Unplug and plug the logger again.
+    const uint32_t oldIdentity = window.Binding.LoggerDevice()->PnPInfo().DeviceInstance;
+    const std::string oldNode = window.Binding.LoggerDevice()->PnPInfo().DevicePath;
+    sim.Send("unplug logger");
+    const double toRed = WaitFor([&] { return Red(window.VXLogger_Label); }, 15000);
+    Check(toRed >= 0, "unplugging the logger turns its title red");
+    Check(!window.VXLogger_MainTimer->isActive() && !window.Binding.LoggerPresent(), "and stops its timer");
+    Check(Green(window.VXGenerator_Label) && Green(window.VXFrequencyMeter_Label), "the other areas stay green");
+    sim.Send("plug logger");
+    const double toGreen = WaitFor([&] { return Green(window.VXLogger_Label); }, 15000);
+    Check(toGreen >= 0, "plugging it in again binds it again");
+    if (window.Binding.LoggerPresent()) {
+        const tavik::THidPnPInfo& fresh = window.Binding.LoggerDevice()->PnPInfo();
+        Check(fresh.DeviceInstance != oldIdentity, "with a new identity (" + oldNode + " -> " + fresh.DevicePath + ")");
+    }
+    Check(window.VXLogger_MainTimer->isActive(), "and its timer runs again");
+    Check(errors.isEmpty(), "no error box was shown");
+
+    std::printf("TIMES: start-up pass to three green titles %.0f ms; unplug to red %.0f ms; plug to green %.0f ms\n",
+                startupMs, toRed, toGreen);
+    std::printf("e2e: %d passed, %d failed\n", Passed, Failed);
+    std::fflush(stdout);
+    return Failed == 0 ? 0 : 1;
+}

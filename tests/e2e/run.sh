@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The end-to-end test on a real Linux kernel, in a VM: installs what it needs
+# (qemu and friends) when it can, boots Debian's kernel, runs tavik_e2e
+# against tavik-sim's virtual modules and takes a screenshot of the real
+# program under Xvfb. Skips with a reason when qemu cannot be had.
+#   tests/e2e/run.sh BUILD_FOLDER
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-build}" && pwd)
+out=$build/e2e-out
+rm -rf "$out"
+mkdir -p "$out"
+
+if ! "$here/../../scripts/install-deps.sh" e2e >"$out/install.log" 2>&1; then
+    echo "e2e: skipped: the VM packages could not be installed (see $out/install.log)"
+    exit 0
+fi
+for tool in qemu-system-x86_64 busybox cpio modinfo Xvfb import; do
+    command -v "$tool" >/dev/null || { echo "e2e: skipped: $tool is missing"; exit 0; }
+done
+
+command="QT_QPA_PLATFORM=offscreen $build/tests/e2e/tavik_e2e $build/sim/tavik-sim $out; code=\$?; \
+sh $here/vm/screenshot.sh $build $out; exit \$code"
+"$here/vm/run-vm.sh" "$out" "$command" >"$out/console.log" 2>&1
+status=$?
+grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^TIMES|^screenshot|^VM: ' | sed 's/^/    /'
+if [ $status -eq 3 ]; then
+    echo "e2e: skipped: no kernel could be fetched (see $out/console.log)"
+    exit 0
+fi
+line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
+if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && grep -q 'VM: command exit code 0' "$out/console.log"; then
+    echo "$line"
+    exit 0
+fi
+echo "${line:-e2e: 0 passed, 1 failed}"
+echo "e2e: the VM run failed; its console is in $out/console.log"
+exit 1

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Boots Debian's own kernel under qemu (software emulation) with the HID
+# modules and uhid, shares this machine's root read-only and OUT read-write,
+# and runs COMMAND inside, chrooted into the shared root.
+#
+#   tests/e2e/vm/run-vm.sh OUT COMMAND...
+#
+# The kernel package is downloaded once (apt-get download, unpacked, not
+# installed) into ${TAVIK_VM_CACHE:-~/.cache/tavik-vm}.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+out=$(mkdir -p "$1" && cd "$1" && pwd)
+shift
+command="$*"
+cache=${TAVIK_VM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tavik-vm}
+mkdir -p "$cache"
+
+# The kernel: Debian's current 6.1 image package, unpacked into the cache.
+if [ ! -f "$cache/kernel.ready" ]; then
+    package=$(apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-6\.1/ {print $2; exit}')
+    [ -n "$package" ] || package=$(apt-cache search --names-only '^linux-image-6\.1\.0-[0-9]+-amd64$' | sort -V | tail -1 | cut -d' ' -f1)
+    [ -n "$package" ] || { echo "VM: no linux-image-6.1 package found"; exit 3; }
+    rm -rf "$cache/root" "$cache"/*.deb
+    (cd "$cache" && apt-get download -q "$package" >/dev/null 2>&1) || { echo "VM: could not download $package"; exit 3; }
+    dpkg-deb -x "$cache"/linux-image-*.deb "$cache/root"
+    version=$(ls "$cache/root/lib/modules" | sort -V | tail -1)
+    depmod -b "$cache/root" "$version"
+    echo "$version" > "$cache/kernel.ready"
+fi
+version=$(cat "$cache/kernel.ready")
+kroot=$cache/root
+
+# The initramfs: busybox, our init, the modules in load order.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/root"/{bin,dev,proc,sys,tmp,modules}
+cp /bin/busybox "$work/root/bin/busybox"
+cp "$here/init" "$work/root/init"
+chmod 755 "$work/root/init"
+printf '%s\n' "$command" > "$work/root/command"
+printf '%s\n' "$out" > "$work/root/out"
+modules="hid hid-generic uhid virtio_ring virtio virtio_pci_legacy_dev virtio_pci_modern_dev virtio_pci netfs fscache 9pnet 9pnet_virtio 9p"
+echo "$modules" > "$work/root/modules/order"
+for m in $modules; do
+    file=$(modinfo -b "$kroot" -k "$version" -F filename "$m")
+    case "$file" in
+        *.ko) cp "$file" "$work/root/modules/$m.ko" ;;
+        *.ko.xz) xz -dc "$file" > "$work/root/modules/$m.ko" ;;
+        *.ko.zst) zstd -dcq "$file" > "$work/root/modules/$m.ko" ;;
+    esac
+done
+(cd "$work/root" && find . | cpio -o -H newc --quiet | gzip -1) > "$work/initramfs.gz"
+
+bios=()
+[ -f /usr/share/qemu/qboot.rom ] && bios=(-bios /usr/share/qemu/qboot.rom)
+timeout "${TAVIK_VM_TIMEOUT:-600}" qemu-system-x86_64 -accel tcg -cpu max -m 1536M -smp 2 "${bios[@]}" \
+    -nodefaults -nographic -no-reboot -serial stdio \
+    -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap" \
+    -virtfs "local,path=$out,mount_tag=outdir,security_model=none,multidevs=remap" \
+    -kernel "$kroot/boot/vmlinuz-$version" -initrd "$work/initramfs.gz" \
+    -append "console=ttyS0 quiet loglevel=3 panic=-1" </dev/null
