@@ -241,15 +241,15 @@ private:
 
 int main(int argc, char** argv) {
     TOptions options;
-    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) argv[1][0] = '?';
-    if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr,
+    const bool help = argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h");
+    if (help || !ParseOptions(argc, argv, options)) {
+        std::fprintf(help ? stdout : stderr,
                      "usage: tavik-sim [--logger N] [--generator N] [--meter N] [--second-manufacturer]\n"
                      "                 [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]\n"
                      "                 [--replug KIND:AFTER:DOWN] [--verbose]\n"
                      "SHAPE: constant, ramp, sine or steps (volts, period in reports); KIND: logger, generator, meter.\n"
                      "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, quit.\n");
-        return 2;
+        return help ? 0 : 2;
     }
     struct sigaction action {};
     action.sa_handler = OnSignal;
