@@ -34,6 +34,13 @@ public:
     bool GeneratorPresent() const { return GeneratorPort.Present(); }
     bool FrequencyMeterPresent() const { return FrequencyMeterPort.Present(); }
 
+    const TransferRecord& LoggerTransfer() const { return LoggerPort.Transfer; }
+    const TransferRecord& GeneratorTransfer() const { return GeneratorPort.Transfer; }
+    const TransferRecord& FrequencyMeterTransfer() const { return FrequencyMeterPort.Transfer; }
+    uint8_t LoggerSequence() const { return LoggerPort.Sequence; }
+    uint8_t GeneratorSequence() const { return GeneratorPort.Sequence; }
+    uint8_t FrequencyMeterSequence() const { return FrequencyMeterPort.Sequence; }
+
     TInstrumentPort& Port(TInstrumentKind kind);
 
     // The controller's arrival and removal handlers.

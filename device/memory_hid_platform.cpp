@@ -57,19 +57,20 @@ void TMemoryHidPlatform::Close(THidHandle handle) {
     Handles_.erase(found);
 }
 
-TMemoryHidDevice* TMemoryHidPlatform::DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const {
+std::shared_ptr<TMemoryHidDevice> TMemoryHidPlatform::DeviceOf(THidHandle handle, uint32_t& instance,
+                                                             bool& readWrite) const {
     const auto open = Handles_.find(handle);
     if (open == Handles_.end()) return nullptr;
     instance = open->second.Instance;
     readWrite = open->second.ReadWrite;
     const auto device = Devices_.find(instance);
-    return device == Devices_.end() ? nullptr : device->second.get();
+    return device == Devices_.end() ? nullptr : device->second;
 }
 
 bool TMemoryHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
     uint32_t instance = 0;
     bool readWrite = false;
-    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const auto device = DeviceOf(handle, instance, readWrite);
     const bool ok = device && !device->FailAttributes;
     if (ok) attributes = device->Attributes;
     Log(TWireCall::Attributes, instance, ok);
@@ -79,7 +80,7 @@ bool TMemoryHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attrib
 bool TMemoryHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
     uint32_t instance = 0;
     bool readWrite = false;
-    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const auto device = DeviceOf(handle, instance, readWrite);
     const bool ok = device && !device->FailStrings;
     if (ok) text = device->Manufacturer;
     Log(TWireCall::Manufacturer, instance, ok);
@@ -89,7 +90,7 @@ bool TMemoryHidPlatform::GetManufacturerString(THidHandle handle, std::u16string
 bool TMemoryHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
     uint32_t instance = 0;
     bool readWrite = false;
-    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const auto device = DeviceOf(handle, instance, readWrite);
     const bool ok = device && !device->FailStrings;
     if (ok) text = device->Product;
     Log(TWireCall::Product, instance, ok);
@@ -99,7 +100,7 @@ bool TMemoryHidPlatform::GetProductString(THidHandle handle, std::u16string& tex
 bool TMemoryHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
     uint32_t instance = 0;
     bool readWrite = false;
-    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const auto device = DeviceOf(handle, instance, readWrite);
     const bool ok = device && readWrite && !device->FailGetFeature && device->OnGetFeature(buffer, length);
     Log(TWireCall::GetFeature, instance, ok, ok ? buffer : nullptr, ok ? length : 0);
     return ok;
@@ -108,7 +109,7 @@ bool TMemoryHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::siz
 bool TMemoryHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
     uint32_t instance = 0;
     bool readWrite = false;
-    TMemoryHidDevice* device = DeviceOf(handle, instance, readWrite);
+    const auto device = DeviceOf(handle, instance, readWrite);
     // The bytes are logged as they were handed over, whatever the device does.
     const bool ok = device && readWrite && !device->FailSetFeature && device->OnSetFeature(buffer, length);
     Log(TWireCall::SetFeature, instance, ok, buffer, length);

@@ -88,7 +88,8 @@ private:
         uint32_t Instance;
         bool ReadWrite;
     };
-    TMemoryHidDevice* DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const;
+    // A device may be unplugged while it answers: the caller holds it.
+    std::shared_ptr<TMemoryHidDevice> DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const;
     void Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes = nullptr, std::size_t length = 0);
 
     bool Available_ = true;

@@ -80,11 +80,21 @@ TSimulatedDevice::TSimulatedDevice(std::shared_ptr<TModuleSimulator> module)
       Module_(std::move(module)) {}
 
 bool TSimulatedDevice::OnSetFeature(const uint8_t* buffer, std::size_t length) {
-    return Module_->SetReport(buffer, length);
+    const bool ok = Module_->SetReport(buffer, length);
+    CountTransfer();
+    return ok;
 }
 
 bool TSimulatedDevice::OnGetFeature(uint8_t* buffer, std::size_t length) {
-    return Module_->GetReport(buffer, length);
+    const bool ok = Module_->GetReport(buffer, length);
+    CountTransfer();
+    return ok;
+}
+
+void TSimulatedDevice::CountTransfer() {
+    if (VanishAfterTransfers < 0 || --VanishAfterTransfers > 0) return;
+    VanishAfterTransfers = -1;
+    if (OnVanish) OnVanish();
 }
 
 }  // namespace tavik::sim

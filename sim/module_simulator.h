@@ -3,6 +3,7 @@
 // the program sends and makes up every report the program reads. The same
 // simulators stand behind the in-memory platform and behind virtual devices.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,7 +70,14 @@ public:
     bool OnGetFeature(uint8_t* buffer, std::size_t length) override;
     const std::shared_ptr<TModuleSimulator>& Module() const { return Module_; }
 
+    // Vanishing at a chosen moment: after this many more transfers (sends and
+    // reads, the one that reaches zero included) OnVanish runs, which
+    // typically unplugs the device from the platform.
+    int VanishAfterTransfers = -1;
+    std::function<void()> OnVanish;
+
 private:
+    void CountTransfer();
     std::shared_ptr<TModuleSimulator> Module_;
 };
 

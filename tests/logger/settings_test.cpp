@@ -125,3 +125,32 @@ TEST_F(Settings, CalibrationFromALiveAverage) {
 
 }  // namespace
 }  // namespace tavik
+
+namespace tavik {
+namespace {
+
+TEST(SettingsFaults, ALoggerUnpluggedInTheMiddleOfACalibration) {
+    test::TWindowHarness h;
+    auto logger = std::make_shared<sim::TLoggerSimulator>();
+    auto device = std::make_shared<sim::TSimulatedDevice>(logger);
+    const uint32_t instance = h.Platform.Plug(device);
+    h.ProcessEvents();
+    h.Window->Acquisition.V1Avg = 4.9f;
+    // The second byte written is the last thing the module sees.
+    device->VanishAfterTransfers = 2;
+    device->OnVanish = [&] { h.Platform.Unplug(instance); };
+    h.Window->VXLogger_CalibrButtonClick();
+    const auto writes = logger->ReceivedWithCode(6);
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(logger->Memory.Bytes[16], 0xBC);
+    EXPECT_EQ(logger->Memory.Bytes[17], 0x9C);
+    EXPECT_EQ(h.Window->Logger.CalFactor1, 1.0f) << "the re-read fails: the factor falls back to 1.0";
+    EXPECT_TRUE(h.Window->Binding.LoggerPresent()) << "until the operating system says the module is gone";
+    h.LoggerTicks(3);
+    h.Notify();
+    EXPECT_FALSE(h.Window->Binding.LoggerPresent());
+    EXPECT_TRUE(h.Errors.isEmpty());
+}
+
+}  // namespace
+}  // namespace tavik

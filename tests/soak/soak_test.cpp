@@ -1,0 +1,278 @@
+// A long random walk over the window and the simulated modules: plugging and
+// unplugging, duplicate and foreign modules, module faults, and everything a
+// user can do, with the invariants checked after every step. The seed is
+// printed; TAVIK_SOAK_SEED and TAVIK_SOAK_STEPS replay or lengthen a run.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+
+#include "tests/support/window_harness.h"
+
+namespace tavik {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TWindowHarness;
+
+const QColor Green(0, 128, 0);
+
+struct TModule {
+    uint32_t Instance;
+    std::shared_ptr<sim::TModuleSimulator> Module;
+    std::shared_ptr<sim::TSimulatedDevice> Device;
+};
+
+class TSoak {
+public:
+    explicit TSoak(uint32_t seed) : Random_(seed) {}
+
+    void Run(int steps) {
+        H_.ProcessEvents();
+        for (Step_ = 0; Step_ < steps; ++Step_) {
+            RandomStep();
+            CheckInvariants();
+            if (::testing::Test::HasFatalFailure() || ::testing::Test::HasFailure()) {
+                ADD_FAILURE() << "failed at step " << Step_ << " (" << LastAction_ << ")";
+                return;
+            }
+        }
+        if (W().RecordFile.IsOpen()) Click();
+        CheckFiles();
+    }
+
+private:
+    TTavik& W() { return *H_.Window; }
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(Random_); }
+    bool Chance(int percent) { return Pick(100) < percent; }
+
+    std::string RandomText() {
+        static const char* pieces[] = {"", " ", "5", "5,0", "2.5", "-1", "1e3", "1,5E-2", "abc", "В", "٣", "$1F",
+                                       "0x10", "2147483648", "  42", "+-1", "1,2,3", "NaN", "inf", "3,3x", "7"};
+        std::string text;
+        const int parts = Pick(4);
+        for (int i = 0; i < parts; ++i) text += pieces[Pick(static_cast<int>(std::size(pieces)))];
+        if (Chance(2)) text = std::string(5000 + Pick(5000), '9');
+        return text;
+    }
+
+    void PlugSomething() {
+        std::shared_ptr<sim::TModuleSimulator> module;
+        const std::u16string maker = Chance(10) ? u"example.com" : (Chance(50) ? u"tavik.example" : u"www.tavik.example");
+        switch (Pick(3)) {
+        case 0: {
+            auto logger = std::make_shared<sim::TLoggerSimulator>(maker, Chance(50) ? u"VXLogger" : u"QM410");
+            logger->Channel1 = {sim::TSignal::TShape::Sine, 0.5, 7.5, 10 + Pick(200)};
+            logger->Channel2 = {sim::TSignal::TShape::Steps, 0.0, 6.0, 10 + Pick(100)};
+            logger->Memory.StoreFloat(16, 0.7f + 0.1f * Pick(7));
+            module = logger;
+            break;
+        }
+        case 1: module = std::make_shared<sim::TGeneratorSimulator>(maker); break;
+        default: {
+            auto meter = std::make_shared<sim::TFrequencyMeterSimulator>(maker);
+            meter->RawCount = static_cast<int32_t>(Random_());
+            module = meter;
+        }
+        }
+        if (Chance(5)) module->Product += u" ";
+        auto device = std::make_shared<sim::TSimulatedDevice>(module);
+        device->RefuseReadWrite = Chance(3);
+        const uint32_t instance = H_.Platform.Plug(device);
+        Modules_.push_back({instance, module, device});
+    }
+
+    TModule* AnyModule() { return Modules_.empty() ? nullptr : &Modules_[static_cast<std::size_t>(Pick(static_cast<int>(Modules_.size())))]; }
+
+    void Unplug(uint32_t instance) {
+        H_.Platform.Unplug(instance);
+        std::erase_if(Modules_, [instance](const TModule& m) { return m.Instance == instance; });
+    }
+
+    void Fault() {
+        TModule* m = AnyModule();
+        if (!m) return;
+        static const uint8_t kinds[] = {0, 2, 3, 5, 7, 0xFF};  // never 1: that is a measurement
+        switch (Pick(5)) {
+        case 0: m->Module->FailSends = 1 + Pick(3); break;
+        case 1: m->Module->FailReads = 1 + Pick(3); break;
+        case 2:
+            m->Module->ForcedKind = kinds[Pick(6)];
+            m->Module->ForcedKindReads = 1 + Pick(3);
+            break;
+        case 3: m->Module->ZeroReads = 1 + Pick(3); break;
+        default: {
+            // Gone in the middle of whatever the program does next with it;
+            // the operating system's notice follows later.
+            const uint32_t instance = m->Instance;
+            m->Device->VanishAfterTransfers = 1 + Pick(6);
+            m->Device->OnVanish = [this, instance] { Vanished_.push_back(instance); H_.Platform.Unplug(instance); };
+        }
+        }
+    }
+
+    void Click() {
+        W().VXLogger_StartStopClick();
+        if (W().RecordFile.IsOpen()) {
+            OpenFile_ = H_.Folder / W().VXLogger_FileName->text().toStdString();
+            ExpectedLines_[OpenFile_] = 0;
+        }
+    }
+
+    void LoggerTick() {
+        // The reports the bound logger answers during this tick.
+        sim::TModuleSimulator* bound = nullptr;
+        for (const TModule& m : Modules_)
+            if (W().Binding.LoggerDevice() && m.Instance == W().Binding.LoggerDevice()->PnPInfo().DeviceInstance)
+                bound = m.Module.get();
+        const std::size_t before = bound ? bound->Answered.size() : 0;
+        const bool recording = W().RecordFile.IsOpen();
+        W().VXLogger_MainTimerTimer();
+        if (recording && bound && bound->Answered.size() > before &&
+            bound->Answered.back()[0] == 1)
+            ++ExpectedLines_[OpenFile_];
+    }
+
+    void RandomStep() {
+        QComboBox* boxes[] = {W().VXGenerator_OUT1Type, W().VXGenerator_OUT1Freq, W().VXGenerator_OUT2Type,
+                              W().VXGenerator_OUT2Freq};
+        QCheckBox* logger[] = {W().VXLogger_10bit, W().VXLogger_8bit, W().VXLogger_Peak, W().VXLogger_CH1, W().VXLogger_CH2};
+        QCheckBox* levels[] = {W().VXGenerator_OUT1Value, W().VXGenerator_OUT2Value, W().VXGenerator_OUT3Value};
+        QLineEdit* edits[] = {W().VXLogger_LevelEdit_CH1, W().VXLogger_LevelEdit_CH2, W().VXLogger_CalibrateEdit,
+                              W().VXFrequencyMeter_CalibrateEdit, W().VXFrequencyMeter_PromEdit, W().AddrEdit,
+                              W().OutDataEdit};
+        const int action = Pick(100);
+        if (action < 8) {
+            LastAction_ = "plug";
+            PlugSomething();
+            if (Chance(70)) H_.Notify();
+        } else if (action < 13) {
+            LastAction_ = "unplug";
+            if (TModule* m = AnyModule()) Unplug(m->Instance);
+            if (Chance(70)) H_.Notify();
+        } else if (action < 16) {
+            LastAction_ = "notice";
+            H_.Notify();
+        } else if (action < 22) {
+            LastAction_ = "fault";
+            Fault();
+        } else if (action < 50) {
+            LastAction_ = "logger tick";
+            LoggerTick();
+        } else if (action < 58) {
+            LastAction_ = "meter tick";
+            W().VXFrequencyMeter_TimerTimer();
+        } else if (action < 60) {
+            LastAction_ = "value tick";
+            W().VXLogger_ValueTimerTimer();
+        } else if (action < 66) {
+            LastAction_ = "logger box";
+            QCheckBox* box = logger[Pick(5)];
+            box->setChecked(!box->isChecked());
+        } else if (action < 70) {
+            LastAction_ = "generator level";
+            QCheckBox* box = levels[Pick(3)];
+            box->setChecked(!box->isChecked());
+        } else if (action < 75) {
+            LastAction_ = "generator choice";
+            QComboBox* box = boxes[Pick(4)];
+            const int index = Pick(box->count());
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        } else if (action < 77) {
+            LastAction_ = "generator typing";
+            QComboBox* box = boxes[Pick(4)];
+            const QString text = QString::fromStdString(RandomText());
+            box->lineEdit()->setText(text);
+            emit box->lineEdit()->textEdited(text);
+        } else if (action < 86) {
+            LastAction_ = "edit";
+            edits[Pick(7)]->setText(QString::fromUtf8(RandomText().c_str()));
+        } else if (action < 90) {
+            LastAction_ = "logger calibration";
+            W().VXLogger_CalibrButtonClick();
+        } else if (action < 93) {
+            LastAction_ = "meter calibration";
+            W().VXFrequencyMeter_CalibrateButtonClick();
+        } else if (action < 96) {
+            LastAction_ = "start/stop";
+            Click();
+        } else {
+            LastAction_ = "late notice of vanished modules";
+            for (uint32_t instance : Vanished_)
+                std::erase_if(Modules_, [instance](const TModule& m) { return m.Instance == instance; });
+            Vanished_.clear();
+            H_.Notify();
+        }
+    }
+
+    void CheckSlot(THidDevice* device, QLabel* title, QTimer* timer) {
+        if (device) {
+            ASSERT_TRUE(W().HIDController->Lists(device)) << "a slot refers to a device the controller no longer lists";
+        }
+        EXPECT_EQ(title->palette().color(QPalette::WindowText) == Green, device != nullptr) << "title and slot disagree";
+        if (timer) EXPECT_EQ(timer->isActive(), device != nullptr) << "timer and slot disagree";
+    }
+
+    void CheckInvariants() {
+        CheckSlot(W().Binding.LoggerDevice(), W().VXLogger_Label, W().VXLogger_MainTimer);
+        CheckSlot(W().Binding.GeneratorDevice(), W().VXGenerator_Label, nullptr);
+        CheckSlot(W().Binding.FrequencyMeterDevice(), W().VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer);
+        TChartWidget& chart = *W().VXLogger_OSC;
+        const int trace2 = chart.PointCount(chart.SeriesAt(0));
+        const int trace1 = chart.PointCount(chart.SeriesAt(1));
+        EXPECT_EQ(trace1, trace2);
+        EXPECT_EQ(trace1 % 2, 0);
+        EXPECT_LE(trace1, 512);
+        EXPECT_LE(chart.PointCount(chart.SeriesAt(2)), 512);
+        EXPECT_LE(chart.PointCount(chart.SeriesAt(3)), 512);
+        if (W().RecordFile.IsOpen() && Step_ % 50 == 0) CheckFiles();
+        for (auto& [path, size] : Sizes_) {
+            const auto now = fs::file_size(path);
+            EXPECT_GE(now, size) << path << " was truncated";
+            size = now;
+        }
+        for (const auto& [path, lines] : ExpectedLines_)
+            if (!Sizes_.count(path) && fs::exists(path)) Sizes_[path] = fs::file_size(path);
+    }
+
+    void CheckFiles() {
+        for (const auto& [path, lines] : ExpectedLines_) {
+            const std::string content = TWindowHarness::ReadFile(path);
+            std::size_t count = 0;
+            for (std::size_t at = 0; (at = content.find("\r\n", at)) != std::string::npos; at += 2) ++count;
+            EXPECT_EQ(count, static_cast<std::size_t>(lines)) << path;
+            EXPECT_TRUE(content.empty() || content.substr(content.size() - 2) == "\r\n") << path << " ends mid-line";
+        }
+    }
+
+    TWindowHarness H_;
+    std::mt19937 Random_;
+    std::vector<TModule> Modules_;
+    std::vector<uint32_t> Vanished_;
+    std::map<fs::path, int> ExpectedLines_;
+    std::map<fs::path, uintmax_t> Sizes_;
+    fs::path OpenFile_;
+    int Step_ = 0;
+    std::string LastAction_;
+};
+
+TEST(Soak, RandomStepsKeepEveryInvariant) {
+    const char* seedText = std::getenv("TAVIK_SOAK_SEED");
+    const char* stepsText = std::getenv("TAVIK_SOAK_STEPS");
+    const uint32_t seed = seedText ? static_cast<uint32_t>(std::strtoul(seedText, nullptr, 10)) : 20261208u;
+    const int steps = stepsText ? std::atoi(stepsText) : 20000;
+    std::printf("soak: seed %u, %d steps (TAVIK_SOAK_SEED=%u replays it)\n", seed, steps, seed);
+    TSoak soak(seed);
+    soak.Run(steps);
+}
+
+}  // namespace
+}  // namespace tavik
