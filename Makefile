@@ -1,7 +1,8 @@
 BUILD ?= build
+SAN_BUILD ?= build-san
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench demo install clean
+.PHONY: all deps build run test sanitize bench demo install clean
 
 all: build
 
@@ -17,7 +18,16 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory sanitize
 	@tests/e2e/run.sh $(BUILD)
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAVIK_SANITIZE=ON -DTAVIK_BENCH=OFF >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS) -- --no-print-directory | grep -v -E '^\[|^(Scanning|Consolidate|Automatic)' || true
+	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
 
 demo: build
 	@scripts/demo.sh $(BUILD)
@@ -30,4 +40,4 @@ bench: build
 	@for b in chart_bench startup_bench acquisition_bench tables_bench; do echo "== $$b"; $(BUILD)/bench/$$b; done
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD)
