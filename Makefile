@@ -1,8 +1,11 @@
 BUILD ?= build
 SAN_BUILD ?= build-san
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = number_text integer_text logger_report freqmeter_report controller
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test sanitize bench demo install clean
+.PHONY: all deps build run test sanitize fuzz bench demo install clean
 
 all: build
 
@@ -36,8 +39,16 @@ install: build
 	@if [ "$$(id -u)" -eq 0 ]; then cmake --install $(BUILD); else sudo cmake --install $(BUILD); fi
 	@echo "Installed. Reload the udev rules (sudo udevadm control --reload) and plug the modules in again."
 
+# Each fuzz target for FUZZ_SECONDS, from the seed corpus in fuzz/corpus.
+fuzz:
+	@scripts/install-deps.sh fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIK_FUZZ=ON \
+	  -DTAVIK_TESTS=OFF -DTAVIK_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 bench: build
 	@for b in chart_bench startup_bench acquisition_bench tables_bench; do echo "== $$b"; $(BUILD)/bench/$$b; done
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

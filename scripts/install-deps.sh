@@ -11,6 +11,9 @@ packages=(
 if [ "${1:-}" = e2e ]; then
   packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth)
 fi
+if [ "${1:-}" = fuzz ]; then
+  packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev cmake pkg-config)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,33 @@
+// Any 8-byte report with any factors through the logger's decoding: at most
+// two points per trace, the record fields within their room, the voltmeter
+// texts well formed.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "logger/acquisition.h"
+#include "logger/logger_protocol.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 16) return 0;
+    tavik::TFrame report;
+    std::memcpy(report.data(), data, 8);
+    float k1;
+    float k2;
+    std::memcpy(&k1, data + 8, 4);
+    std::memcpy(&k2, data + 12, 4);
+    // Factors reach the decoding only after the range rule.
+    k1 = tavik::logger::AcceptedFactor(k1);
+    k2 = tavik::logger::AcceptedFactor(k2);
+    static tavik::logger::TAcquisition acquisition;
+    tavik::logger::TRecordFields fields;
+    const char separator = (size > 16 && (data[16] & 1)) ? ',' : '.';
+    const tavik::logger::TTracePoints points = acquisition.Process(report, k1, k2, separator, &fields);
+    for (double y : {points.Series1[0], points.Series1[1], points.Series2[0], points.Series2[1]})
+        if (!std::isfinite(y) || std::fabs(y) > 1.25 * 32768 * 7.5315 / 1024 + 1) std::abort();
+    if (fields.Length == 0 || fields.Length >= sizeof fields.Text) std::abort();
+    if (acquisition.VCH1Text.rfind("V1 = ", 0) != 0 || acquisition.VCH2Text.rfind("V2 = ", 0) != 0) std::abort();
+    if (!std::isfinite(acquisition.V1Avg) || !std::isfinite(acquisition.V2Avg)) std::abort();
+    return 0;
+}
