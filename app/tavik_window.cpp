@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <cxxabi.h>
+#include <limits>
 #include <typeinfo>
 
 #include "device/errors.h"
@@ -157,6 +158,7 @@ void TTavik::BuildLayout() {
     auto edit = [this](const char* name, int l, int t, int w, int h, const QString& text, const QFont& font) {
         QLineEdit* created = Place(new QLineEdit(text, this), name, l, t, w, h, font);
         created->setAlignment(Qt::AlignLeft);
+        created->setMaxLength(std::numeric_limits<int>::max());  // edits have no length limit
         return created;
     };
     auto check = [this](const char* name, int l, int t, int w, int h, const QString& text, const QFont& font) {

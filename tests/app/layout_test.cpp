@@ -173,6 +173,8 @@ TEST(Layout, StartState) {
     EXPECT_EQ(w.VXLogger_ValueTimer->interval(), 500);
     for (QLabel* title : {w.VXLogger_Label, w.VXGenerator_Label, w.VXFrequencyMeter_Label})
         EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    for (QLineEdit* edit : w.findChildren<QLineEdit*>())
+        if (edit->objectName().size() > 0) EXPECT_GT(edit->maxLength(), 1000000) << "edits have no length limit";
 }
 
 TEST(EventRules, CheckBoxesRunTheirHandlerOnlyWhenTheirStateChanges) {
