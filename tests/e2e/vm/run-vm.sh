@@ -39,7 +39,7 @@ cp "$here/init" "$work/root/init"
 chmod 755 "$work/root/init"
 printf '%s\n' "$command" > "$work/root/command"
 printf '%s\n' "$out" > "$work/root/out"
-modules="hid hid-generic uhid virtio_ring virtio virtio_pci_legacy_dev virtio_pci_modern_dev virtio_pci netfs fscache 9pnet 9pnet_virtio 9p"
+modules="hid hid-generic uhid virtio_ring virtio virtio_pci_legacy_dev virtio_pci_modern_dev virtio_pci netfs fscache 9pnet 9pnet_virtio 9p overlay"
 echo "$modules" > "$work/root/modules/order"
 for m in $modules; do
     file=$(modinfo -b "$kroot" -k "$version" -F filename "$m")
