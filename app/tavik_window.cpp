@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#if defined(__GNUG__)
 #include <cxxabi.h>
+#endif
 #include <limits>
 #include <typeinfo>
 
@@ -338,10 +340,13 @@ void TTavik::ReportError(const char* place) {
     } catch (const ETavikError& error) {
         Options_.ShowError(ProgramTitle, ErrorBoxText(QString::fromUtf8(error.what())));
     } catch (const std::exception& error) {
+        QString type = QString::fromLatin1(typeid(error).name());
+#if defined(__GNUG__)
         int status = 0;
         char* demangled = abi::__cxa_demangle(typeid(error).name(), nullptr, nullptr, &status);
-        const QString type = QString::fromLatin1(status == 0 && demangled ? demangled : typeid(error).name());
+        if (status == 0 && demangled) type = QString::fromLatin1(demangled);
         std::free(demangled);
+#endif
         Options_.ShowError(QStringLiteral("Application Error"),
                            QStringLiteral("Exception %1 in %2: %3").arg(type, QString::fromLatin1(place),
                                                                         QString::fromUtf8(error.what())));

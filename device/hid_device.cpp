@@ -8,7 +8,7 @@ THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceCo
     : Platform_(platform), Owner_(owner), PnPInfo_(std::move(pnpInfo)) {
     if (!OpenHandle()) throw EControllerError("Device cannot be opened");
     if (!Platform_.GetAttributes(Handle_, Attributes_)) {
-        CloseAll();
+        CloseDevice();
         throw EControllerError("Device cannot be identified");
     }
     CloseDevice();
@@ -16,7 +16,7 @@ THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceCo
 
 THidDevice::~THidDevice() {
     UnplugCallback_ = nullptr;
-    CloseAll();
+    CloseDevice();
 }
 
 // Read and write access first; a device that refuses it (a keyboard, a mouse)
@@ -39,8 +39,6 @@ void THidDevice::CloseDevice() {
         Handle_ = InvalidHidHandle;
     }
 }
-
-void THidDevice::CloseAll() { CloseDevice(); }
 
 const std::u16string& THidDevice::ReadString(std::u16string& cache, StringReader reader) {
     if (cache.empty() && OpenDevice()) {
@@ -75,7 +73,7 @@ bool THidDevice::SetFeature(const uint8_t* buffer, std::size_t length) {
 }
 
 void THidDevice::Unplug() {
-    CloseAll();
+    CloseDevice();
     PluggedIn_ = false;
     if (UnplugCallback_) {
         auto callback = std::move(UnplugCallback_);

@@ -67,7 +67,6 @@ private:
     using StringReader = bool (THidPlatform::*)(THidHandle, std::u16string&);
     const std::u16string& ReadString(std::u16string& cache, StringReader reader);
     bool OpenHandle();
-    void CloseAll();
 
     THidPlatform& Platform_;
     THidDeviceController* Owner_;

@@ -104,7 +104,9 @@ TEST(Layout, EveryControlStandsWhereTheLayoutPutsIt) {
             EXPECT_GE(g.width(), place.Width) << "a label grows to the right, never narrower than laid out";
         else
             EXPECT_EQ(g.width(), place.Width);
-        if (place.Text) EXPECT_EQ(TextOf(widget), QString::fromUtf8(place.Text));
+        if (place.Text) {
+            EXPECT_EQ(TextOf(widget), QString::fromUtf8(place.Text));
+        }
     }
 }
 
@@ -174,7 +176,9 @@ TEST(Layout, StartState) {
     for (QLabel* title : {w.VXLogger_Label, w.VXGenerator_Label, w.VXFrequencyMeter_Label})
         EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     for (QLineEdit* edit : w.findChildren<QLineEdit*>())
-        if (edit->objectName().size() > 0) EXPECT_GT(edit->maxLength(), 1000000) << "edits have no length limit";
+        if (edit->objectName().size() > 0) {
+            EXPECT_GT(edit->maxLength(), 1000000) << "edits have no length limit";
+        }
 }
 
 TEST(EventRules, CheckBoxesRunTheirHandlerOnlyWhenTheirStateChanges) {

@@ -15,8 +15,8 @@ using test::Frame;
 using test::Hex;
 
 std::vector<uint8_t> Wire(const TFrame& frame) {
-    std::vector<uint8_t> report{0};
-    report.insert(report.end(), frame.begin(), frame.end());
+    std::vector<uint8_t> report(ReportSize, 0);
+    std::copy(frame.begin(), frame.end(), report.begin() + 1);
     return report;
 }
 

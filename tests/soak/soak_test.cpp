@@ -218,7 +218,9 @@ private:
             ASSERT_TRUE(W().HIDController->Lists(device)) << "a slot refers to a device the controller no longer lists";
         }
         EXPECT_EQ(title->palette().color(QPalette::WindowText) == Green, device != nullptr) << "title and slot disagree";
-        if (timer) EXPECT_EQ(timer->isActive(), device != nullptr) << "timer and slot disagree";
+        if (timer) {
+            EXPECT_EQ(timer->isActive(), device != nullptr) << "timer and slot disagree";
+        }
     }
 
     void CheckInvariants() {
