@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libhidapi-dev libudev-dev
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev
   fonts-liberation xvfb xauth
 )
 # "e2e" asks for what the end-to-end test in a VM needs as well.
