@@ -77,24 +77,23 @@ bool TMemoryHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attrib
     return ok;
 }
 
-bool TMemoryHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
+bool TMemoryHidPlatform::ReadString(THidHandle handle, std::u16string TMemoryHidDevice::*field, TWireCall call,
+                                    std::u16string& text) {
     uint32_t instance = 0;
     bool readWrite = false;
     const auto device = DeviceOf(handle, instance, readWrite);
     const bool ok = device && !device->FailStrings;
-    if (ok) text = device->Manufacturer;
-    Log(TWireCall::Manufacturer, instance, ok);
+    if (ok) text = (*device).*field;
+    Log(call, instance, ok);
     return ok;
 }
 
+bool TMemoryHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
+    return ReadString(handle, &TMemoryHidDevice::Manufacturer, TWireCall::Manufacturer, text);
+}
+
 bool TMemoryHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
-    uint32_t instance = 0;
-    bool readWrite = false;
-    const auto device = DeviceOf(handle, instance, readWrite);
-    const bool ok = device && !device->FailStrings;
-    if (ok) text = device->Product;
-    Log(TWireCall::Product, instance, ok);
-    return ok;
+    return ReadString(handle, &TMemoryHidDevice::Product, TWireCall::Product, text);
 }
 
 bool TMemoryHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {

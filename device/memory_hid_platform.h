@@ -90,6 +90,7 @@ private:
     };
     // A device may be unplugged while it answers: the caller holds it.
     std::shared_ptr<TMemoryHidDevice> DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const;
+    bool ReadString(THidHandle handle, std::u16string TMemoryHidDevice::*field, TWireCall call, std::u16string& text);
     void Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes = nullptr, std::size_t length = 0);
 
     bool Available_ = true;

@@ -20,8 +20,6 @@ protected:
     TFrame NextReport() override;
 
 private:
-    bool AnswerMemory_ = false;
-    TFrame MemoryAnswer_{};
     uint8_t Counter_ = 0;
 };
 

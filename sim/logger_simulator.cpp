@@ -36,21 +36,13 @@ TLoggerSimulator::TLoggerSimulator(std::u16string manufacturer, std::u16string p
     : TModuleSimulator(std::move(manufacturer), std::move(product)) {}
 
 void TLoggerSimulator::OnCommand(const TFrame& frame) {
-    const uint16_t address = static_cast<uint16_t>(frame[2] | frame[3] << 8);
-    switch (frame[0]) {
-    case CmdRequestMeasurement: AnswerMemory_ = false; break;
-    case CmdSetControl: Csr = frame[2] & logger::CsrSettingBits; break;
-    case CmdReadMemoryByte:
-        MemoryAnswer_ = Sealed({CmdReadMemoryByte, frame[1], frame[2], frame[3], Memory.Bytes[address & 0xFF], 0, 0, 0});
-        AnswerMemory_ = true;
-        break;
-    case CmdWriteMemoryByte: Memory.Bytes[address & 0xFF] = frame[4]; break;
-    default: break;
-    }
+    if (Memory.HandleCommand(frame)) return;
+    if (frame[0] == CmdRequestMeasurement) Memory.Answering = false;
+    if (frame[0] == CmdSetControl) Csr = frame[2] & logger::CsrSettingBits;
 }
 
 TFrame TLoggerSimulator::NextReport() {
-    if (AnswerMemory_) return MemoryAnswer_;
+    if (Memory.Answering) return Memory.Answer;
     TFrame report{MeasurementReportKind, static_cast<uint8_t>(Step), Csr, 0, 0, 0, 0, 0};
     if (SamplesReady) report[2] |= logger::CsrSampleFlags;
     const double t = static_cast<double>(Step);

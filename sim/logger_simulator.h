@@ -32,10 +32,6 @@ public:
 protected:
     void OnCommand(const TFrame& frame) override;
     TFrame NextReport() override;
-
-private:
-    bool AnswerMemory_ = false;
-    TFrame MemoryAnswer_{};
 };
 
 }  // namespace tavik::sim

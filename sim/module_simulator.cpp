@@ -61,6 +61,21 @@ TParameterMemory::TParameterMemory() {
     StoreFloat(20, 1.0f);
 }
 
+bool TParameterMemory::HandleCommand(const TFrame& frame) {
+    const uint8_t address = frame[2];  // the memory is 256 bytes: the low address byte
+    if (frame[0] == CmdReadMemoryByte) {
+        Answer = {CmdReadMemoryByte, frame[1], frame[2], frame[3], Bytes[address], 0, 0, 0};
+        SealCommand(Answer);
+        Answering = true;
+        return true;
+    }
+    if (frame[0] == CmdWriteMemoryByte) {
+        Bytes[address] = frame[4];
+        return true;
+    }
+    return false;
+}
+
 void TParameterMemory::StoreFloat(uint16_t address, float value) {
     std::memcpy(Bytes + (address & 0xFF), &value, sizeof value);
 }

@@ -57,6 +57,11 @@ class TParameterMemory {
 public:
     TParameterMemory();
     uint8_t Bytes[256];
+    // Takes ReadMemoryByte and WriteMemoryByte; false for any other command.
+    // A read's answer is given until the module is asked for a measurement.
+    bool HandleCommand(const TFrame& frame);
+    bool Answering = false;
+    TFrame Answer{};
     void StoreFloat(uint16_t address, float value);
     float LoadFloat(uint16_t address) const;
     void StoreBytes(uint16_t address, std::initializer_list<uint8_t> bytes);

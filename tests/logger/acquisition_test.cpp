@@ -17,17 +17,8 @@ using test::TWindowHarness;
 
 // A bound logger whose calibration answers are behind it: the next tick reads
 // a measurement.
-class Acquisition : public ::testing::Test {
+class Acquisition : public test::TBoundLoggerTest<QLocale::C> {
 protected:
-    TWindowHarness H{QLocale::c()};
-    std::shared_ptr<sim::TLoggerSimulator> Logger = H.PlugLogger();
-    TTavik& W = *H.Window;
-
-    void SetUp() override {
-        H.ProcessEvents();
-        H.LoggerTicks(1);  // answers the last memory read with a measurement request
-        Logger->Received.clear();
-    }
     int Points(int position) { return W.VXLogger_OSC->PointCount(W.VXLogger_OSC->SeriesAt(position)); }
 };
 

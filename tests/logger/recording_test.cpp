@@ -31,16 +31,8 @@ TEST(RecordNames, FileNameAndTimestampFields) {
     }
 }
 
-class Recording : public ::testing::Test {
+class Recording : public test::TBoundLoggerTest<QLocale::Russian> {
 protected:
-    TWindowHarness H{QLocale(QLocale::Russian, QLocale::Russia)};
-    std::shared_ptr<sim::TLoggerSimulator> Logger = H.PlugLogger();
-    TTavik& W = *H.Window;
-
-    void SetUp() override {
-        H.ProcessEvents();
-        H.LoggerTicks(1);
-    }
     void Report(uint8_t csr, std::array<uint8_t, 4> samples, bool withSamples = true) {
         Logger->Csr = csr;
         Logger->SamplesReady = withSamples;

@@ -14,17 +14,8 @@ namespace {
 using test::Hex;
 using test::TWindowHarness;
 
-class Settings : public ::testing::Test {
+class Settings : public test::TBoundLoggerTest<QLocale::Russian> {
 protected:
-    TWindowHarness H{QLocale(QLocale::Russian, QLocale::Russia)};
-    std::shared_ptr<sim::TLoggerSimulator> Logger = H.PlugLogger();
-    TTavik& W = *H.Window;
-
-    void SetUp() override {
-        H.ProcessEvents();
-        H.LoggerTicks(1);
-        Logger->Received.clear();
-    }
     // Five reports of a steady 8-bit reading on both channels.
     void Average(uint8_t raw1, uint8_t raw2) {
         Logger->Csr = logger::Csr8Bit;

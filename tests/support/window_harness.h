@@ -1,6 +1,8 @@
 #pragma once
 // A window over the in-memory platform with simulated modules, a fixed clock,
 // a private folder for recordings and an error box that only records.
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
@@ -65,6 +67,23 @@ public:
     // The files in the recording folder, sorted by name.
     std::vector<std::filesystem::path> RecordFiles() const;
     static std::string ReadFile(const std::filesystem::path& path);
+};
+
+// A window under the given locale with a simulated logger bound and its
+// calibration answers behind it: the next tick reads a measurement, and the
+// module's log starts empty.
+template <QLocale::Language Language>
+class TBoundLoggerTest : public ::testing::Test {
+protected:
+    TWindowHarness H{Language == QLocale::C ? QLocale::c() : QLocale(Language, QLocale::AnyTerritory)};
+    std::shared_ptr<sim::TLoggerSimulator> Logger = H.PlugLogger();
+    TTavik& W = *H.Window;
+
+    void SetUp() override {
+        H.ProcessEvents();
+        H.LoggerTicks(1);  // answers the last memory read with a measurement request
+        Logger->Received.clear();
+    }
 };
 
 }  // namespace tavik::test
