@@ -5,7 +5,9 @@
 //   --screenshot FILE  save a picture of the window just before closing
 //   --record           start a recording in the working directory
 //   --unplug-logger S  unplug the logger after S seconds
+//   --show-list        open channel 1's frequency list after a second
 #include <QApplication>
+#include <QComboBox>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -23,10 +25,12 @@ int main(int argc, char** argv) {
     double unplugLogger = 0;
     QString screenshot;
     bool record = false;
+    bool showList = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) seconds = std::atof(argv[++i]);
         else if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc) screenshot = QString::fromLocal8Bit(argv[++i]);
         else if (!std::strcmp(argv[i], "--record")) record = true;
+        else if (!std::strcmp(argv[i], "--show-list")) showList = true;
         else if (!std::strcmp(argv[i], "--unplug-logger") && i + 1 < argc) unplugLogger = std::atof(argv[++i]);
     }
 
@@ -46,6 +50,7 @@ int main(int argc, char** argv) {
 
     tavik::TTavik window(platform);
     window.show();
+    if (showList) QTimer::singleShot(1000, &window, [&window] { window.VXGenerator_OUT1Freq->showPopup(); });
     if (record) QTimer::singleShot(100, &window, [&window] { window.VXLogger_StartStopClick(); });
     if (unplugLogger > 0)
         QTimer::singleShot(static_cast<int>(unplugLogger * 1000), &window, [&] {
