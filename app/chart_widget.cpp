@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPixmap>
 #include <cmath>
 
 namespace tavik {
@@ -105,9 +106,9 @@ double TChartWidget::LabelStep() const {
     return ChooseLabelStep(AxisMaximum - AxisMinimum, PlotRect().height(), QFontMetrics(LabelFont_).height());
 }
 
-void TChartWidget::paintEvent(QPaintEvent*) {
-    ++PaintCount_;
-    QPainter painter(this);
+// The border, the axis, its labels and ticks: the same for every paint, so
+// drawn once per size (and device pixel ratio) into a pixmap.
+void TChartWidget::DrawBackdrop(QPainter& painter) const {
     painter.fillRect(rect(), Background);
 
     QPen border(BorderColor, BorderWidth);
@@ -121,7 +122,6 @@ void TChartWidget::paintEvent(QPaintEvent*) {
     const double yScale = plot.height() / (AxisMaximum - AxisMinimum);
     auto yOf = [&](double volts) { return plot.bottom() + 1 - (volts - AxisMinimum) * yScale; };
 
-    // Left axis: labels, outer, inner and minor ticks.
     const double step = LabelStep();
     const QFontMetrics metrics(LabelFont_);
     painter.setFont(LabelFont_);
@@ -149,6 +149,24 @@ void TChartWidget::paintEvent(QPaintEvent*) {
     }
     painter.setPen(QPen(AxisColor, AxisLineWidth, Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(QPointF(axisX + 0.5, plot.top()), QPointF(axisX + 0.5, plot.bottom() + 1));
+}
+
+void TChartWidget::paintEvent(QPaintEvent*) {
+    ++PaintCount_;
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    if (Backdrop_.size() != size() * ratio || Backdrop_.devicePixelRatio() != ratio) {
+        Backdrop_ = QPixmap(size() * ratio);
+        Backdrop_.setDevicePixelRatio(ratio);
+        QPainter backdrop(&Backdrop_);
+        DrawBackdrop(backdrop);
+        Plot_ = PlotRect();
+    }
+    painter.drawPixmap(0, 0, Backdrop_);
+
+    const QRect plot = Plot_;
+    const double yScale = plot.height() / (AxisMaximum - AxisMinimum);
+    auto yOf = [&](double volts) { return plot.bottom() + 1 - (volts - AxisMinimum) * yScale; };
 
     // Series in list order, cut at the plot's edges.
     painter.setClipRect(plot);

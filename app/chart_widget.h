@@ -4,7 +4,9 @@
 // chart dirty; it is painted when the event loop gets to it.
 #include <QColor>
 #include <QFont>
+#include <QPainter>
 #include <QPointF>
+#include <QPixmap>
 #include <QPolygonF>
 #include <QString>
 #include <QWidget>
@@ -53,6 +55,7 @@ protected:
 
 private:
     int LabelAreaWidth() const;
+    void DrawBackdrop(QPainter& painter) const;
 
     std::vector<TChartSeries> Series_;
     QFont LabelFont_;
@@ -60,6 +63,8 @@ private:
     QChar GroupSeparator_;
     int PaintCount_ = 0;
     QPolygonF Polyline_;  // reused by every paint
+    QPixmap Backdrop_;    // border, axis and labels, drawn once per size
+    QRect Plot_;
 };
 
 }  // namespace tavik
