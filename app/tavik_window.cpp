@@ -16,6 +16,7 @@
 #include "device/errors.h"
 #include "fonts.h"
 #include "freqmeter/integer_text.h"
+#include "logger/calibration_factor.h"
 #include "logger/logger_protocol.h"
 #include "logger/number_text.h"
 
@@ -500,7 +501,7 @@ void TTavik::VXLogger_CalibrButtonClick() {
     auto calibrate = [&](int channel, float average) {
         if (average < CalibrationMinimumVolts || r < CalibrationMinimumVolts) return;
         const auto factor = static_cast<float>(static_cast<double>(r) / average);
-        if (factor >= 0.75f && factor <= 1.25f && Binding.LoggerPresent()) Logger.WriteCalibrationFactor(channel, factor);
+        if (InFactorRange(factor) && Binding.LoggerPresent()) Logger.WriteCalibrationFactor(channel, factor);
     };
     calibrate(1, Acquisition.V1Avg);
     calibrate(2, Acquisition.V2Avg);

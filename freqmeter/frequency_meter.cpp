@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "display_number.h"
+#include "logger/calibration_factor.h"
 #include "integer_text.h"
 
 namespace tavik::freqmeter {
@@ -22,10 +23,6 @@ TExactFactor Exact(float factor) {
     return {static_cast<int64_t>(std::ldexp(fraction, 24)), 24 - exponent};
 }
 
-float AcceptedFactor(float factor) {
-    if (std::isnan(factor) || factor < 0.75f || factor > 1.25f) return 1.0f;
-    return factor;
-}
 }  // namespace
 
 int64_t WholeHertz(int32_t raw, float factor) {
@@ -103,7 +100,7 @@ void TFrequencyMeter::ReadFrequencyCalibration() {
 void TFrequencyMeter::Calibrate(int32_t reference) {
     if (LastRawCount < MinimumCalibrationHz || reference < MinimumCalibrationHz) return;
     const auto factor = static_cast<float>(static_cast<double>(reference) / LastRawCount);
-    if (factor >= 0.75f && factor <= 1.25f && Port_.Present()) {
+    if (InFactorRange(factor) && Port_.Present()) {
         uint8_t bytes[4];
         std::memcpy(bytes, &factor, sizeof bytes);
         for (uint16_t i = 0; i < 4; ++i) {

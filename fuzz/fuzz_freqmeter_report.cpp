@@ -9,6 +9,7 @@
 
 #include "freqmeter/display_number.h"
 #include "freqmeter/frequency_meter.h"
+#include "logger/calibration_factor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 12) return 0;
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&raw, data, 4);
     std::memcpy(&factor, data + 4, 4);
     std::memcpy(&offset, data + 8, 4);
-    if (std::isnan(factor) || factor < 0.75f || factor > 1.25f) factor = 1.0f;
+    factor = tavik::AcceptedFactor(factor);
     const int64_t hertz = tavik::freqmeter::WholeHertz(raw, factor);
     const long double exact = static_cast<long double>(raw) * factor;
     if (hertz != static_cast<int64_t>(std::trunc(exact))) std::abort();

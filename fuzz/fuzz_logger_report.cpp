@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&k1, data + 8, 4);
     std::memcpy(&k2, data + 12, 4);
     // Factors reach the decoding only after the range rule.
-    k1 = tavik::logger::AcceptedFactor(k1);
-    k2 = tavik::logger::AcceptedFactor(k2);
+    k1 = tavik::AcceptedFactor(k1);
+    k2 = tavik::AcceptedFactor(k2);
     static tavik::logger::TAcquisition acquisition;
     tavik::logger::TRecordFields fields;
     const char separator = (size > 16 && (data[16] & 1)) ? ',' : '.';

@@ -33,9 +33,5 @@ TSamples DecodeSamples(const TFrame& report) {
     return samples;
 }
 
-float AcceptedFactor(float factor) {
-    if (std::isnan(factor) || factor < 0.75f || factor > 1.25f) return 1.0f;
-    return factor;
-}
 
 }  // namespace tavik::logger

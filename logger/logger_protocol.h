@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "device/report_exchange.h"
+#include "logger/calibration_factor.h"
 
 namespace tavik::logger {
 
@@ -40,7 +41,5 @@ struct TSamples {
 };
 TSamples DecodeSamples(const TFrame& report);
 
-// Factors read outside [0.75, 1.25], or not a number, are used as 1.0.
-float AcceptedFactor(float factor);
 
 }  // namespace tavik::logger
