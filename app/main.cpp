@@ -1,8 +1,9 @@
 // Тавик: one window for the logger, the generator and the frequency meter.
 #include <QApplication>
+#include <memory>
 
-#include "device/errors.h"
-#include "device/linux_hid_platform.h"
+#include "common/errors.h"
+#include "device/platform/system_hid_platform.h"
 #include "error_box.h"
 #include "tavik_window.h"
 
@@ -10,8 +11,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(tavik::ProgramTitle);
     try {
-        tavik::TLinuxHidPlatform platform;
-        tavik::TTavik window(platform);
+        const std::unique_ptr<tavik::THidPlatform> platform = tavik::CreateSystemHidPlatform();
+        tavik::TTavik window(*platform);
         window.show();
         QApplication::exec();
     } catch (const tavik::EAbort&) {

@@ -1,23 +1,16 @@
 #pragma once
 // The program's one window: the logger area along the top, the generator at
-// the bottom left and the frequency meter at the bottom right. Every piece of
-// behaviour is a handler of this class, run by a control, a timer or a device
-// event, all on the GUI thread.
+// the bottom left and the frequency meter at the bottom right. It is a view
+// over the instruments: each handler, run by a control, a timer or a device
+// event on the GUI thread, moves values between the widgets and the core.
 #include <QLocale>
 #include <QWidget>
-#include <memory>
 
 #include "chart_widget.h"
+#include "common/local_time.h"
 #include "device/hid_device_controller.h"
-#include "device/instrument_binding.h"
 #include "error_box.h"
-#include "freqmeter/frequency_meter.h"
-#include "generator/frequency_tables.h"
-#include "generator/generator_control.h"
-#include "logger/acquisition.h"
-#include "logger/local_time.h"
-#include "logger/logger_commands.h"
-#include "logger/recording_file.h"
+#include "instruments/instruments.h"
 
 class QCheckBox;
 class QComboBox;
@@ -38,6 +31,10 @@ struct TTavikOptions {
 
 class TTavik : public QWidget {
     Q_OBJECT
+    // First: the members below are built with them.
+    TTavikOptions Options_;
+    char Separator_;
+
 public:
     explicit TTavik(THidPlatform& platform, TTavikOptions options = {});
     ~TTavik() override;
@@ -110,15 +107,8 @@ public:
     QTimer* VXLogger_ValueTimer;
     THidDeviceController* HIDController;
 
-    // The instruments.
-    TInstrumentBinding Binding;
-    logger::TLoggerCommands Logger{Binding.LoggerPort};
-    logger::TAcquisition Acquisition;
-    logger::TRecordFile RecordFile;
-    freqmeter::TFrequencyMeter FrequencyMeter{Binding.FrequencyMeterPort};
-    std::unique_ptr<generator::TFreqTable> OUT1FreqTable;
-    std::unique_ptr<generator::TFreqTable> OUT2FreqTable;
-    std::unique_ptr<generator::TGeneratorControl> Generator;
+    // The instruments the window shows.
+    TInstruments Instruments;
 
     // Handlers.
     void FormCreate();
@@ -155,11 +145,8 @@ private:
     void SetTabOrder();
     void ReportError(const char* place);
     void ShowRecordState(bool healthy);
-    void SetTitleBound(QLabel* title, bool bound);
     void MirrorCsr(uint8_t moduleCsr);
-
-    TTavikOptions Options_;
-    char Separator_ = ',';
+    QCheckBox* SettingBox(logger::TSettingBox box) const;
 };
 
 template <typename F>

@@ -11,7 +11,7 @@
 
 #include "app/tavik_window.h"
 #include "bench_util.h"
-#include "device/memory_hid_platform.h"
+#include "device/platform/memory/memory_hid_platform.h"
 
 namespace {
 // Reports its first paint, then ends the child.

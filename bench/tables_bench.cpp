@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "bench_util.h"
-#include "generator/frequency_tables.h"
+#include "instruments/generator/frequency_tables.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,6 +1,6 @@
 #include "hid_device.h"
 
-#include "errors.h"
+#include "common/errors.h"
 
 namespace tavik {
 

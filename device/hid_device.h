@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "hid_platform.h"
+#include "device/platform/hid_platform.h"
 
 namespace tavik {
 

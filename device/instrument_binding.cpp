@@ -4,24 +4,6 @@
 
 namespace tavik {
 
-TInstrumentPort& TInstrumentBinding::Port(TInstrumentKind kind) {
-    switch (kind) {
-    case TInstrumentKind::Logger: return LoggerPort;
-    case TInstrumentKind::Generator: return GeneratorPort;
-    case TInstrumentKind::FrequencyMeter: break;
-    }
-    return FrequencyMeterPort;
-}
-
-TInstrumentHooks& TInstrumentBinding::Hooks(TInstrumentKind kind) {
-    switch (kind) {
-    case TInstrumentKind::Logger: return LoggerHooks;
-    case TInstrumentKind::Generator: return GeneratorHooks;
-    case TInstrumentKind::FrequencyMeter: break;
-    }
-    return FrequencyMeterHooks;
-}
-
 void TInstrumentBinding::OnUSBConnect(THidDevice& device) {
     if (!IsInstrumentModule(device)) return;
     // The product string is read (and cached) before the device is opened, so

@@ -1,6 +1,7 @@
 #pragma once
 // Decides which announced HID devices are our modules, keeps one slot per kind
-// and tells the window what to show and which timer to run.
+// and tells the front-end what to show and which timer to run.
+#include <array>
 #include <functional>
 
 #include "instrument_identity.h"
@@ -19,36 +20,27 @@ struct TInstrumentHooks {
 
 class TInstrumentBinding {
 public:
-    TInstrumentPort LoggerPort;
-    TInstrumentPort GeneratorPort;
-    TInstrumentPort FrequencyMeterPort;
+    TInstrumentPort& Port(TInstrumentKind kind) { return Ports_[SlotOf(kind)]; }
+    const TInstrumentPort& Port(TInstrumentKind kind) const { return Ports_[SlotOf(kind)]; }
+    TInstrumentHooks& Hooks(TInstrumentKind kind) { return Hooks_[SlotOf(kind)]; }
 
-    TInstrumentHooks LoggerHooks;
-    TInstrumentHooks GeneratorHooks;
-    TInstrumentHooks FrequencyMeterHooks;
+    bool Present(TInstrumentKind kind) const { return Port(kind).Present(); }
+    THidDevice* Device(TInstrumentKind kind) const { return Port(kind).Device; }
 
-    THidDevice* LoggerDevice() const { return LoggerPort.Device; }
-    THidDevice* GeneratorDevice() const { return GeneratorPort.Device; }
-    THidDevice* FrequencyMeterDevice() const { return FrequencyMeterPort.Device; }
-    bool LoggerPresent() const { return LoggerPort.Present(); }
-    bool GeneratorPresent() const { return GeneratorPort.Present(); }
-    bool FrequencyMeterPresent() const { return FrequencyMeterPort.Present(); }
-
-    const TransferRecord& LoggerTransfer() const { return LoggerPort.Transfer; }
-    const TransferRecord& GeneratorTransfer() const { return GeneratorPort.Transfer; }
-    const TransferRecord& FrequencyMeterTransfer() const { return FrequencyMeterPort.Transfer; }
-    uint8_t LoggerSequence() const { return LoggerPort.Sequence; }
-    uint8_t GeneratorSequence() const { return GeneratorPort.Sequence; }
-    uint8_t FrequencyMeterSequence() const { return FrequencyMeterPort.Sequence; }
-
-    TInstrumentPort& Port(TInstrumentKind kind);
+    bool LoggerPresent() const { return Present(TInstrumentKind::Logger); }
+    bool GeneratorPresent() const { return Present(TInstrumentKind::Generator); }
+    bool FrequencyMeterPresent() const { return Present(TInstrumentKind::FrequencyMeter); }
+    THidDevice* LoggerDevice() const { return Device(TInstrumentKind::Logger); }
+    THidDevice* GeneratorDevice() const { return Device(TInstrumentKind::Generator); }
+    THidDevice* FrequencyMeterDevice() const { return Device(TInstrumentKind::FrequencyMeter); }
 
     // The controller's arrival and removal handlers.
     void OnUSBConnect(THidDevice& device);
     void OnUSBDisconnect(THidDevice& device) noexcept;
 
 private:
-    TInstrumentHooks& Hooks(TInstrumentKind kind);
+    std::array<TInstrumentPort, InstrumentKindCount> Ports_;
+    std::array<TInstrumentHooks, InstrumentKindCount> Hooks_;
 };
 
 }  // namespace tavik

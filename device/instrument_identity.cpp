@@ -4,20 +4,9 @@
 
 namespace tavik {
 
-TProductStrings ProductStringsOf(TInstrumentKind kind) {
-    switch (kind) {
-    case TInstrumentKind::Logger: return {u"VXLogger", u"QM410"};
-    case TInstrumentKind::Generator: return {u"VXGenerator", u"QM411"};
-    case TInstrumentKind::FrequencyMeter: return {u"VXFrequencyMeter", u"QM412"};
-    }
-    return {};
-}
-
 std::optional<TInstrumentKind> KindOfProduct(std::u16string_view product) {
-    for (TInstrumentKind kind : {TInstrumentKind::Logger, TInstrumentKind::Generator, TInstrumentKind::FrequencyMeter}) {
-        const TProductStrings names = ProductStringsOf(kind);
-        if (product == names.First || product == names.Second) return kind;
-    }
+    for (const TInstrumentKindInfo& info : InstrumentKinds)
+        if (product == info.Products.First || product == info.Products.Second) return info.Kind;
     return std::nullopt;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
-// What a module must report to be taken for one of ours.
+// What a module must report to be taken for one of ours, and the three kinds
+// of module: one table, one slot each.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,7 +27,22 @@ struct TProductStrings {
     std::u16string_view Second;
 };
 
-TProductStrings ProductStringsOf(TInstrumentKind kind);
+struct TInstrumentKindInfo {
+    TInstrumentKind Kind;
+    const char* Name;           // as the command line and its output spell it
+    TProductStrings Products;   // the product strings a module of the kind reports
+};
+
+// In slot order: a kind's slot is its position here.
+constexpr std::array<TInstrumentKindInfo, 3> InstrumentKinds = {{
+    {TInstrumentKind::Logger, "logger", {u"VXLogger", u"QM410"}},
+    {TInstrumentKind::Generator, "generator", {u"VXGenerator", u"QM411"}},
+    {TInstrumentKind::FrequencyMeter, "freqmeter", {u"VXFrequencyMeter", u"QM412"}},
+}};
+constexpr std::size_t InstrumentKindCount = InstrumentKinds.size();
+
+constexpr std::size_t SlotOf(TInstrumentKind kind) { return static_cast<std::size_t>(kind); }
+constexpr const TInstrumentKindInfo& InfoOf(TInstrumentKind kind) { return InstrumentKinds[SlotOf(kind)]; }
 
 // Exact comparison, code unit by code unit: case, blanks and anything
 // trailing count.

@@ -46,6 +46,12 @@ public:
     bool Present() const { return Device != nullptr; }
     // Advances the counter (255 wraps to 0) and returns the new value.
     uint8_t NextSequence() { return ++Sequence; }
+    // Bytes 0 and 1 of every command: its code and the slot's next sequence
+    // number. The rest of the frame is the command's own.
+    void BeginCommand(TFrame& frame, uint8_t code) {
+        frame[0] = code;
+        frame[1] = NextSequence();
+    }
 
     // Never raise; an empty slot touches nothing.
     bool SendReport(const TFrame& frame) noexcept;

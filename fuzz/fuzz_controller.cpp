@@ -8,7 +8,7 @@
 #include <set>
 
 #include "device/hid_device_controller.h"
-#include "device/memory_hid_platform.h"
+#include "device/platform/memory/memory_hid_platform.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication application(*argc, *argv);

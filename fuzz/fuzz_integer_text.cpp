@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "freqmeter/integer_text.h"
+#include "common/integer_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "logger/acquisition.h"
-#include "logger/logger_protocol.h"
+#include "instruments/logger/acquisition.h"
+#include "instruments/logger/logger_protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 16) return 0;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "logger/number_text.h"
+#include "common/number_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

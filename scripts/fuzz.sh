@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs each fuzz target for a fixed time from the seed corpus; stops at the
 # first finding (libFuzzer leaves the input as crash-* in the build folder).
-#   scripts/fuzz.sh BUILD_FOLDER SECONDS TARGET...
+#   scripts/fuzz.sh BUILD_FOLDER SECONDS
+# Every fuzz_* program the build made is run.
 set -uo pipefail
 build=$1
 seconds=$2
-shift 2
-for target in "$@"; do
+for binary in "$build"/fuzz/fuzz_*; do
+    [ -x "$binary" ] || continue
+    target=${binary##*/fuzz_}
     mkdir -p "$build/corpus/$target" "$build/findings"
     echo "== fuzz_$target for $seconds s"
     "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "logger/logger_protocol.h"
+#include "instruments/logger/logger_protocol.h"
 
 namespace tavik::sim {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/memory_hid_platform.h"
+#include "device/platform/memory/memory_hid_platform.h"
 #include "device/report_exchange.h"
 
 namespace tavik::sim {

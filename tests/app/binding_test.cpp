@@ -21,12 +21,12 @@ TEST(Binding, ModulesPresentAtStartAreBoundAfterTheWindowExists) {
     auto logger = h.PlugLogger();
     auto generator = h.PlugGenerator();
     auto meter = h.PlugFrequencyMeter();
-    EXPECT_FALSE(h.Window->Binding.LoggerPresent()) << "nothing is bound before the event loop runs";
+    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent()) << "nothing is bound before the event loop runs";
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
     h.ProcessEvents();
-    EXPECT_TRUE(h.Window->Binding.LoggerPresent());
-    EXPECT_TRUE(h.Window->Binding.GeneratorPresent());
-    EXPECT_TRUE(h.Window->Binding.FrequencyMeterPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.GeneratorPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.FrequencyMeterPresent());
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
     EXPECT_EQ(TitleColour(h.Window->VXGenerator_Label), Green);
     EXPECT_EQ(TitleColour(h.Window->VXFrequencyMeter_Label), Green);
@@ -37,7 +37,7 @@ TEST(Binding, ModulesPresentAtStartAreBoundAfterTheWindowExists) {
     EXPECT_EQ(logger->ReceivedWithCode(5).size(), 8u);
     EXPECT_EQ(meter->ReceivedWithCode(5).size(), 4u);
     EXPECT_TRUE(generator->Received.empty()) << "binding a generator sends nothing";
-    EXPECT_FLOAT_EQ(h.Window->Logger.CalFactor1, 1.0f);
+    EXPECT_FLOAT_EQ(h.Window->Instruments.Logger.CalFactor1, 1.0f);
 }
 
 TEST(Binding, ProductStringsCompareExactly) {
@@ -46,8 +46,8 @@ TEST(Binding, ProductStringsCompareExactly) {
     h.Plug(std::make_shared<sim::TLoggerSimulator>(u"tavik.example", u"VXLogger "));
     h.Plug(std::make_shared<sim::TGeneratorSimulator>(u"tavik.example", u"QM411x"));
     h.ProcessEvents();
-    EXPECT_FALSE(h.Window->Binding.LoggerPresent());
-    EXPECT_FALSE(h.Window->Binding.GeneratorPresent());
+    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_FALSE(h.Window->Instruments.Binding.GeneratorPresent());
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
 }
 
@@ -57,9 +57,9 @@ TEST(Binding, SecondNamesAndSecondManufacturerAreAccepted) {
     h.Plug(std::make_shared<sim::TGeneratorSimulator>(u"tavik.example", u"QM411"));
     h.Plug(std::make_shared<sim::TFrequencyMeterSimulator>(u"www.tavik.example", u"QM412"));
     h.ProcessEvents();
-    EXPECT_TRUE(h.Window->Binding.LoggerPresent());
-    EXPECT_TRUE(h.Window->Binding.GeneratorPresent());
-    EXPECT_TRUE(h.Window->Binding.FrequencyMeterPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.GeneratorPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.FrequencyMeterPresent());
 }
 
 TEST(Binding, ForeignVendorOrManufacturerIsIgnoredAtArrivalAndRemoval) {
@@ -67,7 +67,7 @@ TEST(Binding, ForeignVendorOrManufacturerIsIgnoredAtArrivalAndRemoval) {
     uint32_t bound = 0;
     h.PlugLogger(&bound);
     h.ProcessEvents();
-    ASSERT_TRUE(h.Window->Binding.LoggerPresent());
+    ASSERT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
 
     auto foreignMaker = std::make_shared<sim::TLoggerSimulator>(u"example.com", u"VXLogger");
     auto foreignVendorDevice = std::make_shared<sim::TSimulatedDevice>(std::make_shared<sim::TLoggerSimulator>());
@@ -77,11 +77,11 @@ TEST(Binding, ForeignVendorOrManufacturerIsIgnoredAtArrivalAndRemoval) {
     const uint32_t vendor = h.Platform.Plug(foreignVendorDevice);
     h.Notify();
     EXPECT_TRUE(foreignMaker->Received.empty());
-    THidDevice* slot = h.Window->Binding.LoggerDevice();
+    THidDevice* slot = h.Window->Instruments.Binding.LoggerDevice();
     h.Platform.Unplug(maker);
     h.Platform.Unplug(vendor);
     h.Notify();
-    EXPECT_EQ(h.Window->Binding.LoggerDevice(), slot) << "their removal leaves the bound logger alone";
+    EXPECT_EQ(h.Window->Instruments.Binding.LoggerDevice(), slot) << "their removal leaves the bound logger alone";
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
     EXPECT_TRUE(h.Window->VXLogger_MainTimer->isActive());
 }
@@ -96,11 +96,11 @@ TEST(Binding, RemovalEmptiesTheSlotStopsTheTimerAndTouchesNoOtherArea) {
     const std::size_t meterFrames = meter->Received.size();
     h.Platform.Unplug(logger);
     h.Notify();
-    EXPECT_FALSE(h.Window->Binding.LoggerPresent());
+    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent());
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
     EXPECT_FALSE(h.Window->VXLogger_MainTimer->isActive());
-    EXPECT_TRUE(h.Window->Binding.GeneratorPresent());
-    EXPECT_TRUE(h.Window->Binding.FrequencyMeterPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.GeneratorPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.FrequencyMeterPresent());
     EXPECT_TRUE(h.Window->VXFrequencyMeter_Timer->isActive());
     EXPECT_EQ(TitleColour(h.Window->VXFrequencyMeter_Label), Green);
     EXPECT_EQ(meter->Received.size(), meterFrames) << "nothing is sent at removal";
@@ -114,19 +114,19 @@ TEST(Binding, TwoLoggersTheLaterIsBoundAndTheSpareLeavesItBound) {
     auto a = h.PlugLogger(&first);
     auto b = h.PlugLogger(&second);
     h.ProcessEvents();
-    THidDevice* bound = h.Window->Binding.LoggerDevice();
+    THidDevice* bound = h.Window->Instruments.Binding.LoggerDevice();
     ASSERT_NE(bound, nullptr);
     EXPECT_EQ(bound->PnPInfo().DeviceInstance, second) << "the one enumerated later is bound";
     EXPECT_EQ(b->ReceivedWithCode(5).size(), 8u);
     // Unplugging the logger that is not bound keeps the bound one working.
     h.Platform.Unplug(first);
     h.Notify();
-    EXPECT_EQ(h.Window->Binding.LoggerDevice(), bound);
+    EXPECT_EQ(h.Window->Instruments.Binding.LoggerDevice(), bound);
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
     EXPECT_TRUE(h.Window->VXLogger_MainTimer->isActive());
     h.Platform.Unplug(second);
     h.Notify();
-    EXPECT_FALSE(h.Window->Binding.LoggerPresent());
+    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent());
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Red);
 }
 
@@ -139,8 +139,8 @@ TEST(Binding, ASwapWithinOneNoticeEndsBoundToTheNewcomer) {
     uint32_t fresh = 0;
     auto newcomer = h.PlugLogger(&fresh);
     h.Notify();
-    ASSERT_TRUE(h.Window->Binding.LoggerPresent());
-    EXPECT_EQ(h.Window->Binding.LoggerDevice()->PnPInfo().DeviceInstance, fresh);
+    ASSERT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_EQ(h.Window->Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance, fresh);
     EXPECT_EQ(TitleColour(h.Window->VXLogger_Label), Green);
     EXPECT_TRUE(h.Window->VXLogger_MainTimer->isActive());
     EXPECT_EQ(newcomer->ReceivedWithCode(5).size(), 8u);
@@ -152,8 +152,8 @@ TEST(Binding, AZeroAccessModuleIsBoundAndItsReportsFail) {
     zero->RefuseReadWrite = true;
     z.Platform.Plug(zero);
     z.ProcessEvents();
-    EXPECT_TRUE(z.Window->Binding.LoggerPresent());
-    EXPECT_FLOAT_EQ(z.Window->Logger.CalFactor1, 1.0f) << "failed reads give the factor 1.0";
+    EXPECT_TRUE(z.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_FLOAT_EQ(z.Window->Instruments.Logger.CalFactor1, 1.0f) << "failed reads give the factor 1.0";
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "device/errors.h"
+#include "common/errors.h"
 #include "app/error_box.h"
 #include "tests/support/window_harness.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/hid_device_controller.h"
-#include "device/memory_hid_platform.h"
+#include "device/platform/memory/memory_hid_platform.h"
 
 namespace tavik {
 namespace {

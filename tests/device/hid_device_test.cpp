@@ -2,9 +2,9 @@
 // does to the shared handle.
 #include <gtest/gtest.h>
 
-#include "device/errors.h"
+#include "common/errors.h"
 #include "device/hid_device.h"
-#include "device/memory_hid_platform.h"
+#include "device/platform/memory/memory_hid_platform.h"
 
 namespace tavik {
 namespace {

@@ -1,7 +1,7 @@
 // The Linux platform's reading of kernel names, with no kernel device needed.
 #include <gtest/gtest.h>
 
-#include "device/linux_hid_names.h"
+#include "device/platform/linux/linux_hid_names.h"
 
 namespace tavik::linux_hid {
 namespace {

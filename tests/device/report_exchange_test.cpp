@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "device/hid_device.h"
-#include "device/memory_hid_platform.h"
+#include "device/platform/memory/memory_hid_platform.h"
 #include "device/report_exchange.h"
-#include "tests/support/window_harness.h"
+#include "sim/generator_simulator.h"
+#include "tests/support/frames.h"
 
 namespace tavik {
 namespace {

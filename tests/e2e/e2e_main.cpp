@@ -21,7 +21,7 @@
 #include <sstream>
 
 #include "app/tavik_window.h"
-#include "device/linux_hid_platform.h"
+#include "device/platform/linux/linux_hid_platform.h"
 
 namespace {
 
@@ -160,31 +160,31 @@ int main(int argc, char** argv) {
 
     // Calibration round trips through the virtual modules' memory.
     window.VXLogger_CalibrateEdit->setText(QStringLiteral("4,0"));
-    WaitFor([&] { return window.Acquisition.V1Avg > 3.7f; }, 5000);
-    const float expected1 = static_cast<float>(4.0 / window.Acquisition.V1Avg);
+    WaitFor([&] { return window.Instruments.Logger.Acquisition.V1Avg > 3.7f; }, 5000);
+    const float expected1 = static_cast<float>(4.0 / window.Instruments.Logger.Acquisition.V1Avg);
     window.VXLogger_CalibrButtonClick();
-    Check(window.Logger.CalFactor1 == expected1, "the logger's channel 1 factor was written and read back");
+    Check(window.Instruments.Logger.CalFactor1 == expected1, "the logger's channel 1 factor was written and read back");
     window.VXFrequencyMeter_CalibrateEdit->setText(QStringLiteral("130000"));
     window.VXFrequencyMeter_CalibrateButtonClick();
-    Check(window.FrequencyMeter.FreqCalFactor == static_cast<float>(130000.0 / 123456),
+    Check(window.Instruments.FrequencyMeter.FreqCalFactor == static_cast<float>(130000.0 / 123456),
           "the frequency meter's factor was written and read back");
     Check(WaitFor([&] { return window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("129999"); }, 5000) >= 0 ||
               window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("130000"),
           "the calibrated frequency is shown");
 
     // Unplug and plug the logger again.
-    const uint32_t oldIdentity = window.Binding.LoggerDevice()->PnPInfo().DeviceInstance;
-    const std::string oldNode = window.Binding.LoggerDevice()->PnPInfo().DevicePath;
+    const uint32_t oldIdentity = window.Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance;
+    const std::string oldNode = window.Instruments.Binding.LoggerDevice()->PnPInfo().DevicePath;
     sim.Send("unplug logger");
     const double toRed = WaitFor([&] { return Red(window.VXLogger_Label); }, 15000);
     Check(toRed >= 0, "unplugging the logger turns its title red");
-    Check(!window.VXLogger_MainTimer->isActive() && !window.Binding.LoggerPresent(), "and stops its timer");
+    Check(!window.VXLogger_MainTimer->isActive() && !window.Instruments.Binding.LoggerPresent(), "and stops its timer");
     Check(Green(window.VXGenerator_Label) && Green(window.VXFrequencyMeter_Label), "the other areas stay green");
     sim.Send("plug logger");
     const double toGreen = WaitFor([&] { return Green(window.VXLogger_Label); }, 15000);
     Check(toGreen >= 0, "plugging it in again binds it again");
-    if (window.Binding.LoggerPresent()) {
-        const tavik::THidPnPInfo& fresh = window.Binding.LoggerDevice()->PnPInfo();
+    if (window.Instruments.Binding.LoggerPresent()) {
+        const tavik::THidPnPInfo& fresh = window.Instruments.Binding.LoggerDevice()->PnPInfo();
         Check(fresh.DeviceInstance != oldIdentity, "with a new identity (" + oldNode + " -> " + fresh.DevicePath + ")");
     }
     Check(window.VXLogger_MainTimer->isActive(), "and its timer runs again");

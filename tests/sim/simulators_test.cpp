@@ -2,11 +2,11 @@
 // answers to each command, and the faults a test can ask for.
 #include <gtest/gtest.h>
 
-#include "logger/logger_protocol.h"
+#include "instruments/logger/logger_protocol.h"
 #include "sim/frequency_meter_simulator.h"
 #include "sim/generator_simulator.h"
 #include "sim/logger_simulator.h"
-#include "tests/support/window_harness.h"
+#include "tests/support/frames.h"
 
 namespace tavik::sim {
 namespace {

@@ -44,7 +44,7 @@ public:
                 return;
             }
         }
-        if (W().RecordFile.IsOpen()) Click();
+        if (W().Instruments.Logger.RecordFile.IsOpen()) Click();
         CheckFiles();
     }
 
@@ -120,7 +120,7 @@ private:
 
     void Click() {
         W().VXLogger_StartStopClick();
-        if (W().RecordFile.IsOpen()) {
+        if (W().Instruments.Logger.RecordFile.IsOpen()) {
             OpenFile_ = H_.Folder / W().VXLogger_FileName->text().toStdString();
             ExpectedLines_[OpenFile_] = 0;
         }
@@ -130,10 +130,10 @@ private:
         // The reports the bound logger answers during this tick.
         sim::TModuleSimulator* bound = nullptr;
         for (const TModule& m : Modules_)
-            if (W().Binding.LoggerDevice() && m.Instance == W().Binding.LoggerDevice()->PnPInfo().DeviceInstance)
+            if (W().Instruments.Binding.LoggerDevice() && m.Instance == W().Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance)
                 bound = m.Module.get();
         const std::size_t before = bound ? bound->Answered.size() : 0;
-        const bool recording = W().RecordFile.IsOpen();
+        const bool recording = W().Instruments.Logger.RecordFile.IsOpen();
         W().VXLogger_MainTimerTimer();
         if (recording && bound && bound->Answered.size() > before &&
             bound->Answered.back()[0] == 1)
@@ -224,9 +224,9 @@ private:
     }
 
     void CheckInvariants() {
-        CheckSlot(W().Binding.LoggerDevice(), W().VXLogger_Label, W().VXLogger_MainTimer);
-        CheckSlot(W().Binding.GeneratorDevice(), W().VXGenerator_Label, nullptr);
-        CheckSlot(W().Binding.FrequencyMeterDevice(), W().VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer);
+        CheckSlot(W().Instruments.Binding.LoggerDevice(), W().VXLogger_Label, W().VXLogger_MainTimer);
+        CheckSlot(W().Instruments.Binding.GeneratorDevice(), W().VXGenerator_Label, nullptr);
+        CheckSlot(W().Instruments.Binding.FrequencyMeterDevice(), W().VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer);
         TChartWidget& chart = *W().VXLogger_OSC;
         const int trace2 = chart.PointCount(chart.SeriesAt(0));
         const int trace1 = chart.PointCount(chart.SeriesAt(1));
@@ -235,7 +235,7 @@ private:
         EXPECT_LE(trace1, 512);
         EXPECT_LE(chart.PointCount(chart.SeriesAt(2)), 512);
         EXPECT_LE(chart.PointCount(chart.SeriesAt(3)), 512);
-        if (W().RecordFile.IsOpen() && Step_ % 50 == 0) CheckFiles();
+        if (W().Instruments.Logger.RecordFile.IsOpen() && Step_ % 50 == 0) CheckFiles();
         for (auto& [path, size] : Sizes_) {
             const auto now = fs::file_size(path);
             EXPECT_GE(now, size) << path << " was truncated";

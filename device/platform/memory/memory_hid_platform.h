@@ -1,0 +1,104 @@
+#pragma once
+// An in-memory HID platform: tests plug devices in and out, make opens, string
+// reads or transfers fail, and read back every call and every byte.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/platform/hid_platform.h"
+
+namespace tavik {
+
+// A device as the in-memory platform presents it. Module simulators derive from
+// it and answer the feature reports.
+class TMemoryHidDevice {
+public:
+    TMemoryHidDevice(THidAttributes attributes, std::u16string manufacturer, std::u16string product)
+        : Attributes(attributes), Manufacturer(std::move(manufacturer)), Product(std::move(product)) {}
+    virtual ~TMemoryHidDevice() = default;
+
+    // The device's side of a feature report (report ID in byte 0).
+    virtual bool OnSetFeature(const uint8_t* /*buffer*/, std::size_t /*length*/) { return true; }
+    virtual bool OnGetFeature(uint8_t* /*buffer*/, std::size_t /*length*/) { return false; }
+
+    THidAttributes Attributes;
+    std::u16string Manufacturer;
+    std::u16string Product;
+
+    // Faults a test can switch on.
+    bool RefuseReadWrite = false;  // opens only with no access
+    bool RefuseOpen = false;       // cannot be opened at all
+    bool FailAttributes = false;
+    bool FailStrings = false;
+    bool FailSetFeature = false;
+    bool FailGetFeature = false;
+};
+
+enum class TWireCall { Open, Close, Attributes, Manufacturer, Product, GetFeature, SetFeature };
+
+// One platform call, as the in-memory platform saw it.
+struct TWireEvent {
+    TWireCall Call;
+    uint32_t DeviceInstance;
+    bool Ok;
+    std::vector<uint8_t> Bytes;  // feature report bytes (for GetFeature: as answered)
+};
+
+class TMemoryHidPlatform : public THidPlatform {
+public:
+    bool Available() const override { return Available_; }
+    void SetAvailable(bool available) { Available_ = available; }
+
+    // Makes the device present under a new device instance and returns it.
+    // Nothing is announced until NotifyDeviceChange.
+    uint32_t Plug(std::shared_ptr<TMemoryHidDevice> device);
+    // Takes the device away; its open handles stop working.
+    void Unplug(uint32_t instance);
+    void UnplugAll();
+    // Delivers one device-tree-changed notice, as the operating system would.
+    void NotifyDeviceChange() { RaiseDeviceChange(); }
+
+    bool Present(uint32_t instance) const { return Devices_.count(instance) != 0; }
+    std::vector<uint32_t> PresentInstances() const;
+    int OpenHandleCount() const { return static_cast<int>(Handles_.size()); }
+
+    const std::vector<TWireEvent>& Wire() const { return Wire_; }
+    // Benchmarks switch the log off so that it does not count as the
+    // program's own work.
+    bool LogWire = true;
+    void ClearWire() { Wire_.clear(); }
+    // The feature-report payloads sent to one device, in order.
+    std::vector<std::vector<uint8_t>> SentReports(uint32_t instance) const;
+
+    // THidPlatform
+    std::vector<THidInterface> Snapshot() override;
+    THidHandle Open(const std::string& path, bool readWrite) override;
+    void Close(THidHandle handle) override;
+    bool GetAttributes(THidHandle handle, THidAttributes& attributes) override;
+    bool GetManufacturerString(THidHandle handle, std::u16string& text) override;
+    bool GetProductString(THidHandle handle, std::u16string& text) override;
+    bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) override;
+    bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) override;
+
+    static std::string PathOf(uint32_t instance) { return "mem:" + std::to_string(instance); }
+
+private:
+    struct THandle {
+        uint32_t Instance;
+        bool ReadWrite;
+    };
+    // A device may be unplugged while it answers: the caller holds it.
+    std::shared_ptr<TMemoryHidDevice> DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const;
+    bool ReadString(THidHandle handle, std::u16string TMemoryHidDevice::*field, TWireCall call, std::u16string& text);
+    void Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes = nullptr, std::size_t length = 0);
+
+    bool Available_ = true;
+    uint32_t NextInstance_ = 1;
+    THidHandle NextHandle_ = 100;
+    std::map<uint32_t, std::shared_ptr<TMemoryHidDevice>> Devices_;  // ordered: enumeration order
+    std::map<THidHandle, THandle> Handles_;
+    std::vector<TWireEvent> Wire_;
+};
+
+}  // namespace tavik

@@ -1,0 +1,62 @@
+#pragma once
+// The frequency meter module: the measurement cycle, the calibration factor
+// kept in the module's parameter memory, and the texts the area shows.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "device/report_exchange.h"
+
+namespace tavik::freqmeter {
+
+constexpr uint16_t CalFactorAddress = 16;
+constexpr int32_t MinimumCalibrationHz = 900;
+constexpr uint8_t InputInBit = 0x01;
+
+// What one accepted measurement shows.
+struct TReading {
+    std::string FrequencyText;  // whole hertz
+    std::string ResultText;     // number and unit
+    bool PromValid = true;      // the intermediate frequency was an integer
+    bool InputIn = false;
+};
+
+// The calibrated frequency in whole hertz: raw x factor, exact, truncated
+// toward zero. Wide enough for any raw count and factor.
+int64_t WholeHertz(int32_t raw, float factor);
+// raw x factor - offset, formed exactly and rounded once to a 32-bit float.
+float Result(int32_t raw, float factor, int32_t offset);
+// The result with its unit: Гц below 900, кГц below 900 000, МГц above.
+std::string ResultText(float result, char separator);
+
+class TFrequencyMeter {
+public:
+    TFrequencyMeter(TInstrumentPort& port, char separator) : Port_(port), Separator_(separator) {}
+
+    TFrame MeasurementBuffer{};
+    TFrame MemoryReadBuffer{};
+    TFrame MemoryWriteBuffer{};
+    int32_t LastRawCount = 0;
+    float FreqCalFactor = 0.0f;
+
+    bool Present() const { return Port_.Present(); }
+    char Separator() const { return Separator_; }
+    // What binding a frequency meter does: its factor is read before polling
+    // starts.
+    void OnBound() { ReadFrequencyCalibration(); }
+
+    // One 250 ms cycle with the intermediate frequency's text; a reading when
+    // a measurement was accepted.
+    std::optional<TReading> Cycle(std::string_view promText);
+    void RequestMeasurement();
+    void ReadFrequencyCalibration();
+    // The calibration click after the reference text passed the integer test.
+    void Calibrate(int32_t reference);
+
+private:
+    TInstrumentPort& Port_;
+    char Separator_;
+};
+
+}  // namespace tavik::freqmeter

@@ -1,0 +1,95 @@
+#include "logger.h"
+
+#include "common/calibration_factor.h"
+#include "device/parameter_memory.h"
+
+namespace tavik::logger {
+
+std::array<TBoxState, 5> BoxesShowing(uint8_t moduleCsr) {
+    const bool eightBit = moduleCsr & Csr8Bit;
+    const bool channel2 = moduleCsr & CsrChannel2;
+    return {{{TSettingBox::TenBit, !eightBit},
+             {TSettingBox::EightBit, eightBit},
+             {TSettingBox::Peak, (moduleCsr & CsrPeak) != 0},
+             {TSettingBox::CH1, !channel2},
+             {TSettingBox::CH2, channel2}}};
+}
+
+std::optional<TLoggerCycle> TLogger::Cycle() {
+    if (!Port_.Present()) return std::nullopt;
+    if (!Port_.ReadReport(MeasurementBuffer)) return std::nullopt;
+    if (MeasurementBuffer[0] != MeasurementReportKind) {
+        RequestMeasurement();
+        return std::nullopt;
+    }
+    const TFrame& report = MeasurementBuffer;
+    TLoggerCycle cycle;
+    cycle.Csr = Csr();
+    cycle.ModuleCsr = report[2];
+    cycle.Recorded = RecordFile.IsOpen();
+    if (cycle.Recorded) RecordFile.WriteTimestamp(Clock());
+    TRecordFields fields;
+    cycle.HasSamples = CarriesSamples(report[2]);
+    if (cycle.HasSamples) {
+        cycle.NewSweep = SweepPosition_ == SweepPoints;
+        if (cycle.NewSweep) SweepPosition_ = 0;
+        SweepPosition_ += 2;
+        cycle.Points = Acquisition.Process(report, CalFactor1, CalFactor2, Separator_, cycle.Recorded ? &fields : nullptr);
+    }
+    if (cycle.Recorded) cycle.RecordHealthy = RecordFile.WriteFieldsAndEnd(fields.Text, fields.Length);
+    return cycle;
+}
+
+void TLogger::ControlClick(TSettingBox box, bool checked) {
+    if (!Port_.Present()) return;
+    uint8_t csr = Csr();
+    auto setBit = [&csr](uint8_t bit, bool on) { csr = on ? static_cast<uint8_t>(csr | bit) : static_cast<uint8_t>(csr & ~bit); };
+    switch (box) {
+    case TSettingBox::TenBit: setBit(Csr8Bit, !checked); break;
+    case TSettingBox::EightBit: setBit(Csr8Bit, checked); break;
+    case TSettingBox::Peak: setBit(CsrPeak, checked); break;
+    case TSettingBox::CH1: setBit(CsrChannel2, !checked); break;
+    case TSettingBox::CH2: setBit(CsrChannel2, checked); break;
+    }
+    SetCsr(csr);
+    SendControl();
+}
+
+void TLogger::RequestMeasurement() {
+    if (!Port_.Present()) return;
+    Port_.BeginCommand(MeasurementBuffer, CmdRequestMeasurement);
+    SealCommand(MeasurementBuffer);
+    Port_.SendReport(MeasurementBuffer);
+}
+
+void TLogger::SendControl() {
+    if (!Port_.Present()) return;
+    Port_.BeginCommand(ControlBuffer, CmdSetControl);
+    for (int i = 3; i <= 6; ++i) ControlBuffer[i] = 0;
+    SealCommand(ControlBuffer);
+    Port_.SendReport(ControlBuffer);
+}
+
+void TLogger::ReadCalibrationFactors() {
+    if (!Port_.Present()) return;
+    CalFactor1 = AcceptedFactor(ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor1Address));
+    CalFactor2 = AcceptedFactor(ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor2Address));
+}
+
+void TLogger::WriteCalibrationFactor(int channel, float value) {
+    if (!Port_.Present()) return;
+    WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
+}
+
+void TLogger::Calibrate(float reference) {
+    auto calibrate = [&](int channel, float average) {
+        if (average < CalibrationMinimumVolts || reference < CalibrationMinimumVolts) return;
+        const auto factor = static_cast<float>(static_cast<double>(reference) / average);
+        if (InFactorRange(factor) && Port_.Present()) WriteCalibrationFactor(channel, factor);
+    };
+    calibrate(1, Acquisition.V1Avg);
+    calibrate(2, Acquisition.V2Avg);
+    ReadCalibrationFactors();
+}
+
+}  // namespace tavik::logger

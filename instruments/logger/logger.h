@@ -1,0 +1,95 @@
+#pragma once
+// The logger module: its commands, the 50 ms acquisition cycle, the settings
+// register, calibration against a reference voltage and the recording file.
+// Each command is built in its own buffer that lives as long as the logger: a
+// command rewrites only its own bytes.
+#include <array>
+#include <optional>
+#include <string>
+
+#include "acquisition.h"
+#include "common/local_time.h"
+#include "device/report_exchange.h"
+#include "logger_protocol.h"
+#include "recording_file.h"
+
+namespace tavik::logger {
+
+// Positions across the chart: each report with samples takes two of them, and
+// a full sweep starts again at the left.
+constexpr int SweepPoints = 512;
+// Neither a channel's average nor the reference may be below this to calibrate.
+constexpr double CalibrationMinimumVolts = 1.5;
+
+// The five settings boxes.
+enum class TSettingBox { TenBit, EightBit, Peak, CH1, CH2 };
+
+struct TBoxState {
+    TSettingBox Box;
+    bool Checked;
+};
+// The states the boxes take to show a module's CSR, in the order they are set.
+std::array<TBoxState, 5> BoxesShowing(uint8_t moduleCsr);
+
+// What one accepted measurement report gives the front-end.
+struct TLoggerCycle {
+    uint8_t Csr = 0;         // the program's CSR copy when the report came
+    uint8_t ModuleCsr = 0;   // the status byte the module reported
+    bool HasSamples = false;
+    bool NewSweep = false;   // the traces start again at the left before these points
+    TTracePoints Points{};   // calibrated volts, with HasSamples
+    bool Recorded = false;   // a line went to the recording file
+    bool RecordHealthy = true;
+};
+
+class TLogger {
+public:
+    TLogger(TInstrumentPort& port, char separator) : Port_(port), Separator_(separator) {}
+
+    TFrame MeasurementBuffer{};  // command 1; every report the cycle reads lands here
+    TFrame ControlBuffer{};      // command 2; byte 2 is the program's copy of CSR
+    TFrame MemoryReadBuffer{};   // command 5 and its answers
+    TFrame MemoryWriteBuffer{};  // command 6
+
+    float CalFactor1 = 0.0f;
+    float CalFactor2 = 0.0f;
+
+    TAcquisition Acquisition;
+    TRecordFile RecordFile;
+    TClock Clock = LocalTimeNow;  // read once per report while recording
+
+    bool Present() const { return Port_.Present(); }
+    char Separator() const { return Separator_; }
+    // What binding a logger does: its factors are read before polling starts.
+    void OnBound() { ReadCalibrationFactors(); }
+
+    // One 50 ms cycle: reads a report; a report of another kind is answered
+    // with a measurement request. Nothing while unbound or when the read fails.
+    std::optional<TLoggerCycle> Cycle();
+
+    uint8_t Csr() const { return ControlBuffer[2]; }
+    void SetCsr(uint8_t csr) { ControlBuffer[2] = csr; }
+    // A settings box changed: its bit in the CSR copy and a SetControl. Unbound,
+    // nothing changes.
+    void ControlClick(TSettingBox box, bool checked);
+
+    // Command 1, carrying bytes 2-6 of the last report read.
+    void RequestMeasurement();
+    // Command 2 with the CSR copy.
+    void SendControl();
+    // Both factors from parameter memory; out-of-range values become 1.0.
+    void ReadCalibrationFactors();
+    // The four bytes of a factor to the channel's addresses; channel 1 or 2.
+    void WriteCalibrationFactor(int channel, float value);
+    // Each channel whose five-report average and the reference are at least
+    // 1.5 V gets reference / average, when that is in range; both factors are
+    // read back in any case.
+    void Calibrate(float reference);
+
+private:
+    TInstrumentPort& Port_;
+    char Separator_;
+    int SweepPosition_ = 0;
+};
+
+}  // namespace tavik::logger

@@ -1,0 +1,50 @@
+#pragma once
+// The recording file: one line per measurement report, written straight to the
+// operating system in three writes (timestamp, fields, CR LF).
+#include <cstddef>
+#include <string>
+
+#include "common/local_time.h"
+
+namespace tavik::logger {
+
+// "DDMMYYYYhhmmss.csv" from the moment recording starts.
+std::string RecordFileName(const TLocalTime& time);
+// "DDMMYYYY;hhmmssmmm;" into out (at least 32 bytes); returns the length.
+std::size_t FormatTimestamp(const TLocalTime& time, char* out);
+
+class TRecordFile {
+public:
+    TRecordFile() = default;
+    ~TRecordFile();
+    TRecordFile(const TRecordFile&) = delete;
+    TRecordFile& operator=(const TRecordFile&) = delete;
+
+    // Creates a new file in directory (empty: the working directory) under
+    // name. An existing file is never emptied: when the name is taken, the
+    // first free "<stem>-2.csv", "<stem>-3.csv", ... is used instead. The file
+    // is created, never opened through a link. Returns the name used, or
+    // empty on failure.
+    std::string Create(const std::string& directory, const std::string& name);
+    void Close();
+    bool IsOpen() const { return Fd_ >= 0; }
+
+    // One line: the timestamp part, then the fields (may be empty) and CR LF.
+    // A line that cannot be written whole is taken back, so the file only ever
+    // holds whole lines. Returns whether the line was written whole.
+    void WriteTimestamp(const TLocalTime& time);
+    bool WriteFieldsAndEnd(const char* fields, std::size_t length);
+
+    // False after a line failed, until a later line is written whole.
+    bool Healthy() const { return Healthy_; }
+
+private:
+    bool WriteAll(const char* data, std::size_t length);
+
+    int Fd_ = -1;
+    long long LineStart_ = 0;
+    bool LineOk_ = true;
+    bool Healthy_ = true;
+};
+
+}  // namespace tavik::logger

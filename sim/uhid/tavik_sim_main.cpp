@@ -1,0 +1,262 @@
+// tavik-sim: the three modules as virtual USB HID devices through /dev/uhid,
+// answered by the same simulators the tests use. Needs write access to
+// /dev/uhid (usually root).
+//
+//   tavik-sim [--logger N] [--generator N] [--meter N] [--second-manufacturer]
+//             [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]
+//             [--replug KIND:AFTER:DOWN] [--verbose]
+//
+// Without --logger/--generator/--meter one of each is made. SHAPE is
+// constant, ramp, sine or steps; volts and a period in reports. --replug
+// unplugs the first module of KIND (logger, generator, meter) AFTER seconds
+// and plugs it in again DOWN seconds later. Lines on standard input steer it
+// while it runs: "unplug KIND[N]", "plug KIND[N]", "count HZ", "in 0|1",
+// "quit". Ctrl-C or SIGTERM destroys the devices and ends it.
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/frequency_meter_simulator.h"
+#include "sim/generator_simulator.h"
+#include "sim/logger_simulator.h"
+#include "uhid_device.h"
+
+namespace {
+
+using namespace tavik::sim;
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t Stop = 0;
+void OnSignal(int) { Stop = 1; }
+
+struct TOptions {
+    int Loggers = 0;
+    int Generators = 0;
+    int Meters = 0;
+    bool SecondManufacturer = false;
+    TSignal Signal1{TSignal::TShape::Sine, 1.0, 6.5, 96};
+    TSignal Signal2{TSignal::TShape::Ramp, 0.5, 4.0, 160};
+    int32_t Count = 100000;
+    bool InputIn = false;
+    std::string ReplugKind;
+    double ReplugAfter = 0;
+    double ReplugDown = 0;
+    bool Verbose = false;
+};
+
+bool ParseSignal(const std::string& text, TSignal& signal) {
+    std::istringstream in(text);
+    std::string shape;
+    std::string part;
+    if (!std::getline(in, shape, ':')) return false;
+    if (shape == "constant") signal.Shape = TSignal::TShape::Constant;
+    else if (shape == "ramp") signal.Shape = TSignal::TShape::Ramp;
+    else if (shape == "sine") signal.Shape = TSignal::TShape::Sine;
+    else if (shape == "steps") signal.Shape = TSignal::TShape::Steps;
+    else return false;
+    if (std::getline(in, part, ':')) signal.Volts = std::stod(part);
+    if (std::getline(in, part, ':')) signal.HighVolts = std::stod(part);
+    if (std::getline(in, part, ':')) signal.Period = std::max(1, std::stoi(part));
+    return true;
+}
+
+bool ParseOptions(int argc, char** argv, TOptions& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
+        try {
+            if (arg == "--logger") o.Loggers = std::stoi(value());
+            else if (arg == "--generator") o.Generators = std::stoi(value());
+            else if (arg == "--meter") o.Meters = std::stoi(value());
+            else if (arg == "--second-manufacturer") o.SecondManufacturer = true;
+            else if (arg == "--signal1") { if (!ParseSignal(value(), o.Signal1)) return false; }
+            else if (arg == "--signal2") { if (!ParseSignal(value(), o.Signal2)) return false; }
+            else if (arg == "--count") o.Count = static_cast<int32_t>(std::stol(value()));
+            else if (arg == "--in") o.InputIn = true;
+            else if (arg == "--verbose") o.Verbose = true;
+            else if (arg == "--replug") {
+                std::istringstream in(value());
+                std::string after, down;
+                std::getline(in, o.ReplugKind, ':');
+                std::getline(in, after, ':');
+                std::getline(in, down, ':');
+                o.ReplugAfter = std::stod(after);
+                o.ReplugDown = std::stod(down);
+            } else return false;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+    if (o.Loggers == 0 && o.Generators == 0 && o.Meters == 0) o.Loggers = o.Generators = o.Meters = 1;
+    return true;
+}
+
+class TSimulatorProgram {
+public:
+    explicit TSimulatorProgram(const TOptions& options) : Options_(options) {
+        const std::u16string maker = options.SecondManufacturer ? u"www.tavik.example" : u"tavik.example";
+        for (int i = 1; i <= options.Loggers; ++i) {
+            auto logger = std::make_shared<TLoggerSimulator>(maker);
+            logger->Channel1 = options.Signal1;
+            logger->Channel2 = options.Signal2;
+            Add(logger, "logger", i);
+        }
+        for (int i = 1; i <= options.Generators; ++i) Add(std::make_shared<TGeneratorSimulator>(maker), "generator", i);
+        for (int i = 1; i <= options.Meters; ++i) {
+            auto meter = std::make_shared<TFrequencyMeterSimulator>(maker);
+            meter->RawCount = options.Count;
+            meter->InputIn = options.InputIn;
+            Meters_.push_back(meter);
+            Add(meter, "meter", i);
+        }
+    }
+
+    bool PlugAll() {
+        for (auto& device : Devices_)
+            if (!Plug(*device)) return false;
+        return true;
+    }
+
+    int Run() {
+        const auto start = Clock::now();
+        bool replugOut = false;
+        bool replugBack = false;
+        std::string line;
+        std::printf("ready\n");
+        std::fflush(stdout);
+        while (!Stop) {
+            std::vector<pollfd> fds;
+            std::vector<TUhidDevice*> owners;
+            fds.push_back({StdinOpen_ ? STDIN_FILENO : -1, POLLIN, 0});
+            owners.push_back(nullptr);
+            for (auto& device : Devices_)
+                if (device->Created()) {
+                    fds.push_back({device->Fd(), POLLIN, 0});
+                    owners.push_back(device.get());
+                }
+            if (::poll(fds.data(), fds.size(), 50) < 0 && errno != EINTR) break;
+            for (std::size_t i = 1; i < fds.size(); ++i)
+                if (fds[i].revents & POLLIN) owners[i]->HandleEvent(Options_.Verbose);
+            if (fds[0].revents & (POLLIN | POLLHUP)) ReadCommands();
+            if (Quit_) break;
+            const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+            if (!Options_.ReplugKind.empty() && !replugOut && elapsed >= Options_.ReplugAfter) {
+                replugOut = true;
+                Command("unplug " + Options_.ReplugKind);
+            }
+            if (replugOut && !replugBack && elapsed >= Options_.ReplugAfter + Options_.ReplugDown) {
+                replugBack = true;
+                Command("plug " + Options_.ReplugKind);
+            }
+        }
+        for (auto& device : Devices_) device->Destroy();
+        std::printf("destroyed all devices\n");
+        std::fflush(stdout);
+        return 0;
+    }
+
+private:
+    void Add(std::shared_ptr<TModuleSimulator> module, const std::string& kind, int index) {
+        Devices_.push_back(std::make_unique<TUhidDevice>(std::move(module), kind + std::to_string(index)));
+    }
+
+    bool Plug(TUhidDevice& device) {
+        std::string error;
+        if (!device.Create(error)) {
+            std::fprintf(stderr, "tavik-sim: %s\n", error.c_str());
+            return false;
+        }
+        std::printf("created %s \"%s\"\n", device.Label().c_str(), device.Name().c_str());
+        std::fflush(stdout);
+        return true;
+    }
+
+    TUhidDevice* Find(const std::string& name) {
+        for (auto& device : Devices_)
+            if (device->Label() == name || device->Label() == name + "1") return device.get();
+        return nullptr;
+    }
+
+    void ReadCommands() {
+        char buffer[512];
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got <= 0) {
+            StdinOpen_ = false;  // no more commands; run until a signal
+            return;
+        }
+        Pending_.append(buffer, static_cast<std::size_t>(got));
+        std::size_t end;
+        while ((end = Pending_.find('\n')) != std::string::npos) {
+            Command(Pending_.substr(0, end));
+            Pending_.erase(0, end + 1);
+        }
+    }
+
+    void Command(const std::string& line) {
+        std::istringstream in(line);
+        std::string verb, argument;
+        in >> verb >> argument;
+        if (verb == "quit") {
+            Quit_ = true;
+        } else if (verb == "unplug" || verb == "plug") {
+            TUhidDevice* device = Find(argument);
+            if (!device) {
+                std::printf("no module %s\n", argument.c_str());
+            } else if (verb == "unplug") {
+                device->Destroy();
+                std::printf("unplugged %s\n", device->Label().c_str());
+            } else if (!device->Created()) {
+                Plug(*device);
+            }
+        } else if (verb == "count") {
+            for (auto& meter : Meters_) meter->RawCount = static_cast<int32_t>(std::stol(argument));
+            std::printf("count %s\n", argument.c_str());
+        } else if (verb == "in") {
+            for (auto& meter : Meters_) meter->InputIn = argument == "1";
+            std::printf("in %s\n", argument.c_str());
+        } else if (!verb.empty()) {
+            std::printf("unknown command %s\n", verb.c_str());
+        }
+        std::fflush(stdout);
+    }
+
+    TOptions Options_;
+    std::vector<std::unique_ptr<TUhidDevice>> Devices_;
+    std::vector<std::shared_ptr<TFrequencyMeterSimulator>> Meters_;
+    std::string Pending_;
+    bool StdinOpen_ = true;
+    bool Quit_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TOptions options;
+    const bool help = argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h");
+    if (help || !ParseOptions(argc, argv, options)) {
+        std::fprintf(help ? stdout : stderr,
+                     "usage: tavik-sim [--logger N] [--generator N] [--meter N] [--second-manufacturer]\n"
+                     "                 [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]\n"
+                     "                 [--replug KIND:AFTER:DOWN] [--verbose]\n"
+                     "SHAPE: constant, ramp, sine or steps (volts, period in reports); KIND: logger, generator, meter.\n"
+                     "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, quit.\n");
+        return help ? 0 : 2;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    TSimulatorProgram program(options);
+    if (!program.PlugAll()) return 1;
+    return program.Run();
+}

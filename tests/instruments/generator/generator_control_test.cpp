@@ -1,0 +1,139 @@
+// Generator control reports and the raw byte path, as the module receives
+// them.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "tests/support/window_harness.h"
+
+namespace tavik {
+namespace {
+
+using test::Hex;
+using test::TWindowHarness;
+
+class GeneratorControl : public ::testing::Test {
+protected:
+    TWindowHarness H{QLocale::c()};
+    std::shared_ptr<sim::TGeneratorSimulator> Generator = H.PlugGenerator();
+    TTavik& W = *H.Window;
+
+    void SetUp() override { H.ProcessEvents(); }
+    // As the user's choice of an item arrives.
+    void Choose(QComboBox* box, int index) {
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    std::string Last() const { return Generator->Received.empty() ? "" : Hex(Generator->Received.back()); }
+};
+
+TEST_F(GeneratorControl, TheFirstReportAfterStart) {
+    EXPECT_EQ(W.VXGenerator_OUT1Freq->count(), 1088);
+    EXPECT_EQ(W.VXGenerator_OUT2Freq->count(), 764);
+    EXPECT_TRUE(Generator->Received.empty()) << "start-up and binding send nothing";
+    W.VXGenerator_OUT3Value->setChecked(true);
+    ASSERT_EQ(Generator->Received.size(), 1u);
+    EXPECT_EQ(Last(), "02 01 10 00 00 00 00 EF");
+}
+
+TEST_F(GeneratorControl, FrequencyChoicesOfBothChannels) {
+    Choose(W.VXGenerator_OUT1Freq, 0);
+    EXPECT_EQ(Last(), "02 01 00 42 01 00 00 BC");
+    Choose(W.VXGenerator_OUT2Freq, 763);
+    EXPECT_EQ(Last(), "02 02 20 8F 10 FF 00 41");
+    Choose(W.VXGenerator_OUT2Freq, 300);
+    EXPECT_EQ(Last(), "02 03 20 89 10 2C 00 1A");
+    Choose(W.VXGenerator_OUT1Freq, 1000);
+    EXPECT_EQ(Last(), "02 04 00 42 05 A8 00 10");
+}
+
+TEST_F(GeneratorControl, SwitchingToThePcResendsTheLastFrequencyBytes) {
+    Choose(W.VXGenerator_OUT2Freq, 763);
+    Choose(W.VXGenerator_OUT1Type, 1);
+    EXPECT_EQ(Last(), "02 02 01 8F 10 FF 00 60") << "bit 0 set, bit 5 cleared, channel 2's bytes repeated";
+    Choose(W.VXGenerator_OUT2Type, 1);
+    EXPECT_EQ(Last(), "02 03 23 8F 10 FF 00 3E");
+    Choose(W.VXGenerator_OUT1Type, 0);
+    EXPECT_EQ(Last(), "02 04 02 42 01 00 00 BA") << "channel 2 stays on the PC";
+}
+
+TEST_F(GeneratorControl, LevelBoxesNeverTouchBitFiveOrTheFrequencyBytes) {
+    Choose(W.VXGenerator_OUT2Freq, 700);
+    const TFrame before = Generator->Received.back();
+    W.VXGenerator_OUT1Value->setChecked(true);
+    W.VXGenerator_OUT2Value->setChecked(true);
+    const TFrame after = Generator->Received.back();
+    EXPECT_EQ(after[2], before[2] | 0x0C);
+    for (int i = 3; i <= 6; ++i) EXPECT_EQ(after[i], before[i]);
+    W.VXGenerator_OUT1Value->setChecked(false);
+    EXPECT_EQ(Generator->Received.back()[2], before[2] | 0x08);
+}
+
+TEST_F(GeneratorControl, TypedTextThatMatchesNoItemSendsNothing) {
+    Choose(W.VXGenerator_OUT1Freq, 3);
+    const std::size_t sent = Generator->Received.size();
+    const uint8_t sequence = W.Instruments.Binding.Port(TInstrumentKind::Generator).Sequence;
+    W.VXGenerator_OUT1Freq->lineEdit()->setText(QStringLiteral("1.23E+9"));
+    emit W.VXGenerator_OUT1Freq->lineEdit()->textEdited(QStringLiteral("1.23E+9"));
+    EXPECT_EQ(Generator->Received.size(), sent);
+    EXPECT_EQ(W.Instruments.Binding.Port(TInstrumentKind::Generator).Sequence, sequence);
+    // Typing an item's label chooses it.
+    W.VXGenerator_OUT1Freq->lineEdit()->setText(QStringLiteral("2.75E+6"));
+    emit W.VXGenerator_OUT1Freq->lineEdit()->textEdited(QStringLiteral("2.75E+6"));
+    EXPECT_EQ(Last().substr(0, 2), "02");
+    EXPECT_EQ(Generator->Received.back()[5], 2);
+}
+
+TEST_F(GeneratorControl, TheSequenceWraps) {
+    for (int i = 0; i < 256; ++i) W.VXGenerator_OUT3Value->setChecked(i % 2 == 0);
+    ASSERT_EQ(Generator->Received.size(), 256u);
+    EXPECT_EQ(Generator->Received[254][1], 255);
+    EXPECT_EQ(Generator->Received[255][1], 0);
+}
+
+TEST_F(GeneratorControl, RawReadAndWrite) {
+    Generator->Memory[0x1234] = 0xAB;
+    W.AddrEdit->setText(QStringLiteral("$1234"));
+    ASSERT_EQ(Generator->Received.size(), 1u);
+    EXPECT_EQ(Last(), "03 01 34 12 00 00 00 B9");
+    EXPECT_EQ(W.INDataEdit->text(), QStringLiteral("171"));
+    W.OutDataEdit->setText(QStringLiteral("300"));  // the low 8 bits: 0x2C
+    EXPECT_EQ(Last(), "04 02 34 12 2C 00 00 8D");
+    EXPECT_EQ(Generator->Memory[0x1234], 0x2C);
+    Generator->FailReads = 1;
+    W.AddrEdit->setText(QStringLiteral("4660"));
+    EXPECT_EQ(W.INDataEdit->text(), QStringLiteral("0")) << "a failed read shows 0";
+}
+
+TEST_F(GeneratorControl, TextThatIsNotAnIntegerShowsTheConversionError) {
+    W.AddrEdit->setText(QStringLiteral("12a"));
+    EXPECT_TRUE(Generator->Received.empty());
+    EXPECT_EQ(W.Instruments.Binding.Port(TInstrumentKind::Generator).Sequence, 1) << "the counter has moved all the same";
+    EXPECT_EQ(W.Instruments.Generator.RawBuffer[0], 3);
+    ASSERT_EQ(H.Errors.size(), 1);
+    EXPECT_EQ(H.Errors[0], QStringLiteral("Тавик|''12a'' is not a valid integer value."));
+    W.AddrEdit->setText(QStringLiteral("1"));
+    W.OutDataEdit->setText(QString());
+    EXPECT_EQ(H.Errors.size(), 2);
+    EXPECT_EQ(H.Errors[1], QStringLiteral("Тавик|'''' is not a valid integer value."));
+}
+
+TEST(GeneratorUnbound, ChangesSendNothingAndMoveNoCounter) {
+    TWindowHarness h;
+    h.ProcessEvents();
+    h.Window->VXGenerator_OUT1Value->setChecked(true);
+    h.Window->AddrEdit->setText(QStringLiteral("xyz"));
+    EXPECT_EQ(h.Window->Instruments.Binding.Port(TInstrumentKind::Generator).Sequence, 0);
+    EXPECT_EQ(h.Window->Instruments.Generator.ControlBuffer, TFrame{});
+    EXPECT_TRUE(h.Errors.isEmpty()) << "nothing is converted while no generator is bound";
+    // Bound later: the next report carries the current levels.
+    auto generator = h.PlugGenerator();
+    h.Notify();
+    h.Window->VXGenerator_OUT2Value->setChecked(true);
+    EXPECT_EQ(Hex(generator->Received.back()), "02 01 0C 00 00 00 00 F3");
+}
+
+}  // namespace
+}  // namespace tavik
