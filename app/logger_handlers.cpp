@@ -92,17 +92,16 @@ void TTavik::ShowRecordState(bool healthy) { SetTextColour(VXLogger_FileName, he
 
 void TTavik::VXLogger_StartStopClick() {
     const TLocalTime now = Options_.Clock();
-    logger::TRecordFile& file = Instruments.Logger.RecordFile;
-    if (file.IsOpen()) {
-        file.Close();
+    logger::TLogger& logger = Instruments.Logger;
+    if (logger.RecordFile.IsOpen()) {
+        logger.StopRecording();
         SetTextColour(VXLogger_FileName, colours::Red);
         VXLogger_StartStop->setText(QStringLiteral("Старт"));
         return;
     }
-    const std::string name = logger::RecordFileName(now);
-    SetLabelText(VXLogger_FileName, Utf8(name));
-    const std::string created = file.Create(Options_.RecordDirectory, name);
+    const std::string created = logger.StartRecording(Options_.RecordDirectory, now);
     if (created.empty()) {
+        SetLabelText(VXLogger_FileName, Utf8(logger::RecordFileName(now)));
         SetTextColour(VXLogger_FileName, colours::Red);
         VXLogger_StartStop->setText(QStringLiteral("Старт"));
         return;

@@ -104,7 +104,7 @@ void TTavik::FormCreate() {
     VXLogger_LevelEdit_Change(VXLogger_LevelEdit_CH2);
 }
 
-void TTavik::FormDestroy() { Instruments.Logger.RecordFile.Close(); }
+void TTavik::FormDestroy() { Instruments.Logger.StopRecording(); }
 
 // ---- Instrument binding ----
 

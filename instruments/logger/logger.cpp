@@ -81,6 +81,10 @@ void TLogger::WriteCalibrationFactor(int channel, float value) {
     WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
 }
 
+std::string TLogger::StartRecording(const std::string& directory, const TLocalTime& now) {
+    return RecordFile.Create(directory, RecordFileName(now));
+}
+
 void TLogger::Calibrate(float reference) {
     auto calibrate = [&](int channel, float average) {
         if (average < CalibrationMinimumVolts || reference < CalibrationMinimumVolts) return;

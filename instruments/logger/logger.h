@@ -81,6 +81,12 @@ public:
     void ReadCalibrationFactors();
     // The four bytes of a factor to the channel's addresses; channel 1 or 2.
     void WriteCalibrationFactor(int channel, float value);
+    // Starts recording into a new file in directory (empty: the working
+    // directory) named after `now`; returns the name used, or empty when no
+    // file could be made. A recording already open is closed first.
+    std::string StartRecording(const std::string& directory, const TLocalTime& now);
+    void StopRecording() { RecordFile.Close(); }
+
     // Each channel whose five-report average and the reference are at least
     // 1.5 V gets reference / average, when that is in range; both factors are
     // read back in any case.

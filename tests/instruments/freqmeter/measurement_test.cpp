@@ -2,19 +2,14 @@
 // input and the frames on the wire.
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-
 #include "common/display_number.h"
 #include "instruments/freqmeter/frequency_meter.h"
-#include "tests/support/window_harness.h"
+#include "tests/support/instrument_harness.h"
 
 namespace tavik {
 namespace {
 
 using test::Hex;
-using test::TWindowHarness;
 
 TEST(DisplayNumber, FourSignificantDigits) {
     const std::pair<long double, const char*> cases[] = {
@@ -54,126 +49,129 @@ TEST(WholeHertz, ExactProductTruncatedTowardZero) {
 
 class Measurement : public ::testing::Test {
 protected:
-    TWindowHarness H{QLocale::c()};
-    std::shared_ptr<sim::TFrequencyMeterSimulator> Meter = H.PlugFrequencyMeter();
-    TTavik& W = *H.Window;
+    test::TInstrumentHarness H{'.'};
+    std::shared_ptr<sim::TFrequencyMeterSimulator> Module = H.PlugFrequencyMeter();
+    freqmeter::TFrequencyMeter& Meter = H.Meter();
+    std::optional<freqmeter::TReading> Reading;
 
     void SetUp() override {
         H.ProcessEvents();
-        H.FrequencyMeterTicks(1);  // the last memory answer asks for a measurement
-        Meter->Received.clear();
+        H.MeterTicks(1);  // the last memory answer asks for a measurement
+        Module->Received.clear();
     }
-    QString Result() const { return W.VXFrequencyMeter_ResultLabel->text(); }
-    QString Frequency() const { return W.VXFrequencyMeter_FreqEdit->text(); }
+    // Keeps the last reading, as the area keeps what it shows; true when a
+    // measurement was accepted.
+    bool Tick(std::string_view prom = "0") {
+        const auto reading = H.MeterTicks(1, prom);
+        if (reading) Reading = reading;
+        return reading.has_value();
+    }
+    std::string Result() const { return Reading ? Reading->ResultText : "-"; }
+    std::string Frequency() const { return Reading ? Reading->FrequencyText : "-"; }
 };
 
 TEST_F(Measurement, HundredKilohertzWithInputIn) {
-    Meter->RawCount = 100000;
-    Meter->InputIn = true;
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Frequency(), QStringLiteral("100000"));
-    EXPECT_EQ(Result(), QStringLiteral("100 кГц"));
-    EXPECT_TRUE(W.VXFrequencyMeter_LAinRadioButton->isChecked());
-    EXPECT_TRUE(Meter->Received.empty()) << "an accepted report sends nothing";
+    Module->RawCount = 100000;
+    Module->InputIn = true;
+    Tick();
+    EXPECT_EQ(Frequency(), "100000");
+    EXPECT_EQ(Result(), "100 кГц");
+    EXPECT_TRUE(Reading->InputIn);
+    EXPECT_TRUE(Module->Received.empty()) << "an accepted report sends nothing";
 }
 
 TEST_F(Measurement, AnIntermediateFrequencyAboveTheSignalGivesANegativeResultInHertz) {
-    Meter->RawCount = 100000;
-    W.VXFrequencyMeter_PromEdit->setText(QStringLiteral("455000"));
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Result(), QStringLiteral("-3.55E005 Гц"));
-    EXPECT_EQ(Frequency(), QStringLiteral("100000"));
+    Module->RawCount = 100000;
+    Tick("455000");
+    EXPECT_EQ(Result(), "-3.55E005 Гц");
+    EXPECT_EQ(Frequency(), "100000");
 }
 
-TEST_F(Measurement, LettersInTheOffsetTurnItRedAndAreNotSubtracted) {
-    Meter->RawCount = 5000;
-    W.VXFrequencyMeter_PromEdit->setText(QStringLiteral("abc"));
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Result(), QStringLiteral("5 кГц"));
-    EXPECT_EQ(W.VXFrequencyMeter_PromEdit->palette().color(QPalette::Text), QColor(255, 0, 0));
-    W.VXFrequencyMeter_PromEdit->setText(QStringLiteral("  1000"));
-    EXPECT_EQ(W.VXFrequencyMeter_PromEdit->palette().color(QPalette::Text), QColor(0, 0, 0));
-    EXPECT_EQ(Result(), QStringLiteral("5 кГц")) << "the displays wait for the next cycle";
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Result(), QStringLiteral("4 кГц"));
+TEST_F(Measurement, AnOffsetThatIsNotAnIntegerIsNotSubtracted) {
+    Module->RawCount = 5000;
+    Tick("abc");
+    EXPECT_EQ(Result(), "5 кГц");
+    EXPECT_FALSE(Reading->PromValid);
+    Tick("  1000");
+    EXPECT_EQ(Result(), "4 кГц");
+    EXPECT_TRUE(Reading->PromValid);
 }
 
 TEST_F(Measurement, FactorsScaleTheFrequency) {
-    Meter->Memory.StoreFloat(16, 1.25f);
-    W.Instruments.FrequencyMeter.ReadFrequencyCalibration();
-    W.Instruments.FrequencyMeter.RequestMeasurement();
-    Meter->RawCount = 1000;
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Frequency(), QStringLiteral("1250"));
-    EXPECT_EQ(Result(), QStringLiteral("1.25 кГц"));
-    Meter->Memory.StoreFloat(16, 0.75f);
-    W.Instruments.FrequencyMeter.ReadFrequencyCalibration();
-    W.Instruments.FrequencyMeter.RequestMeasurement();
-    Meter->RawCount = 3;
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Frequency(), QStringLiteral("2"));
-    EXPECT_EQ(Result(), QStringLiteral("2.25 Гц"));
+    Module->Memory.StoreFloat(16, 1.25f);
+    Meter.ReadFrequencyCalibration();
+    Meter.RequestMeasurement();
+    Module->RawCount = 1000;
+    Tick();
+    EXPECT_EQ(Frequency(), "1250");
+    EXPECT_EQ(Result(), "1.25 кГц");
+    Module->Memory.StoreFloat(16, 0.75f);
+    Meter.ReadFrequencyCalibration();
+    Meter.RequestMeasurement();
+    Module->RawCount = 3;
+    Tick();
+    EXPECT_EQ(Frequency(), "2");
+    EXPECT_EQ(Result(), "2.25 Гц");
 }
 
 TEST_F(Measurement, MinusOneAndUnitThresholds) {
     const std::pair<int32_t, const char*> cases[] = {
         {-1, "-1 Гц"}, {899, "899 Гц"}, {900, "0.9 кГц"}, {900000, "0.9 МГц"}, {0, "0 Гц"}};
     for (const auto& [count, text] : cases) {
-        Meter->RawCount = count;
-        H.FrequencyMeterTicks(1);
-        EXPECT_EQ(Result(), QString::fromUtf8(text));
+        Module->RawCount = count;
+        Tick();
+        EXPECT_EQ(Result(), text);
     }
-    Meter->RawCount = -1;
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Frequency(), QStringLiteral("-1"));
+    Module->RawCount = -1;
+    Tick();
+    EXPECT_EQ(Frequency(), "-1");
 }
 
 TEST_F(Measurement, AReportOfAnotherKindIsAnsweredWithARequestCarryingItsBytes) {
-    Meter->RawCount = 777;
-    H.FrequencyMeterTicks(1);
-    Meter->ForcedKind = 5;
-    Meter->ForcedKindReads = 1;
-    Meter->RawCount = 0x01020304;
-    Meter->InputIn = true;
-    H.FrequencyMeterTicks(1);
-    ASSERT_EQ(Meter->Received.size(), 1u);
-    const TFrame& request = Meter->Received[0];
+    Module->RawCount = 777;
+    Tick();
+    Module->ForcedKind = 5;
+    Module->ForcedKindReads = 1;
+    Module->RawCount = 0x01020304;
+    Module->InputIn = true;
+    EXPECT_FALSE(Tick());
+    ASSERT_EQ(Module->Received.size(), 1u);
+    const TFrame& request = Module->Received[0];
     EXPECT_EQ(request[0], 1);
     EXPECT_EQ(Hex(request).substr(6), "01 04 03 02 01 F4");
-    EXPECT_EQ(Result(), QStringLiteral("777 Гц")) << "displays unchanged";
+    EXPECT_EQ(Result(), "777 Гц") << "displays unchanged";
 }
 
 TEST_F(Measurement, StatusBitZeroAloneDrivesTheInIndicator) {
-    Meter->InputIn = true;
-    H.FrequencyMeterTicks(1);
-    EXPECT_TRUE(W.VXFrequencyMeter_LAinRadioButton->isChecked());
-    Meter->InputIn = false;
-    Meter->ExtraStatusBits = 0xFE;
-    H.FrequencyMeterTicks(1);
-    EXPECT_FALSE(W.VXFrequencyMeter_LAinRadioButton->isChecked());
+    Module->InputIn = true;
+    Tick();
+    EXPECT_TRUE(Reading->InputIn);
+    Module->InputIn = false;
+    Module->ExtraStatusBits = 0xFE;
+    Tick();
+    EXPECT_FALSE(Reading->InputIn);
 }
 
 TEST_F(Measurement, AFailedReadChangesNothing) {
-    Meter->RawCount = 1234;
-    H.FrequencyMeterTicks(1);
-    Meter->RawCount = 4321;
-    Meter->FailReads = 1;
-    H.FrequencyMeterTicks(1);
-    EXPECT_EQ(Frequency(), QStringLiteral("1234"));
-    EXPECT_TRUE(Meter->Received.empty());
-    EXPECT_EQ(W.Instruments.FrequencyMeter.LastRawCount, 1234);
+    Module->RawCount = 1234;
+    Tick();
+    Module->RawCount = 4321;
+    Module->FailReads = 1;
+    EXPECT_FALSE(Tick());
+    EXPECT_EQ(Frequency(), "1234");
+    EXPECT_TRUE(Module->Received.empty());
+    EXPECT_EQ(Meter.LastRawCount, 1234);
 }
 
-TEST(MeasurementLocale, ACommaLocaleWritesACommaAndUnboundShowsNothing) {
-    TWindowHarness h(QLocale(QLocale::Russian, QLocale::Russia));
-    h.FrequencyMeterTicks(1);
-    EXPECT_EQ(h.Window->VXFrequencyMeter_ResultLabel->text(), QStringLiteral("0 Гц"));
+TEST(MeasurementLocale, ACommaLocaleWritesACommaAndUnboundGivesNothing) {
+    test::TInstrumentHarness h(',');
+    EXPECT_FALSE(h.MeterTicks(1));
     EXPECT_TRUE(h.Platform.Wire().empty());
     auto meter = h.PlugFrequencyMeter();
     meter->RawCount = 123456;
     h.ProcessEvents();
-    h.FrequencyMeterTicks(2);
-    EXPECT_EQ(h.Window->VXFrequencyMeter_ResultLabel->text(), QStringLiteral("123,5 кГц"));
+    EXPECT_TRUE(h.Polling[SlotOf(TInstrumentKind::FrequencyMeter)]);
+    EXPECT_EQ(h.MeterTicks(2)->ResultText, "123,5 кГц");
 }
 
 }  // namespace

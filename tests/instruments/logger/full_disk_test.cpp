@@ -3,25 +3,23 @@
 // once space returns the later lines are whole.
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QPushButton>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <regex>
 
-#include "tests/support/window_harness.h"
+#include "tests/support/instrument_harness.h"
 
 namespace tavik {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TWindowHarness;
+using test::TInstrumentHarness;
 
 TEST(FullDisk, RecordingGoesOnAndLinesStayWhole) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to mount a small tmpfs (the file-size limit test covers the rest)";
-    TWindowHarness h{QLocale(QLocale::Russian, QLocale::Russia)};
+    TInstrumentHarness h;
     if (::mount("tmpfs", h.Folder.c_str(), "tmpfs", 0, "size=16k") != 0)
         GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
     struct TUnmount {
@@ -42,29 +40,23 @@ TEST(FullDisk, RecordingGoesOnAndLinesStayWhole) {
     logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, 0x01};
     h.ProcessEvents();
     h.LoggerTicks(1);
-    h.Window->VXLogger_StartStopClick();
-    ASSERT_TRUE(h.Window->Instruments.Logger.RecordFile.IsOpen());
-    const fs::path file = h.Folder / h.Window->VXLogger_FileName->text().toStdString();
+    const std::string name = h.Logger().StartRecording(h.Folder.string(), h.Now);
+    ASSERT_FALSE(name.empty());
+    const fs::path file = h.Folder / name;
 
     int ticks = 0;
-    while (h.Window->VXLogger_FileName->palette().color(QPalette::WindowText) != QColor(255, 0, 0) && ticks < 1000) {
-        h.LoggerTicks(1);
-        ++ticks;
-    }
+    for (bool healthy = true; healthy && ticks < 1000; ++ticks) healthy = h.LoggerTicks(1)->RecordHealthy;
     ASSERT_LT(ticks, 1000) << "the disk never filled";
-    EXPECT_TRUE(h.Window->Instruments.Logger.RecordFile.IsOpen());
-    EXPECT_EQ(h.Window->VXLogger_StartStop->text(), QStringLiteral("Стоп"));
-    h.LoggerTicks(5);  // still full: still red, still running
-    EXPECT_EQ(h.Window->VXLogger_FileName->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_TRUE(h.Logger().RecordFile.IsOpen());
+    EXPECT_FALSE(h.LoggerTicks(5)->RecordHealthy) << "still full: still failing, still recording";
     const auto fullSize = fs::file_size(file);
 
     fs::remove(filler);  // space returns
-    h.LoggerTicks(10);
-    EXPECT_EQ(h.Window->VXLogger_FileName->palette().color(QPalette::WindowText), QColor(0, 128, 0));
-    h.Window->VXLogger_StartStopClick();
+    EXPECT_TRUE(h.LoggerTicks(10)->RecordHealthy);
+    h.Logger().StopRecording();
     EXPECT_GT(fs::file_size(file), fullSize);
 
-    const std::string content = TWindowHarness::ReadFile(file);
+    const std::string content = TInstrumentHarness::ReadFile(file);
     const std::regex line("06122026;232415042;24;3,766;1,000;1,883;1,000\r\n");
     std::size_t lines = 0;
     for (std::size_t at = 0; at < content.size();) {

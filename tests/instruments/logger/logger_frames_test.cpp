@@ -7,14 +7,14 @@
 
 #include "instruments/logger/logger.h"
 #include "instruments/logger/logger_protocol.h"
-#include "tests/support/window_harness.h"
+#include "tests/support/instrument_harness.h"
 
 namespace tavik {
 namespace {
 
 using test::Frame;
 using test::Hex;
-using test::TWindowHarness;
+using test::TInstrumentHarness;
 
 TEST(LoggerFrames, CheckBytesOfSetControlAndReadMemoryByte) {
     TFrame control = Frame({2, 1, 0x06, 0, 0, 0, 0, 0});
@@ -57,14 +57,14 @@ struct TFactorCase {
 class LoggerFactorPatterns : public ::testing::TestWithParam<TFactorCase> {};
 
 TEST_P(LoggerFactorPatterns, ReadOnBindAndRangeChecked) {
-    TWindowHarness h;
+    TInstrumentHarness h;
     auto logger = h.PlugLogger();
     const TFactorCase& c = GetParam();
     logger->Memory.StoreBytes(16, {c.Bytes[0], c.Bytes[1], c.Bytes[2], c.Bytes[3]});
     logger->Memory.StoreBytes(20, {0x00, 0x00, 0x80, 0x3F});
     h.ProcessEvents();
-    EXPECT_EQ(h.Window->Instruments.Logger.CalFactor1, c.Expected);
-    EXPECT_EQ(h.Window->Instruments.Logger.CalFactor2, 1.0f);
+    EXPECT_EQ(h.Logger().CalFactor1, c.Expected);
+    EXPECT_EQ(h.Logger().CalFactor2, 1.0f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Patterns, LoggerFactorPatterns,
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Patterns, LoggerFactorPatterns,
                                            TFactorCase{{0xBC, 0x9C, 0x82, 0x3F}, 1.0204082f}));
 
 TEST(LoggerFrames, CalibrationReadIsEightReadMemoryByteFramesInOrder) {
-    TWindowHarness h;
+    TInstrumentHarness h;
     auto logger = h.PlugLogger();
     h.ProcessEvents();
     const auto reads = logger->ReceivedWithCode(5);
@@ -89,19 +89,19 @@ TEST(LoggerFrames, CalibrationReadIsEightReadMemoryByteFramesInOrder) {
 }
 
 TEST(LoggerFrames, AFailedReadEndsOnlyThatChannelsLoop) {
-    TWindowHarness h;
+    TInstrumentHarness h;
     auto logger = h.PlugLogger();
     logger->Memory.StoreFloat(16, 1.2f);
     logger->Memory.StoreFloat(20, 0.8f);
     logger->FailReads = 1;  // the first memory answer is lost
     h.ProcessEvents();
     EXPECT_EQ(logger->ReceivedWithCode(5).size(), 5u) << "one read of channel 1, then all four of channel 2";
-    EXPECT_EQ(h.Window->Instruments.Logger.CalFactor1, 1.0f);
-    EXPECT_EQ(h.Window->Instruments.Logger.CalFactor2, 0.8f);
+    EXPECT_EQ(h.Logger().CalFactor1, 1.0f);
+    EXPECT_EQ(h.Logger().CalFactor2, 0.8f);
 }
 
 TEST(LoggerFrames, RequestMeasurementCarriesTheLastReportsBytes) {
-    TWindowHarness h;
+    TInstrumentHarness h;
     auto logger = h.PlugLogger();
     h.ProcessEvents();
     logger->Received.clear();
@@ -127,13 +127,13 @@ TEST(LoggerFrames, RequestMeasurementCarriesTheLastReportsBytes) {
 }
 
 TEST(LoggerFrames, NothingIsBuiltWhileNoLoggerIsBound) {
-    TWindowHarness h;
-    h.Window->Instruments.Logger.RequestMeasurement();
-    h.Window->Instruments.Logger.SendControl();
-    h.Window->Instruments.Logger.ReadCalibrationFactors();
-    h.Window->Instruments.Logger.WriteCalibrationFactor(1, 1.1f);
-    EXPECT_EQ(h.Window->Instruments.Binding.Port(TInstrumentKind::Logger).Sequence, 0);
-    EXPECT_EQ(h.Window->Instruments.Logger.CalFactor1, 0.0f);
+    TInstrumentHarness h;
+    h.Logger().RequestMeasurement();
+    h.Logger().SendControl();
+    h.Logger().ReadCalibrationFactors();
+    h.Logger().WriteCalibrationFactor(1, 1.1f);
+    EXPECT_EQ(h.Instruments.Binding.Port(TInstrumentKind::Logger).Sequence, 0);
+    EXPECT_EQ(h.Logger().CalFactor1, 0.0f);
 }
 
 }  // namespace
