@@ -4,7 +4,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test sanitize fuzz bench demo install clean
+.PHONY: all deps build run check test sanitize fuzz bench demo install clean
 
 all: build
 
@@ -17,6 +17,10 @@ build: deps
 
 run: build
 	@scripts/run.sh $(BUILD)/app/tavik
+
+# The edit-test loop: unit and window tests of the native build, no soak.
+check: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -E '^Soak\.'
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -3,16 +3,14 @@
 // module, the edits' colours and the recording's name and button.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <csignal>
 #include <filesystem>
 
 #include "instruments/logger/logger_protocol.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/window_harness.h"
 
 namespace tavik {
@@ -196,27 +194,11 @@ TEST_F(RecordingArea, ClosingTheWindowMidRecordingKeepsEveryLine) {
     EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
 }
 
-// A file-size limit makes writes fail as a full disk would, without root.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &Saved_);
-        rlimit limit = Saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &Saved_); }
-
-private:
-    rlimit Saved_{};
-};
-
 TEST_F(RecordingArea, AFailedLineIsTakenBackShownRedAndLaterLinesAreWhole) {
     W.VXLogger_StartStopClick();
     Report(0x00, {0, 2, 0, 1});  // 47 bytes
     {
-        TFileSizeLimit limit(60);  // the next line would pass it
+        test::TFileSizeLimit limit(60);  // the next line would pass it
         Report(0x00, {0, 2, 0, 1});
         EXPECT_EQ(W.VXLogger_FileName->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         EXPECT_TRUE(W.Instruments.Logger.RecordFile.IsOpen()) << "the file stays open and later lines are still tried";

@@ -2,13 +2,11 @@
 // and no earlier file, is ever lost.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
 #include "instruments/logger/logger.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/instrument_harness.h"
 
 namespace tavik {
@@ -123,27 +121,11 @@ TEST(RecordingLocale, UnderAPointLocaleTheSeparatorIsAPoint) {
     EXPECT_EQ(TSimulatedModules::ReadFile(h.RecordFiles().at(0)), "06122026;232415042;24;3.766;1.000;1.883;1.000\r\n");
 }
 
-// A file-size limit makes writes fail as a full disk would, without root.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &Saved_);
-        rlimit limit = Saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &Saved_); }
-
-private:
-    rlimit Saved_{};
-};
-
 TEST_F(Recording, AFailedLineIsTakenBackAndLaterLinesAreWhole) {
     Start();
     Report(0x00, {0, 2, 0, 1});  // 47 bytes
     {
-        TFileSizeLimit limit(60);  // the next line would pass it
+        test::TFileSizeLimit limit(60);  // the next line would pass it
         const auto failed = Report(0x00, {0, 2, 0, 1});
         EXPECT_TRUE(failed->Recorded);
         EXPECT_FALSE(failed->RecordHealthy);
