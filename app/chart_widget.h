@@ -44,7 +44,6 @@ public:
     // The plot area inside the border, margins and the axis labels.
     QRect PlotRect() const;
     double LabelStep() const;
-    QFont LabelFont() const { return LabelFont_; }
     int PaintCount() const { return PaintCount_; }
 
     static constexpr double AxisMinimum = 0.0;

@@ -135,7 +135,6 @@ public:
     template <typename F>
     void Guarded(const char* place, F&& handler);
 
-    char DecimalSeparator() const { return Separator_; }
     // The position of the item the combo box's text stands for, or -1.
     static int SelectedIndex(const QComboBox* box);
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "common/calibration_factor.h"
 #include "common/display_number.h"
 #include "instruments/freqmeter/frequency_meter.h"
-#include "common/calibration_factor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 12) return 0;

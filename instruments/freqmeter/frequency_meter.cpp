@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/display_number.h"
 #include "common/calibration_factor.h"
-#include "device/parameter_memory.h"
+#include "common/display_number.h"
 #include "common/integer_text.h"
+#include "device/parameter_memory.h"
 
 namespace tavik::freqmeter {
 

@@ -41,7 +41,6 @@ public:
     float FreqCalFactor = 0.0f;
 
     bool Present() const { return Port_.Present(); }
-    char Separator() const { return Separator_; }
     // What binding a frequency meter does: its factor is read before polling
     // starts.
     void OnBound() { ReadFrequencyCalibration(); }

@@ -46,7 +46,6 @@ public:
     TFrame RawBuffer{};
 
     bool Present() const { return Port_.Present(); }
-    char Separator() const { return Separator_; }
     // Binding a generator reads nothing from it.
     void OnBound() {}
 

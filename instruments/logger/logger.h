@@ -59,7 +59,6 @@ public:
     TClock Clock = LocalTimeNow;  // read once per report while recording
 
     bool Present() const { return Port_.Present(); }
-    char Separator() const { return Separator_; }
     // What binding a logger does: its factors are read before polling starts.
     void OnBound() { ReadCalibrationFactors(); }
 

@@ -35,7 +35,6 @@ std::string TRecordFile::Create(const std::string& directory, const std::string&
         if (fd >= 0) {
             Fd_ = fd;
             LineStart_ = 0;
-            Healthy_ = true;
             return candidate;
         }
         if (errno != EEXIST) return std::string();
@@ -74,7 +73,6 @@ bool TRecordFile::WriteFieldsAndEnd(const char* fields, std::size_t length) {
         // Take the broken line back so that the lines after it stay whole.
         if (::ftruncate(Fd_, LineStart_) == 0) ::lseek(Fd_, LineStart_, SEEK_SET);
     }
-    Healthy_ = LineOk_;
     return LineOk_;
 }
 

@@ -35,16 +35,12 @@ public:
     void WriteTimestamp(const TLocalTime& time);
     bool WriteFieldsAndEnd(const char* fields, std::size_t length);
 
-    // False after a line failed, until a later line is written whole.
-    bool Healthy() const { return Healthy_; }
-
 private:
     bool WriteAll(const char* data, std::size_t length);
 
     int Fd_ = -1;
     long long LineStart_ = 0;
     bool LineOk_ = true;
-    bool Healthy_ = true;
 };
 
 }  // namespace tavik::logger

@@ -18,13 +18,6 @@ std::vector<uint32_t> TMemoryHidPlatform::PresentInstances() const {
     return instances;
 }
 
-std::vector<std::vector<uint8_t>> TMemoryHidPlatform::SentReports(uint32_t instance) const {
-    std::vector<std::vector<uint8_t>> reports;
-    for (const TWireEvent& event : Wire_)
-        if (event.Call == TWireCall::SetFeature && event.DeviceInstance == instance) reports.push_back(event.Bytes);
-    return reports;
-}
-
 std::vector<THidInterface> TMemoryHidPlatform::Snapshot() {
     std::vector<THidInterface> interfaces;
     for (const auto& [instance, device] : Devices_) interfaces.push_back({instance, PathOf(instance)});

@@ -68,8 +68,6 @@ public:
     // program's own work.
     bool LogWire = true;
     void ClearWire() { Wire_.clear(); }
-    // The feature-report payloads sent to one device, in order.
-    std::vector<std::vector<uint8_t>> SentReports(uint32_t instance) const;
 
     // THidPlatform
     std::vector<THidInterface> Snapshot() override;
