@@ -1,19 +1,19 @@
 #include "display_number.h"
 
-#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 #include "number_text.h"
 
 namespace tavik {
 
-std::string DisplayNumber(long double value, char separator) {
-    if (value == 0 || std::isnan(value)) return "0";
-    TDecimalDigits d = DecimalDigits(std::fabs(value));
+std::string DisplayNumber(const TExtendedFloat& value, char separator) {
+    if (value.IsZero()) return "0";
+    TDecimalDigits d = DecimalDigits(value.Significand, value.Exponent);
     RoundDecimal(d, 4);
     while (d.Count > 1 && d.Digits[d.Count - 1] == '0') --d.Count;
     const int e = d.Exponent;
-    std::string text = value < 0 ? "-" : "";
+    std::string text = value.Negative ? "-" : "";
     if (e >= -3 && e <= 4) {
         if (e <= 0) {
             text += '0';

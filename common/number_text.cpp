@@ -8,15 +8,96 @@
 
 namespace tavik {
 
-TDecimalDigits DecimalDigits(long double magnitude) {
+namespace {
+// A non-negative integer in base 10^9, least significant limb first: room for
+// the 770 digits of the smallest double's expansion.
+class TDecimalInteger {
+public:
+    explicit TDecimalInteger(uint64_t value) {
+        do {
+            Limbs_[Count_++] = static_cast<uint32_t>(value % Base);
+            value /= Base;
+        } while (value != 0);
+    }
+    void Multiply(uint32_t factor) {
+        uint64_t carry = 0;
+        for (int i = 0; i < Count_; ++i) {
+            const uint64_t product = static_cast<uint64_t>(Limbs_[i]) * factor + carry;
+            Limbs_[i] = static_cast<uint32_t>(product % Base);
+            carry = product / Base;
+        }
+        while (carry != 0 && Count_ < Capacity) {
+            Limbs_[Count_++] = static_cast<uint32_t>(carry % Base);
+            carry /= Base;
+        }
+    }
+    // Multiplies by base^power, in steps that keep each factor below 2^32.
+    void MultiplyByPower(uint32_t base, int power, int step) {
+        uint32_t chunk = 1;
+        for (int i = 0; i < step; ++i) chunk *= base;
+        for (; power >= step; power -= step) Multiply(chunk);
+        uint32_t last = 1;
+        for (int i = 0; i < power; ++i) last *= base;
+        Multiply(last);
+    }
+    // Every decimal digit, most significant first; returns how many there are
+    // and writes at most `room` of them.
+    int Digits(char* out, int room) const {
+        char top[16];
+        const int topLength = std::snprintf(top, sizeof top, "%u", Limbs_[Count_ - 1]);
+        int written = 0;
+        auto put = [&](char c) {
+            if (written < room) out[written] = c;
+            ++written;
+        };
+        for (int i = 0; i < topLength; ++i) put(top[i]);
+        for (int limb = Count_ - 2; limb >= 0; --limb) {
+            uint32_t value = Limbs_[limb];
+            char part[9];
+            for (int i = 8; i >= 0; --i, value /= 10) part[i] = static_cast<char>('0' + value % 10);
+            for (char c : part) put(c);
+        }
+        return written;
+    }
+
+private:
+    static constexpr uint32_t Base = 1000000000;
+    static constexpr int Capacity = 100;
+    uint32_t Limbs_[Capacity] = {};
+    int Count_ = 0;
+};
+}  // namespace
+
+TDecimalDigits DecimalDigits(uint64_t significand, int exponent) {
     TDecimalDigits d;
-    char text[112];
-    std::snprintf(text, sizeof text, "%.63Le", magnitude);
-    const char* p = text;
-    for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') d.Digits[d.Count++] = *p;
-    d.Exponent = *p ? std::atoi(p + 1) + 1 : 0;
+    // Factors of two below the point only add trailing zeros to the expansion.
+    while (significand != 0 && (significand & 1) == 0 && exponent < 0) {
+        significand >>= 1;
+        ++exponent;
+    }
+    if (significand == 0 || exponent < -1100 || exponent > 1000) {
+        d.Digits[0] = '0';
+        d.Count = 1;
+        d.Exponent = 1;
+        return d;
+    }
+    TDecimalInteger value(significand);
+    // significand * 2^e = significand * 5^-e / 10^-e for a negative e.
+    if (exponent >= 0)
+        value.MultiplyByPower(2, exponent, 31);
+    else
+        value.MultiplyByPower(5, -exponent, 13);
+    const int length = value.Digits(d.Digits, 64);
+    d.Count = length < 64 ? length : 64;
+    while (d.Count > 1 && d.Digits[d.Count - 1] == '0') --d.Count;
+    d.Exponent = exponent >= 0 ? length : length + exponent;
     return d;
+}
+
+TDecimalDigits DecimalDigits(double value) {
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(value), &exponent);  // exact
+    return DecimalDigits(static_cast<uint64_t>(std::ldexp(fraction, 53)), exponent - 53);
 }
 
 bool RoundDecimal(TDecimalDigits& d, int keep) {
@@ -52,7 +133,7 @@ std::size_t FixedTextTo(char* out, double x, int precision, int decimals, char s
         return std::strlen(text);
     }
     const bool negative = std::signbit(x);
-    TDecimalDigits d = DecimalDigits(std::fabs(static_cast<long double>(x)));
+    TDecimalDigits d = DecimalDigits(x);
     const bool zero = std::fabs(x) == 0.0;
     if (!zero && d.Exponent > precision) {
         // Scientific: `precision` significant digits, exponent of at least

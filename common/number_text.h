@@ -1,6 +1,7 @@
 #pragma once
 // Numbers as the user reads and types them: fixed-point texts with the
 // locale's decimal separator, and the parser for typed voltages.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,15 +9,19 @@
 namespace tavik {
 
 // A non-negative number's decimal digits: value = 0.d1d2d3... * 10^Exponent.
-// Taken to 64 significant digits, which is exact for the values this program
-// rounds (32-bit floats and sums of them).
+// The exact expansion of the binary value, cut after 64 significant digits
+// (more than any rounding here looks at); the same on every CPU.
 struct TDecimalDigits {
     char Digits[72];
     int Count = 0;
     int Exponent = 0;
     char At(int index) const { return index >= 0 && index < Count ? Digits[index] : '0'; }
 };
-TDecimalDigits DecimalDigits(long double magnitude);
+// significand * 2^exponent, for exponents from -1100 to 1000 (every double and
+// every value the program scales); zero has the one digit 0.
+TDecimalDigits DecimalDigits(uint64_t significand, int exponent);
+// The magnitude of a finite double.
+TDecimalDigits DecimalDigits(double value);
 // Keeps `keep` digits, rounding a half away from zero; a carry raises the
 // exponent. Returns false when nothing but zeros remains.
 bool RoundDecimal(TDecimalDigits& digits, int keep);

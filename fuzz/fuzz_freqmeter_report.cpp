@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = tavik::freqmeter::ResultText(result, (data[0] & 1) ? ',' : '.');
     if (text.size() > 40 || text.find(" ") == std::string::npos) std::abort();
     if (text.find("Гц") == std::string::npos) std::abort();
-    if (tavik::DisplayNumber(static_cast<long double>(raw) * 1e-7L, '.').size() > 16) std::abort();
+    if (tavik::DisplayNumber(tavik::ExtendedOf(result), '.').size() > 16) std::abort();
     return 0;
 }

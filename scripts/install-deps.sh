@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tavik needs to build, test and run, if any are missing.
+#   scripts/install-deps.sh          the native build, its tests and the program
+#   scripts/install-deps.sh e2e      what the end-to-end test in a VM needs
+#   scripts/install-deps.sh fuzz     clang and libFuzzer
+#   scripts/install-deps.sh arm64    the arm64 cross build and qemu-user to run it
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
@@ -7,12 +11,20 @@ packages=(
   googletest libgtest-dev
   fonts-liberation xvfb xauth
 )
-# "e2e" asks for what the end-to-end test in a VM needs as well.
-if [ "${1:-}" = e2e ]; then
-  packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth)
-fi
-if [ "${1:-}" = fuzz ]; then
-  packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev cmake pkg-config)
+case "${1:-}" in
+  e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth) ;;
+  fuzz) packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev cmake pkg-config) ;;
+  arm64)
+    # The host's Qt tools (moc) with arm64 libraries beside them.
+    packages=(g++-aarch64-linux-gnu qemu-user-static binfmt-support qt6-base-dev qt6-base-dev-tools
+              qt6-base-dev:arm64 libhidapi-dev:arm64 libudev-dev:arm64 libgtest-dev:arm64
+              libqt6gui6:arm64 qt6-qpa-plugins:arm64 fonts-liberation xvfb xauth) ;;
+esac
+if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+apt_get=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
+if [ "${1:-}" = arm64 ] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  "${sudo[@]}" dpkg --add-architecture arm64
 fi
 missing=()
 for p in "${packages[@]}"; do
@@ -20,7 +32,5 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${apt_get[@]}" update -qq
+"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,6 +1,7 @@
 #include "module_simulator.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "device/instrument_identity.h"
@@ -76,14 +77,16 @@ bool TParameterMemory::HandleCommand(const TFrame& frame) {
     return false;
 }
 
+// The module keeps floats little-endian, whatever the host's byte order.
 void TParameterMemory::StoreFloat(uint16_t address, float value) {
-    std::memcpy(Bytes + (address & 0xFF), &value, sizeof value);
+    const uint32_t pattern = std::bit_cast<uint32_t>(value);
+    for (unsigned i = 0; i < 4; ++i) Bytes[(address + i) & 0xFF] = static_cast<uint8_t>(pattern >> (8 * i));
 }
 
 float TParameterMemory::LoadFloat(uint16_t address) const {
-    float value;
-    std::memcpy(&value, Bytes + (address & 0xFF), sizeof value);
-    return value;
+    uint32_t pattern = 0;
+    for (unsigned i = 0; i < 4; ++i) pattern |= static_cast<uint32_t>(Bytes[(address + i) & 0xFF]) << (8 * i);
+    return std::bit_cast<float>(pattern);
 }
 
 void TParameterMemory::StoreBytes(uint16_t address, std::initializer_list<uint8_t> bytes) {

@@ -5,46 +5,37 @@
 
 #include "common/calibration_factor.h"
 #include "common/display_number.h"
+#include "common/exact_float.h"
 #include "common/integer_text.h"
 #include "device/parameter_memory.h"
 
 namespace tavik::freqmeter {
 
-namespace {
-// factor = mantissa * 2^-shift with an integer mantissa of 24 bits.
-struct TExactFactor {
-    int64_t Mantissa;
-    int Shift;
-};
-
-TExactFactor Exact(float factor) {
-    int exponent = 0;
-    const float fraction = std::frexp(factor, &exponent);
-    return {static_cast<int64_t>(std::ldexp(fraction, 24)), 24 - exponent};
-}
-
-}  // namespace
-
 int64_t WholeHertz(int32_t raw, float factor) {
     if (!std::isfinite(factor)) return 0;
-    const TExactFactor exact = Exact(factor);
+    const TBinaryFloat exact = ExactFloat(factor);
     const int64_t product = static_cast<int64_t>(raw) * exact.Mantissa;  // at most 55 bits
-    if (exact.Shift >= 63) return 0;
-    if (exact.Shift <= 0) return product * (int64_t{1} << std::min(-exact.Shift, 8));
-    return product / (int64_t{1} << exact.Shift);  // division truncates toward zero
+    const int shift = -exact.Exponent;
+    if (shift >= 63) return 0;
+    if (shift <= 0) return product * (int64_t{1} << std::min(-shift, 8));
+    return product / (int64_t{1} << shift);  // division truncates toward zero
 }
 
 float Result(int32_t raw, float factor, int32_t offset) {
-    // Exact in a 64-bit mantissa: the product needs at most 55 bits.
-    const long double value = static_cast<long double>(raw) * static_cast<long double>(factor) - offset;
-    return static_cast<float>(value);
+    if (!std::isfinite(factor)) return static_cast<float>(raw) * factor - static_cast<float>(offset);
+    const TBinaryFloat exact = ExactFloat(factor);
+    return RoundedSum(static_cast<int64_t>(raw) * exact.Mantissa, exact.Exponent, -static_cast<int64_t>(offset), 0);
 }
 
 std::string ResultText(float result, char separator) {
-    const long double value = result;
-    if (value < 900) return DisplayNumber(value, separator) + " Гц";
-    if (value < 900000) return DisplayNumber(value * 0.001L, separator) + " кГц";
-    return DisplayNumber(value * 0.000001L, separator) + " МГц";
+    // 0.001 and 0.000001 as the extended format holds them, and the product
+    // rounded to it once.
+    static const TExtendedFloat Kilo = ExtendedReciprocal(1000);
+    static const TExtendedFloat Mega = ExtendedReciprocal(1000000);
+    const TExtendedFloat value = ExtendedOf(result);
+    if (result < 900) return DisplayNumber(value, separator) + " Гц";
+    if (result < 900000) return DisplayNumber(Multiply(value, Kilo), separator) + " кГц";
+    return DisplayNumber(Multiply(value, Mega), separator) + " МГц";
 }
 
 void TFrequencyMeter::RequestMeasurement() {
@@ -80,7 +71,7 @@ void TFrequencyMeter::ReadFrequencyCalibration() {
 
 void TFrequencyMeter::Calibrate(int32_t reference) {
     if (LastRawCount < MinimumCalibrationHz || reference < MinimumCalibrationHz) return;
-    const auto factor = static_cast<float>(static_cast<double>(reference) / LastRawCount);
+    const float factor = RoundedQuotient(reference, LastRawCount);
     if (InFactorRange(factor) && Port_.Present()) WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, factor);
     ReadFrequencyCalibration();
 }

@@ -20,7 +20,7 @@ float EntryFrequency(uint32_t prescaler, uint8_t divider) {
 }
 
 std::string FrequencyLabel(float frequency, char separator) {
-    TDecimalDigits d = DecimalDigits(static_cast<long double>(frequency));
+    TDecimalDigits d = DecimalDigits(static_cast<double>(frequency));
     RoundDecimal(d, 3);
     std::string label;
     label += d.At(0);

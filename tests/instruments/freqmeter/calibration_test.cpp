@@ -2,6 +2,8 @@
 // memory sees it.
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include "tests/support/instrument_harness.h"
 
 namespace tavik {
@@ -66,6 +68,18 @@ TEST_F(Calibration, TheEndsOfTheRangeAreAcceptedAfterRounding) {
     Calibrate(125000);
     EXPECT_EQ(Meter->ReceivedWithCode(6).size(), 4u);
     EXPECT_EQ(H.Meter().FreqCalFactor, 1.25f);
+}
+
+TEST_F(Calibration, CountsOfTwoToTheTwentyNinthRoundTheFactorOnce) {
+    Measure(536870919);
+    Calibrate(613566760);
+    const auto writes = Meter->ReceivedWithCode(6);
+    ASSERT_EQ(writes.size(), 4u);
+    EXPECT_EQ(writes[0][4], 0x25) << "0x3F924925, low byte first";
+    EXPECT_EQ(writes[1][4], 0x49);
+    EXPECT_EQ(writes[2][4], 0x92);
+    EXPECT_EQ(writes[3][4], 0x3F);
+    EXPECT_EQ(std::bit_cast<uint32_t>(H.Meter().FreqCalFactor), 0x3F924925u) << "read back from the same bytes";
 }
 
 TEST(StoredFactor, PatternsAndMissingAnswers) {

@@ -2,6 +2,8 @@
 // input and the frames on the wire.
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include "common/display_number.h"
 #include "instruments/freqmeter/frequency_meter.h"
 #include "tests/support/instrument_harness.h"
@@ -12,14 +14,14 @@ namespace {
 using test::Hex;
 
 TEST(DisplayNumber, FourSignificantDigits) {
-    const std::pair<long double, const char*> cases[] = {
-        {0, "0"},          {850, "850"},           {899, "899"},        {0.9L, "0.9"},  {1, "1"},
-        {123.456L, "123.5"}, {899.9996L, "900"},   {12.345678L, "12.35"}, {-12345, "-1.235E004"},
-        {-355000, "-3.55E005"}, {2.25L, "2.25"},   {0.0012345L, "0.001235"}, {0.00012345L, "0.0001234"}, {0.00001L, "1E-005"},
-        {99995, "1E005"},  {9999.6L, "1E004"},     {1234.5L, "1235"},   {-1, "-1"},
+    const std::pair<double, const char*> cases[] = {
+        {0, "0"},          {850, "850"},           {899, "899"},        {0.9, "0.9"},  {1, "1"},
+        {123.456, "123.5"}, {899.9996, "900"},   {12.345678, "12.35"}, {-12345, "-1.235E004"},
+        {-355000, "-3.55E005"}, {2.25, "2.25"},   {0.0012345, "0.001234"}, {0.00012345, "0.0001234"}, {0.00001, "1E-005"},
+        {99995, "1E005"},  {9999.6, "1E004"},     {1234.5, "1235"},   {-1, "-1"},
     };
-    for (const auto& [value, text] : cases) EXPECT_EQ(DisplayNumber(value, '.'), text) << static_cast<double>(value);
-    EXPECT_EQ(DisplayNumber(0.9L, ','), "0,9");
+    for (const auto& [value, text] : cases) EXPECT_EQ(DisplayNumber(ExtendedOf(value), '.'), text) << value;
+    EXPECT_EQ(DisplayNumber(ExtendedOf(0.9), ','), "0,9");
 }
 
 TEST(ResultText, UnitsAndThresholds) {
@@ -33,6 +35,18 @@ TEST(ResultText, UnitsAndThresholds) {
     EXPECT_EQ(ResultText(12345678, '.'), "12.35 МГц");
     EXPECT_EQ(ResultText(-12345, '.'), "-1.235E004 Гц");
     EXPECT_EQ(ResultText(0, '.'), "0 Гц");
+}
+
+TEST(ResultText, DecimalHalvesInEachUnitAsTheExtendedFormatRoundsThem) {
+    using freqmeter::ResultText;
+    EXPECT_EQ(ResultText(300.75f, '.'), "300.8 Гц");
+    EXPECT_EQ(ResultText(12345, '.'), "12.34 кГц") << "12.3449999... in the extended format";
+    EXPECT_EQ(ResultText(123450, '.'), "123.4 кГц");
+    EXPECT_EQ(ResultText(1234500, ','), "1,235 МГц") << "1.2345000...026";
+    EXPECT_EQ(ResultText(2345500, '.'), "2.346 МГц");
+    EXPECT_EQ(ResultText(900500, '.'), "0.9005 МГц");
+    // raw x factor - offset formed exactly and rounded once.
+    EXPECT_EQ(std::bit_cast<uint32_t>(freqmeter::Result(INT32_MAX, 1.25f - 0x1p-23f, -INT32_MAX)), 0x4F8FFFFFu);
 }
 
 TEST(WholeHertz, ExactProductTruncatedTowardZero) {
