@@ -102,6 +102,17 @@ QRect TChartWidget::PlotRect() const {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
+// The scale's ends lie inside the plot: 0 V on its bottom row, 8 V one row
+// below its top, so that a 2-px trace keeps both rows at either end; position
+// 0 on its first column and the last position on its last.
+double TChartWidget::YOf(const QRect& plot, double volts) {
+    return plot.bottom() - (volts - AxisMinimum) * (plot.height() - 2) / (AxisMaximum - AxisMinimum);
+}
+
+double TChartWidget::XOf(const QRect& plot, double position) {
+    return plot.left() + position * (plot.width() - 1) / (ChartPointsAcross - 1);
+}
+
 double TChartWidget::LabelStep() const {
     return ChooseLabelStep(AxisMaximum - AxisMinimum, PlotRect().height(), QFontMetrics(LabelFont_).height());
 }
@@ -119,8 +130,7 @@ void TChartWidget::DrawBackdrop(QPainter& painter) const {
     painter.drawRect(QRectF(rect()).adjusted(BorderWidth / 2.0, BorderWidth / 2.0, -BorderWidth / 2.0, -BorderWidth / 2.0));
 
     const QRect plot = PlotRect();
-    const double yScale = plot.height() / (AxisMaximum - AxisMinimum);
-    auto yOf = [&](double volts) { return plot.bottom() + 1 - (volts - AxisMinimum) * yScale; };
+    auto yOf = [&](double volts) { return YOf(plot, volts); };
 
     const double step = LabelStep();
     const QFontMetrics metrics(LabelFont_);
@@ -165,17 +175,12 @@ void TChartWidget::paintEvent(QPaintEvent*) {
     painter.drawPixmap(0, 0, Backdrop_);
 
     const QRect plot = Plot_;
-    const double yScale = plot.height() / (AxisMaximum - AxisMinimum);
-    auto yOf = [&](double volts) { return plot.bottom() + 1 - (volts - AxisMinimum) * yScale; };
-
     // Series in list order, cut at the plot's edges.
     painter.setClipRect(plot);
-    const double xScale = plot.width() / static_cast<double>(ChartPointsAcross - 1);
     for (const TChartSeries& series : Series_) {
         if (series.Points.size() < 2) continue;
         Polyline_.clear();
-        for (const QPointF& point : series.Points)
-            Polyline_.append(QPointF(plot.left() + point.x() * xScale, yOf(point.y())));
+        for (const QPointF& point : series.Points) Polyline_.append(QPointF(XOf(plot, point.x()), YOf(plot, point.y())));
         QPen pen(series.Color, series.Width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
         pen.setCosmetic(true);
         painter.setPen(pen);

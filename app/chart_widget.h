@@ -43,6 +43,9 @@ public:
 
     // The plot area inside the border, margins and the axis labels.
     QRect PlotRect() const;
+    // Where a position (0 to 511) and a voltage land in the plot.
+    static double XOf(const QRect& plot, double position);
+    static double YOf(const QRect& plot, double volts);
     double LabelStep() const;
     int PaintCount() const { return PaintCount_; }
 

@@ -84,10 +84,8 @@ protected:
         Chart.render(&image);
         return image;
     }
-    int RowOf(double volts) const {
-        const QRect plot = Chart.PlotRect();
-        return static_cast<int>(std::lround(plot.bottom() + 1 - volts * plot.height() / 8.0));
-    }
+    // The row an aliased line at that voltage is drawn on.
+    int RowOf(double volts) const { return static_cast<int>(std::floor(TChartWidget::YOf(Chart.PlotRect(), volts))); }
 };
 
 TEST_F(ChartPicture, BackgroundBorderAndALevelLineWhereTheyBelong) {
@@ -115,6 +113,27 @@ TEST_F(ChartPicture, TracesAreCutAtThePlotEdges) {
     for (int x = plot.left(); x <= plot.right(); ++x)
         if (QColor(image.pixel(x, plot.top())) == QColor(255, 0, 0)) ++redInTopRow;
     EXPECT_GT(redInTopRow, 0);
+}
+
+TEST_F(ChartPicture, BothEndsOfTheScaleAndOfTheSweepLieInsideThePlot) {
+    for (int i = 0; i < 512; ++i) {
+        Chart.AppendPoint(Chart.SeriesAt(2), 0.0);  // level lines, 1 px
+        Chart.AppendPoint(Chart.SeriesAt(3), 8.0);
+    }
+    QImage image = Render();
+    const QRect plot = Chart.PlotRect();
+    const int x = plot.center().x();
+    EXPECT_EQ(QColor(image.pixel(x, plot.bottom())), QColor(0, 0, 255)) << "a level line at 0 V";
+    EXPECT_EQ(QColor(image.pixel(x, plot.top() + 1)), QColor(255, 255, 0)) << "a level line at 8 V";
+    Chart.ClearPoints(Chart.SeriesAt(2));
+    Chart.ClearPoints(Chart.SeriesAt(3));
+    for (int i = 0; i < 512; ++i) Chart.AppendPoint(Chart.SeriesAt(1), i < 511 ? 0.0 : 4.0);  // a 2-px trace
+    image = Render();
+    EXPECT_EQ(QColor(image.pixel(x, plot.bottom())), QColor(255, 0, 0)) << "both rows of a 0 V trace";
+    EXPECT_EQ(QColor(image.pixel(x, plot.bottom() - 1)), QColor(255, 0, 0));
+    int redInLastColumn = 0;
+    for (int y = plot.top(); y <= plot.bottom(); ++y) redInLastColumn += QColor(image.pixel(plot.right(), y)) == QColor(255, 0, 0);
+    EXPECT_GT(redInLastColumn, 10) << "position 511 is the plot's last column";
 }
 
 TEST(ChartRepaint, ManyAppendsInOneHandlerCostOnePaint) {
