@@ -56,16 +56,24 @@ bool THidDeviceController::Lists(const THidDevice* device) const {
                        [device](const auto& listed) { return listed.get() == device; });
 }
 
-THidDeviceController::DeviceVector THidDeviceController::EnumerateInterfaces() {
+std::optional<THidDeviceController::DeviceVector> THidDeviceController::EnumerateInterfaces() {
     DeviceVector fresh;
     if (Inert_) return fresh;
-    for (const THidInterface& found : Platform_.Snapshot()) {
+    std::vector<THidInterface> snapshot;
+    try {
+        snapshot = Platform_.Snapshot();
+    } catch (...) {
+        // Without a snapshot nothing can be told gone or new: the pass is
+        // skipped and the next notice tries again.
+        return std::nullopt;
+    }
+    for (const THidInterface& found : snapshot) {
         try {
             auto device = std::make_unique<THidDevice>(
                 Platform_, THidPnPInfo{found.DeviceInstance, found.DevicePath}, this);
             device->SetUnplugCallback(OnDeviceUnplug);
             fresh.push_back(std::move(device));
-        } catch (const std::exception&) {
+        } catch (...) {
             // An interface that can be neither opened nor identified is
             // skipped silently and tried again on the next pass.
         }
@@ -85,7 +93,12 @@ void THidDeviceController::Raise(const THidPlugEvent& event, THidDevice& device)
 
 void THidDeviceController::DeviceChange() {
     bool changed = LastChangeParam_ == -1;
-    DeviceVector fresh = EnumerateInterfaces();
+    std::optional<DeviceVector> enumerated = EnumerateInterfaces();
+    if (!enumerated) {
+        if (changed && OnDeviceChange) OnDeviceChange(*this);  // the start-up notice all the same
+        return;
+    }
+    DeviceVector& fresh = *enumerated;
 
     // Removals, from the most recently listed device backwards.
     for (std::size_t i = DeviceList_.size(); i-- > 0;) {

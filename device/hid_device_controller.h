@@ -5,6 +5,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "hid_device.h"
@@ -46,7 +47,8 @@ public:
 
 private:
     using DeviceVector = std::vector<std::unique_ptr<THidDevice>>;
-    DeviceVector EnumerateInterfaces();
+    // Nothing when the platform could not take a snapshot.
+    std::optional<DeviceVector> EnumerateInterfaces();
     void Raise(const THidPlugEvent& event, THidDevice& device);
     void Recount();
 

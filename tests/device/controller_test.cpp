@@ -154,6 +154,22 @@ TEST_F(ControllerTest, UnopenableOrUnidentifiableInterfacesAreSkippedAndTriedAga
     EXPECT_EQ(controller->Count(), 1u);
 }
 
+TEST_F(ControllerTest, ASnapshotThatFailsSkipsThePassAndNothingEscapes) {
+    Platform.Plug(Device(u"a"));
+    auto controller = MakeController();
+    QCoreApplication::processEvents();
+    Events.clear();
+    Platform.Plug(Device(u"b"));
+    Platform.FailSnapshot = true;  // the platform throws from its snapshot
+    EXPECT_NO_THROW(Platform.NotifyDeviceChange());
+    EXPECT_EQ(controller->Count(), 1u) << "nothing is taken for removed";
+    EXPECT_TRUE(Events.empty());
+    EXPECT_FALSE(controller->InDeviceChange());
+    Platform.FailSnapshot = false;
+    Platform.NotifyDeviceChange();
+    EXPECT_EQ(controller->Count(), 2u);
+}
+
 TEST_F(ControllerTest, DestructionReleasesEveryDeviceWithoutRemovals) {
     Platform.Plug(Device(u"a"));
     Platform.Plug(Device(u"b"));

@@ -42,6 +42,13 @@ TEST(LinuxHidNames, StringsComeFromTheUsbParentOrTheHidName) {
     EXPECT_EQ(bluetooth.Product, "");
 }
 
+TEST(LinuxHidNames, TheDeviceVersionIsFourHexDigitsOrNothing) {
+    EXPECT_EQ(linux_hid::ParseBcdDevice("0100"), 0x0100);
+    EXPECT_EQ(linux_hid::ParseBcdDevice("ffff"), 0xFFFF);
+    for (const char* bad : {"", "12G4", "10000", "-1", " 100", "0x10"})
+        EXPECT_EQ(linux_hid::ParseBcdDevice(bad), std::nullopt) << bad;
+}
+
 TEST(LinuxHidNames, OnlyHidrawArrivalsAndRemovalsAreTreeChanges) {
     EXPECT_TRUE(IsDeviceTreeChange("hidraw", "add"));
     EXPECT_TRUE(IsDeviceTreeChange("hidraw", "remove"));

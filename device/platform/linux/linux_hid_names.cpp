@@ -38,6 +38,8 @@ std::optional<THidId> ParseHidId(std::string_view hidId) {
     return THidId{static_cast<uint16_t>(*bus), static_cast<uint16_t>(*vendor), static_cast<uint16_t>(*product)};
 }
 
+std::optional<uint16_t> ParseBcdDevice(std::string_view text) { return ParseHex<uint16_t>(text, 4); }
+
 TDeviceStrings ChooseStrings(bool hasUsbParent, std::string_view usbManufacturer, std::string_view usbProduct,
                              uint16_t bus, std::string_view hidName) {
     if (hasUsbParent) return {std::string(usbManufacturer), std::string(usbProduct)};

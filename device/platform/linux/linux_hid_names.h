@@ -22,6 +22,9 @@ struct THidId {
 // The HID_ID property: "0003:000020A0:00005E21".
 std::optional<THidId> ParseHidId(std::string_view hidId);
 
+// The USB device's bcdDevice attribute: one to four hex digits, nothing else.
+std::optional<uint16_t> ParseBcdDevice(std::string_view text);
+
 struct TDeviceStrings {
     std::string Manufacturer;
     std::string Product;

@@ -81,8 +81,8 @@ bool TLinuxHidPlatform::Describe(const std::string& devnode, TNodeInfo& info) co
     info.Attributes = {id->Vendor, id->Product, 0};
     udev_device* usb = udev_device_get_parent_with_subsystem_devtype(hidraw.Device, "usb", "usb_device");
     if (usb) {
-        const std::string bcd = Text(udev_device_get_sysattr_value(usb, "bcdDevice"));
-        if (!bcd.empty()) info.Attributes.VersionNumber = static_cast<uint16_t>(std::stoul(bcd, nullptr, 16));
+        const auto version = linux_hid::ParseBcdDevice(Text(udev_device_get_sysattr_value(usb, "bcdDevice")));
+        if (version) info.Attributes.VersionNumber = *version;
     }
     const linux_hid::TDeviceStrings strings = linux_hid::ChooseStrings(
         usb != nullptr, Text(usb ? udev_device_get_sysattr_value(usb, "manufacturer") : nullptr),

@@ -1,5 +1,8 @@
 #include "memory_hid_platform.h"
 
+#include <charconv>
+#include <stdexcept>
+
 namespace tavik {
 
 uint32_t TMemoryHidPlatform::Plug(std::shared_ptr<TMemoryHidDevice> device) {
@@ -19,6 +22,7 @@ std::vector<uint32_t> TMemoryHidPlatform::PresentInstances() const {
 }
 
 std::vector<THidInterface> TMemoryHidPlatform::Snapshot() {
+    if (FailSnapshot) throw std::runtime_error("snapshot failed");
     std::vector<THidInterface> interfaces;
     for (const auto& [instance, device] : Devices_) interfaces.push_back({instance, PathOf(instance)});
     return interfaces;
@@ -33,7 +37,7 @@ void TMemoryHidPlatform::Log(TWireCall call, uint32_t instance, bool ok, const u
 
 THidHandle TMemoryHidPlatform::Open(const std::string& path, bool readWrite) {
     uint32_t instance = 0;
-    if (path.rfind("mem:", 0) == 0) instance = static_cast<uint32_t>(std::stoul(path.substr(4)));
+    if (path.rfind("mem:", 0) == 0) std::from_chars(path.data() + 4, path.data() + path.size(), instance);
     const auto found = Devices_.find(instance);
     bool ok = found != Devices_.end() && !found->second->RefuseOpen && !(readWrite && found->second->RefuseReadWrite);
     Log(TWireCall::Open, instance, ok);

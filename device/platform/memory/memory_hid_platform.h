@@ -59,6 +59,9 @@ public:
     // Delivers one device-tree-changed notice, as the operating system would.
     void NotifyDeviceChange() { RaiseDeviceChange(); }
 
+    // A snapshot that throws, as a broken platform might.
+    bool FailSnapshot = false;
+
     bool Present(uint32_t instance) const { return Devices_.count(instance) != 0; }
     std::vector<uint32_t> PresentInstances() const;
     int OpenHandleCount() const { return static_cast<int>(Handles_.size()); }
