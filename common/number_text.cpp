@@ -189,41 +189,34 @@ std::optional<float> ParseLocaleFloat(std::string_view text, char separator) {
     if (i == end) return std::nullopt;
 
     // Rebuild the number with a point so that from_chars (which ignores the
-    // process locale) can read it.
-    char plain[128];
-    std::size_t p = 0;
-    auto put = [&](char c) {
-        if (p + 1 >= sizeof plain) return false;
-        plain[p++] = c;
-        return true;
-    };
+    // process locale) can read it. Typed text may be of any length.
+    std::string plain;
+    plain.reserve(end - i + 1);
     if (text[i] == '+' || text[i] == '-') {
-        if (text[i] == '-' && !put('-')) return std::nullopt;
+        if (text[i] == '-') plain += '-';
         ++i;
     }
     std::size_t digits = 0;
     while (i < end && text[i] >= '0' && text[i] <= '9') {
-        if (!put(text[i++])) return std::nullopt;
+        plain += text[i++];
         ++digits;
     }
     if (i < end && text[i] == separator) {
         ++i;
-        if (!put('.')) return std::nullopt;
+        plain += '.';
         while (i < end && text[i] >= '0' && text[i] <= '9') {
-            if (!put(text[i++])) return std::nullopt;
+            plain += text[i++];
             ++digits;
         }
     }
     if (digits == 0) return std::nullopt;
     if (i < end && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
-        if (!put('e')) return std::nullopt;
-        if (i < end && (text[i] == '+' || text[i] == '-')) {
-            if (!put(text[i++])) return std::nullopt;
-        }
+        plain += 'e';
+        if (i < end && (text[i] == '+' || text[i] == '-')) plain += text[i++];
         std::size_t exponentDigits = 0;
         while (i < end && text[i] >= '0' && text[i] <= '9') {
-            if (!put(text[i++])) return std::nullopt;
+            plain += text[i++];
             ++exponentDigits;
         }
         if (exponentDigits == 0) return std::nullopt;
@@ -231,17 +224,19 @@ std::optional<float> ParseLocaleFloat(std::string_view text, char separator) {
     if (i != end) return std::nullopt;
 
     double value = 0;
-    const auto result = std::from_chars(plain, plain + p, value);
+    const char* first = plain.data();
+    const char* last = first + plain.size();
+    const auto result = std::from_chars(first, last, value);
     if (result.ec == std::errc::result_out_of_range) {
         // Too small to tell from zero is zero; too large does not fit.
         if (std::fabs(value) >= 1.0 || value == 0.0) {
             // from_chars leaves value untouched on range errors: decide by the
             // exponent's sign instead.
-            const char* e = static_cast<const char*>(std::memchr(plain, 'e', p));
-            if (e && e[1] == '-') return plain[0] == '-' ? -0.0f : 0.0f;
+            const std::size_t e = plain.find('e');
+            if (e != std::string::npos && plain[e + 1] == '-') return plain[0] == '-' ? -0.0f : 0.0f;
             return std::nullopt;
         }
-    } else if (result.ec != std::errc() || result.ptr != plain + p) {
+    } else if (result.ec != std::errc() || result.ptr != last) {
         return std::nullopt;
     }
     if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) return std::nullopt;

@@ -33,6 +33,9 @@ TEST(ParseLocaleFloat, AcceptsTheLocaleSyntax) {
     EXPECT_FLOAT_EQ(*ParseLocaleFloat(",5", ','), 0.5f);
     EXPECT_FLOAT_EQ(*ParseLocaleFloat("5,", ','), 5.0f);
     EXPECT_FLOAT_EQ(*ParseLocaleFloat("3.3", '.'), 3.3f);
+    // Any length: digits past what a float holds change nothing.
+    EXPECT_EQ(ParseLocaleFloat("1," + std::string(200, '0'), ','), 1.0f);
+    EXPECT_EQ(ParseLocaleFloat(std::string(300, '0') + "2,5" + std::string(300, '0') + "e0", ','), 2.5f);
 }
 
 TEST(ParseLocaleFloat, RejectsWhatIsNotSuchANumber) {
