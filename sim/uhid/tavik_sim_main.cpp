@@ -25,9 +25,11 @@
 #include <string>
 #include <vector>
 
+#include "common/strict_number.h"
 #include "sim/frequency_meter_simulator.h"
 #include "sim/generator_simulator.h"
 #include "sim/logger_simulator.h"
+#include "sim/sim_command.h"
 #include "uhid_device.h"
 
 namespace {
@@ -63,42 +65,66 @@ bool ParseSignal(const std::string& text, TSignal& signal) {
     else if (shape == "sine") signal.Shape = TSignal::TShape::Sine;
     else if (shape == "steps") signal.Shape = TSignal::TShape::Steps;
     else return false;
-    if (std::getline(in, part, ':')) signal.Volts = std::stod(part);
-    if (std::getline(in, part, ':')) signal.HighVolts = std::stod(part);
-    if (std::getline(in, part, ':')) signal.Period = std::max(1, std::stoi(part));
+    double* volts[] = {&signal.Volts, &signal.HighVolts};
+    for (double* target : volts) {
+        if (!std::getline(in, part, ':')) return true;
+        const auto value = tavik::ParseDecimal(part);
+        if (!value) return false;
+        *target = *value;
+    }
+    if (!std::getline(in, part, ':')) return true;
+    const auto period = tavik::ParseWhole(part);
+    if (!period || *period < 1 || *period > 1000000) return false;
+    signal.Period = static_cast<int>(*period);
     return true;
 }
 
-bool ParseOptions(int argc, char** argv, TOptions& o) {
+// Empty when the options are good, else what is wrong with them.
+std::string ParseOptions(int argc, char** argv, TOptions& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
-        try {
-            if (arg == "--logger") o.Loggers = std::stoi(value());
-            else if (arg == "--generator") o.Generators = std::stoi(value());
-            else if (arg == "--meter") o.Meters = std::stoi(value());
-            else if (arg == "--second-manufacturer") o.SecondManufacturer = true;
-            else if (arg == "--signal1") { if (!ParseSignal(value(), o.Signal1)) return false; }
-            else if (arg == "--signal2") { if (!ParseSignal(value(), o.Signal2)) return false; }
-            else if (arg == "--count") o.Count = static_cast<int32_t>(std::stol(value()));
-            else if (arg == "--in") o.InputIn = true;
-            else if (arg == "--verbose") o.Verbose = true;
-            else if (arg == "--replug") {
-                std::istringstream in(value());
-                std::string after, down;
-                std::getline(in, o.ReplugKind, ':');
-                std::getline(in, after, ':');
-                std::getline(in, down, ':');
-                o.ReplugAfter = std::stod(after);
-                o.ReplugDown = std::stod(down);
-            } else return false;
-        } catch (const std::exception&) {
-            return false;
+        if (arg == "--second-manufacturer") { o.SecondManufacturer = true; continue; }
+        if (arg == "--in") { o.InputIn = true; continue; }
+        if (arg == "--verbose") { o.Verbose = true; continue; }
+        const bool takesValue = arg == "--logger" || arg == "--generator" || arg == "--meter" || arg == "--signal1" ||
+                                arg == "--signal2" || arg == "--count" || arg == "--replug";
+        if (!takesValue) return "unknown option " + arg;
+        if (i + 1 >= argc) return arg + " needs a value";
+        const std::string value = argv[++i];
+        const std::string bad = "bad value for " + arg + ": " + value;
+        if (arg == "--logger" || arg == "--generator" || arg == "--meter") {
+            const auto count = tavik::ParseWhole(value);
+            if (!count || *count < 0 || *count > 8) return bad;
+            (arg == "--logger" ? o.Loggers : arg == "--generator" ? o.Generators : o.Meters) = static_cast<int>(*count);
+        } else if (arg == "--signal1" || arg == "--signal2") {
+            if (!ParseSignal(value, arg == "--signal1" ? o.Signal1 : o.Signal2)) return bad;
+        } else if (arg == "--count") {
+            const auto count = tavik::ParseWhole(value);
+            if (!count || *count < INT32_MIN || *count > INT32_MAX) return bad;
+            o.Count = static_cast<int32_t>(*count);
+        } else {
+            std::istringstream in(value);
+            std::string after, down;
+            std::getline(in, o.ReplugKind, ':');
+            std::getline(in, after, ':');
+            std::getline(in, down, ':');
+            const auto afterSeconds = tavik::ParseDecimal(after);
+            const auto downSeconds = tavik::ParseDecimal(down);
+            if (o.ReplugKind.empty() || !afterSeconds || !downSeconds) return bad;
+            o.ReplugAfter = *afterSeconds;
+            o.ReplugDown = *downSeconds;
         }
     }
     if (o.Loggers == 0 && o.Generators == 0 && o.Meters == 0) o.Loggers = o.Generators = o.Meters = 1;
-    return true;
+    return {};
 }
+
+constexpr const char* Usage =
+    "usage: tavik-sim [--logger N] [--generator N] [--meter N] [--second-manufacturer]\n"
+    "                 [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]\n"
+    "                 [--replug KIND:AFTER:DOWN] [--verbose]\n"
+    "SHAPE: constant, ramp, sine or steps (volts, period in reports); KIND: logger, generator, meter.\n"
+    "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, quit.\n";
 
 class TSimulatorProgram {
 public:
@@ -202,29 +228,33 @@ private:
     }
 
     void Command(const std::string& line) {
-        std::istringstream in(line);
-        std::string verb, argument;
-        in >> verb >> argument;
-        if (verb == "quit") {
-            Quit_ = true;
-        } else if (verb == "unplug" || verb == "plug") {
-            TUhidDevice* device = Find(argument);
+        using TVerb = TSimCommand::TVerb;
+        const TSimCommand command = ParseSimCommand(line);
+        switch (command.Verb) {
+        case TVerb::None: break;
+        case TVerb::Quit: Quit_ = true; break;
+        case TVerb::Error: std::fprintf(stderr, "tavik-sim: %s\n", command.Error.c_str()); break;
+        case TVerb::Plug:
+        case TVerb::Unplug: {
+            TUhidDevice* device = Find(command.Module);
             if (!device) {
-                std::printf("no module %s\n", argument.c_str());
-            } else if (verb == "unplug") {
+                std::fprintf(stderr, "tavik-sim: no module %s\n", command.Module.c_str());
+            } else if (command.Verb == TVerb::Unplug) {
                 device->Destroy();
                 std::printf("unplugged %s\n", device->Label().c_str());
             } else if (!device->Created()) {
                 Plug(*device);
             }
-        } else if (verb == "count") {
-            for (auto& meter : Meters_) meter->RawCount = static_cast<int32_t>(std::stol(argument));
-            std::printf("count %s\n", argument.c_str());
-        } else if (verb == "in") {
-            for (auto& meter : Meters_) meter->InputIn = argument == "1";
-            std::printf("in %s\n", argument.c_str());
-        } else if (!verb.empty()) {
-            std::printf("unknown command %s\n", verb.c_str());
+            break;
+        }
+        case TVerb::Count:
+            for (auto& meter : Meters_) meter->RawCount = command.Count;
+            std::printf("count %d\n", command.Count);
+            break;
+        case TVerb::In:
+            for (auto& meter : Meters_) meter->InputIn = command.InputIn;
+            std::printf("in %d\n", command.InputIn ? 1 : 0);
+            break;
         }
         std::fflush(stdout);
     }
@@ -240,16 +270,16 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
     TOptions options;
-    const bool help = argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h");
-    if (help || !ParseOptions(argc, argv, options)) {
-        std::fprintf(help ? stdout : stderr,
-                     "usage: tavik-sim [--logger N] [--generator N] [--meter N] [--second-manufacturer]\n"
-                     "                 [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]\n"
-                     "                 [--replug KIND:AFTER:DOWN] [--verbose]\n"
-                     "SHAPE: constant, ramp, sine or steps (volts, period in reports); KIND: logger, generator, meter.\n"
-                     "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, quit.\n");
-        return help ? 0 : 2;
+    const std::string error = ParseOptions(argc, argv, options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "tavik-sim: %s\n%s", error.c_str(), Usage);
+        return 1;
     }
     struct sigaction action {};
     action.sa_handler = OnSignal;

@@ -1,0 +1,22 @@
+#pragma once
+// The lines tavik-sim reads on its standard input while it runs:
+// "unplug KIND[N]", "plug KIND[N]", "count HZ", "in 0|1", "quit". A line that
+// is none of these is answered with what is wrong, and the simulator goes on.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavik::sim {
+
+struct TSimCommand {
+    enum class TVerb { None, Quit, Plug, Unplug, Count, In, Error } Verb = TVerb::None;
+    std::string Module;   // Plug, Unplug: "logger", "meter2", ...
+    int32_t Count = 0;    // Count
+    bool InputIn = false; // In
+    std::string Error;    // Error: one line for the user
+};
+
+// An empty line is None.
+TSimCommand ParseSimCommand(std::string_view line);
+
+}  // namespace tavik::sim
