@@ -2,14 +2,16 @@
 #include <QApplication>
 #include <memory>
 
+#include "application_arguments.h"
 #include "common/errors.h"
 #include "device/platform/system_hid_platform.h"
 #include "error_box.h"
 #include "tavik_window.h"
 
-int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(tavik::ProgramTitle);
+int main(int, char** argv) {
+    // No application display name either: Qt would add it to every caption.
+    tavik::TApplicationArguments arguments(argv);
+    QApplication application(arguments.Count, arguments.Values);
     try {
         const std::unique_ptr<tavik::THidPlatform> platform = tavik::CreateSystemHidPlatform();
         tavik::TTavik window(*platform);

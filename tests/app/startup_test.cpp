@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QProcess>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -49,6 +50,16 @@ TEST(Startup, AnErrorThatEscapesAHandlerIsShownOnceAndTheProgramGoesOn) {
     EXPECT_TRUE(h.Errors[1].startsWith(QStringLiteral("Application Error|Exception std::out_of_range in test")));
     h.Window->AddrEdit->setText(QStringLiteral("5"));
     EXPECT_EQ(h.Errors.size(), 2) << "the window keeps working";
+}
+
+TEST(Startup, QtIsGivenNoneOfTheArguments) {
+    QProcess probe;
+    probe.start(QStringLiteral(TAVIK_STARTUP_PROBE),
+                {QStringLiteral("-reverse"), QStringLiteral("-qwindowgeometry"), QStringLiteral("10x10+0+0")});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).trimmed(),
+              QStringLiteral("direction=ltr display-name=[startup_probe] arguments=1"))
+        << "no mirrored layout, no display name added to captions";
 }
 
 TEST(Shutdown, ClosingSendsNothingAndRunsNoRemoval) {
