@@ -16,7 +16,7 @@ void TTavik::VXFrequencyMeter_TimerTimer() {
         Instruments.FrequencyMeter.Cycle(Utf8(VXFrequencyMeter_PromEdit->text()));
     if (!reading) return;
     VXFrequencyMeter_FreqEdit->setText(Utf8(reading->FrequencyText));
-    SetTextColour(VXFrequencyMeter_PromEdit, reading->PromValid ? colours::Black : colours::Red);
+    SetTextColour(VXFrequencyMeter_PromEdit, reading->PromValid ? NormalTextColour(VXFrequencyMeter_PromEdit) : colours::Red);
     SetLabelText(VXFrequencyMeter_ResultLabel, Utf8(reading->ResultText));
     VXFrequencyMeter_LAinRadioButton->setChecked(reading->InputIn);
 }
@@ -27,18 +27,18 @@ void TTavik::VXFrequencyMeter_CalibrateButtonClick() {
         SetTextColour(VXFrequencyMeter_CalibrateEdit, colours::Red);
         return;
     }
-    SetTextColour(VXFrequencyMeter_CalibrateEdit, colours::Black);
+    SetTextColour(VXFrequencyMeter_CalibrateEdit, NormalTextColour(VXFrequencyMeter_CalibrateEdit));
     Instruments.FrequencyMeter.Calibrate(*reference);
 }
 
 void TTavik::VXFrequencyMeter_CalibrateEditChange() {
     const bool valid = ParseInteger(Utf8(VXFrequencyMeter_CalibrateEdit->text())).has_value();
-    SetTextColour(VXFrequencyMeter_CalibrateEdit, valid ? colours::Black : colours::Red);
+    SetTextColour(VXFrequencyMeter_CalibrateEdit, valid ? NormalTextColour(VXFrequencyMeter_CalibrateEdit) : colours::Red);
 }
 
 void TTavik::VXFrequencyMeter_PromEditChange() {
     const bool valid = ParseInteger(Utf8(VXFrequencyMeter_PromEdit->text())).has_value();
-    SetTextColour(VXFrequencyMeter_PromEdit, valid ? colours::Black : colours::Red);
+    SetTextColour(VXFrequencyMeter_PromEdit, valid ? NormalTextColour(VXFrequencyMeter_PromEdit) : colours::Red);
 }
 
 }  // namespace tavik

@@ -75,7 +75,7 @@ void TTavik::VXLogger_LevelEdit_Change(QLineEdit* sender) {
 
 void TTavik::VXLogger_CalibrateEditChange() {
     const bool valid = ParseLocaleFloat(Utf8(VXLogger_CalibrateEdit->text()), Separator_).has_value();
-    SetTextColour(VXLogger_CalibrateEdit, valid ? colours::Black : colours::Red);
+    SetTextColour(VXLogger_CalibrateEdit, valid ? NormalTextColour(VXLogger_CalibrateEdit) : colours::Red);
 }
 
 void TTavik::VXLogger_CalibrButtonClick() {
@@ -84,7 +84,7 @@ void TTavik::VXLogger_CalibrButtonClick() {
         SetTextColour(VXLogger_CalibrateEdit, colours::Red);
         return;
     }
-    SetTextColour(VXLogger_CalibrateEdit, colours::Black);
+    SetTextColour(VXLogger_CalibrateEdit, NormalTextColour(VXLogger_CalibrateEdit));
     Instruments.Logger.Calibrate(*reference);
 }
 

@@ -1,5 +1,7 @@
 #include "widget_text.h"
 
+#include <QApplication>
+
 namespace tavik {
 
 void SetTextColour(QWidget* widget, const QColor& colour) {
@@ -19,6 +21,8 @@ void SetBaseColour(QWidget* widget, const QColor& colour) {
     palette.setColor(QPalette::Base, colour);
     widget->setPalette(palette);
 }
+
+QColor NormalTextColour(const QWidget* widget) { return QApplication::palette(widget).color(QPalette::Text); }
 
 void SetLabelText(QLabel* label, const QString& text) {
     if (label->text() == text) return;

@@ -16,6 +16,10 @@ inline std::string Utf8(const QString& text) { return text.toStdString(); }
 void SetTextColour(QWidget* widget, const QColor& colour);
 void SetBaseColour(QWidget* widget, const QColor& colour);
 
+// The text colour the style gives this kind of widget: what "normal" is, on a
+// light desktop theme and on a dark one.
+QColor NormalTextColour(const QWidget* widget);
+
 // A label keeps its top-left corner and takes the width of its text.
 void SetLabelText(QLabel* label, const QString& text);
 

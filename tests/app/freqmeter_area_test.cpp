@@ -2,6 +2,7 @@
 // indicator, and the colours of the edits that take integers.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -74,6 +75,27 @@ TEST(MeasurementLocale, ACommaLocaleWritesACommaAndUnboundShowsNothing) {
     h.ProcessEvents();
     h.FrequencyMeterTicks(2);
     EXPECT_EQ(h.Window->VXFrequencyMeter_ResultLabel->text(), QStringLiteral("123,5 кГц"));
+}
+
+TEST(EditColours, ValidTextTakesTheThemesTextColourNotBlack) {
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    {
+        TWindowHarness h;
+        for (QLineEdit* edit : {h.Window->VXFrequencyMeter_PromEdit, h.Window->VXFrequencyMeter_CalibrateEdit,
+                                h.Window->VXLogger_CalibrateEdit}) {
+            edit->setText(QStringLiteral("x"));
+            EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(255, 0, 0));
+            edit->setText(QStringLiteral("1"));
+            EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(230, 230, 230)) << qPrintable(edit->objectName());
+        }
+        EXPECT_EQ(h.Window->VXLogger_LevelEdit_CH2->palette().color(QPalette::Text), QColor(0, 0, 0))
+            << "the level edits keep their own colours on their own fields";
+    }
+    QApplication::setPalette(saved);
 }
 
 }  // namespace
