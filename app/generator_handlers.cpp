@@ -30,7 +30,12 @@ void TTavik::Generator_ControlClick(QObject* sender) {
     state.OUT1High = VXGenerator_OUT1Value->isChecked();
     state.OUT2High = VXGenerator_OUT2Value->isChecked();
     state.OUT3High = VXGenerator_OUT3Value->isChecked();
-    Instruments.Generator.ControlChanged(control, state);
+    const generator::TGenerator& generator = Instruments.Generator;
+    if (Instruments.Generator.ControlChanged(control, state) || !generator.Present()) return;
+    // A source the module could not be switched to (no frequency to send with
+    // it): the box shows the source the module keeps.
+    if (control == TControl::OUT1Type) VXGenerator_OUT1Type->setCurrentIndex(generator.OUT1FromPC() ? 1 : 0);
+    if (control == TControl::OUT2Type) VXGenerator_OUT2Type->setCurrentIndex(generator.OUT2FromPC() ? 1 : 0);
 }
 
 void TTavik::AddrEditChange() {

@@ -24,13 +24,13 @@ void TGenerator::BuildTables() {
     OUT2Count_ = BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable, Separator_);
 }
 
-void TGenerator::ControlChanged(TControl sender, const TControlState& state) {
-    if (!Port_.Present()) return;
+bool TGenerator::ControlChanged(TControl sender, const TControlState& state) {
+    if (!Port_.Present()) return false;
     // A frequency the lists do not offer cannot be sent.
     const bool channel1 = sender == TControl::OUT1Type || sender == TControl::OUT1Freq;
     const bool channel2 = sender == TControl::OUT2Type || sender == TControl::OUT2Freq;
-    if (channel1 && state.OUT1FromGenerator && !ValidIndex(state.OUT1FreqIndex, OUT1EntryCount)) return;
-    if (channel2 && state.OUT2FromGenerator && !ValidIndex(state.OUT2FreqIndex, OUT2EntryCount)) return;
+    if (channel1 && state.OUT1FromGenerator && !ValidIndex(state.OUT1FreqIndex, OUT1EntryCount)) return false;
+    if (channel2 && state.OUT2FromGenerator && !ValidIndex(state.OUT2FreqIndex, OUT2EntryCount)) return false;
 
     TFrame& b = ControlBuffer;
     Port_.BeginCommand(b, CmdSetControl);
@@ -63,6 +63,7 @@ void TGenerator::ControlChanged(TControl sender, const TControlState& state) {
     SetFlag(b[2], FlagOUT3High, state.OUT3High);
     SealCommand(b);
     Port_.SendReport(b);
+    return true;
 }
 
 std::optional<uint8_t> TGenerator::RawRead(std::string_view addressText) {

@@ -54,9 +54,13 @@ public:
     std::size_t OUT1Count() const { return OUT1Count_; }
     std::size_t OUT2Count() const { return OUT2Count_; }
 
-    // One control report for the control that changed. A frequency box with no
-    // selected item sends nothing and keeps the buffer as it was.
-    void ControlChanged(TControl sender, const TControlState& state);
+    // One control report for the control that changed; false when nothing
+    // was sent. A frequency box with no selected item sends nothing and keeps
+    // the buffer as it was.
+    bool ControlChanged(TControl sender, const TControlState& state);
+    // Where the last report put each switchable output's source.
+    bool OUT1FromPC() const { return (ControlBuffer[2] & FlagOUT1FromPC) != 0; }
+    bool OUT2FromPC() const { return (ControlBuffer[2] & FlagOUT2FromPC) != 0; }
 
     // The service path. The texts go through the integer test; a text that
     // fails raises EConvertError after bytes 0 and 1 are written.

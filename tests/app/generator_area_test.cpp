@@ -48,6 +48,26 @@ TEST_F(GeneratorArea, SwitchingToThePcResendsTheLastFrequencyBytes) {
     EXPECT_EQ(Last(), "02 04 02 42 01 00 00 BA") << "channel 2 stays on the PC";
 }
 
+TEST_F(GeneratorArea, ASourceThatCannotBeSentShowsWhatTheModuleHas) {
+    auto type = [&](QComboBox* box, const char* text) {
+        box->lineEdit()->setText(QString::fromUtf8(text));
+        emit box->lineEdit()->textEdited(QString::fromUtf8(text));
+    };
+    Choose(W.VXGenerator_OUT1Type, 1);  // ПК
+    type(W.VXGenerator_OUT1Freq, "1.23E+9");
+    const std::size_t sent = Generator->Received.size();
+    Choose(W.VXGenerator_OUT1Type, 0);  // генератор, with no frequency to send
+    EXPECT_EQ(Generator->Received.size(), sent);
+    EXPECT_EQ(W.VXGenerator_OUT1Type->currentIndex(), 1) << "the box goes back to ПК, where the module is";
+    type(W.VXGenerator_OUT2Freq, "x");
+    Choose(W.VXGenerator_OUT2Type, 0);  // already генератор
+    EXPECT_EQ(W.VXGenerator_OUT2Type->currentIndex(), 0);
+    type(W.VXGenerator_OUT1Freq, "8.25E+6");  // an item's label: sent as a frequency of the PC-driven output
+    Choose(W.VXGenerator_OUT1Type, 0);
+    EXPECT_EQ(W.VXGenerator_OUT1Type->currentIndex(), 0);
+    EXPECT_EQ(Generator->Received.back()[2] & 0x01, 0) << "now on the generator";
+}
+
 TEST_F(GeneratorArea, TypedTextThatMatchesNoItemSendsNothing) {
     Choose(W.VXGenerator_OUT1Freq, 3);
     const std::size_t sent = Generator->Received.size();
