@@ -46,6 +46,7 @@ void TTavik::VXLogger_MainTimerTimer() {
         chart.AppendPoint(chart.SeriesAt(0), points.Series2[1]);
     }
     if (cycle->Recorded) ShowRecordState(cycle->RecordHealthy);
+    if (cycle->RecordStopped) VXLogger_StartStop->setText(QStringLiteral("Старт"));
 }
 
 void TTavik::VXLogger_ValueTimerTimer() {

@@ -36,7 +36,10 @@ std::optional<TLoggerCycle> TLogger::Cycle() {
         SweepPosition_ += 2;
         cycle.Points = Acquisition.Process(report, CalFactor1, CalFactor2, Separator_, cycle.Recorded ? &fields : nullptr);
     }
-    if (cycle.Recorded) cycle.RecordHealthy = RecordFile.WriteFieldsAndEnd(fields.Text, fields.Length);
+    if (cycle.Recorded) {
+        cycle.RecordHealthy = RecordFile.WriteFieldsAndEnd(fields.Text, fields.Length);
+        cycle.RecordStopped = !RecordFile.IsOpen();
+    }
     return cycle;
 }
 

@@ -40,6 +40,7 @@ struct TLoggerCycle {
     TTracePoints Points{};   // calibrated volts, with HasSamples
     bool Recorded = false;   // a line went to the recording file
     bool RecordHealthy = true;
+    bool RecordStopped = false;  // a broken line could not be taken back: the file is closed
 };
 
 class TLogger {

@@ -69,9 +69,13 @@ bool TRecordFile::WriteFieldsAndEnd(const char* fields, std::size_t length) {
     if (Fd_ < 0) return false;
     if (LineOk_ && length > 0) LineOk_ = WriteAll(fields, length);
     if (LineOk_) LineOk_ = WriteAll("\r\n", 2);
-    if (!LineOk_ && LineStart_ >= 0) {
-        // Take the broken line back so that the lines after it stay whole.
-        if (::ftruncate(Fd_, LineStart_) == 0) ::lseek(Fd_, LineStart_, SEEK_SET);
+    if (!LineOk_) {
+        // Take the broken line back so that the lines after it stay whole;
+        // what cannot be taken back ends the recording.
+        if (LineStart_ >= 0 && Truncate(Fd_, LineStart_) == 0)
+            ::lseek(Fd_, LineStart_, SEEK_SET);
+        else
+            Close();
     }
     return LineOk_;
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The recording file: one line per measurement report, written straight to the
 // operating system in three writes (timestamp, fields, CR LF).
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <string>
 
@@ -31,9 +34,14 @@ public:
 
     // One line: the timestamp part, then the fields (may be empty) and CR LF.
     // A line that cannot be written whole is taken back, so the file only ever
-    // holds whole lines. Returns whether the line was written whole.
+    // holds whole lines; when even that fails the recording stops there (the
+    // file is closed) rather than write after a broken line. Returns whether
+    // the line was written whole.
     void WriteTimestamp(const TLocalTime& time);
     bool WriteFieldsAndEnd(const char* fields, std::size_t length);
+
+    // How a line is taken back; tests make it fail.
+    int (*Truncate)(int fd, off_t length) = ::ftruncate;
 
 private:
     bool WriteAll(const char* data, std::size_t length);

@@ -138,5 +138,22 @@ TEST_F(Recording, AFailedLineIsTakenBackAndLaterLinesAreWhole) {
               "06122026;232415042;24;1,883;1,000;3,766;1,000\r\n");
 }
 
+TEST_F(Recording, ALineThatCannotBeTakenBackEndsTheRecordingThere) {
+    Start();
+    Report(0x00, {0, 2, 0, 1});  // 47 bytes
+    Logger.RecordFile.Truncate = [](int, off_t) { return -1; };
+    {
+        test::TFileSizeLimit limit(60);
+        const auto failed = Report(0x00, {0, 2, 0, 1});
+        EXPECT_FALSE(failed->RecordHealthy);
+        EXPECT_TRUE(failed->RecordStopped);
+    }
+    EXPECT_FALSE(Logger.RecordFile.IsOpen());
+    EXPECT_FALSE(Report(0x00, {0, 1, 0, 2})->Recorded) << "nothing is written after the broken line";
+    const std::string content = Content();
+    EXPECT_EQ(content.substr(0, 47), "06122026;232415042;24;3,766;1,000;1,883;1,000\r\n");
+    EXPECT_EQ(content.size(), 60u) << "the broken line, cut at the limit, is the last thing in the file";
+}
+
 }  // namespace
 }  // namespace tavik
