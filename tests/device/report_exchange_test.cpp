@@ -74,6 +74,27 @@ TEST_F(PortOnWireTest, AFailedReadHandsTheCallerEightZeroBytes) {
     EXPECT_FALSE(Port.Transfer.Ok);
 }
 
+TEST_F(PortOnWireTest, APlatformThatWritesAndThenFailsStillLeavesZeros) {
+    // A device whose read fills the buffer and then reports failure.
+    struct TScribbler : TMemoryHidDevice {
+        TScribbler() : TMemoryHidDevice({0x20A0, 0x5E21, 1}, u"tavik.example", u"VXLogger") {}
+        bool OnGetFeature(uint8_t* buffer, std::size_t length) override {
+            std::fill(buffer, buffer + length, 0xAB);
+            return false;
+        }
+    };
+    const uint32_t instance = Platform.Plug(std::make_shared<TScribbler>());
+    THidDevice device{Platform, THidPnPInfo{instance, TMemoryHidPlatform::PathOf(instance)}, nullptr};
+    device.SetEnumerating(true);
+    ASSERT_TRUE(device.OpenDevice());
+    Port.Device = &device;
+    TFrame frame = Frame({1, 2, 3, 4, 5, 6, 7, 8});
+    EXPECT_FALSE(Port.ReadReport(frame));
+    EXPECT_EQ(Hex(frame), "00 00 00 00 00 00 00 00");
+    EXPECT_EQ(Port.Transfer.Report, (std::array<uint8_t, ReportSize>{})) << "the record holds zeros too";
+    Port.Device = nullptr;
+}
+
 TEST_F(PortOnWireTest, AnEmptySlotTouchesNothing) {
     Port.Device = nullptr;
     TFrame frame = Frame({1, 2, 3, 4, 5, 6, 7, 8});

@@ -82,6 +82,15 @@ TEST_F(Calibration, CountsOfTwoToTheTwentyNinthRoundTheFactorOnce) {
     EXPECT_EQ(std::bit_cast<uint32_t>(H.Meter().FreqCalFactor), 0x3F924925u) << "read back from the same bytes";
 }
 
+TEST_F(Calibration, AFactorInUseDoesNotCompound) {
+    Meter->Memory.StoreFloat(16, 1.25f);
+    H.Meter().ReadFrequencyCalibration();
+    H.Meter().RequestMeasurement();
+    Measure(100000);
+    Calibrate(110000);
+    EXPECT_EQ(H.Meter().FreqCalFactor, 1.1f) << "110000 / 100000 raw, not / 125000 shown";
+}
+
 TEST(StoredFactor, PatternsAndMissingAnswers) {
     const std::pair<std::array<uint8_t, 4>, float> cases[] = {
         {{0x00, 0x00, 0xC0, 0x3F}, 1.0f}, {{0x00, 0x00, 0xC0, 0x7F}, 1.0f},

@@ -119,6 +119,32 @@ TEST_F(Generator, TextThatIsNotAnIntegerRaisesAfterTheCounterMoved) {
     EXPECT_THROW(G.RawWrite("1", ""), EConvertError);
 }
 
+TEST(Unbinding, RemovingTheGeneratorOrTheFrequencyMeterEmptiesOnlyItsSlot) {
+    test::TInstrumentHarness h;
+    uint32_t generator = 0, meter = 0;
+    auto logger = h.PlugLogger();
+    auto generatorModule = h.PlugGenerator(&generator);
+    h.PlugFrequencyMeter(&meter);
+    h.ProcessEvents();
+    const auto slot = [](TInstrumentKind kind) { return SlotOf(kind); };
+    ASSERT_TRUE(h.Shown[slot(TInstrumentKind::Generator)] && h.Polling[slot(TInstrumentKind::FrequencyMeter)]);
+    h.Platform.Unplug(generator);
+    h.Notify();
+    EXPECT_FALSE(h.Instruments.Binding.GeneratorPresent());
+    EXPECT_FALSE(h.Shown[slot(TInstrumentKind::Generator)]);
+    h.Platform.Unplug(meter);
+    h.Notify();
+    EXPECT_FALSE(h.Instruments.Binding.FrequencyMeterPresent());
+    EXPECT_FALSE(h.Shown[slot(TInstrumentKind::FrequencyMeter)]);
+    EXPECT_FALSE(h.Polling[slot(TInstrumentKind::FrequencyMeter)]) << "its timer stops";
+    EXPECT_TRUE(h.Instruments.Binding.LoggerPresent());
+    EXPECT_TRUE(h.Polling[slot(TInstrumentKind::Logger)]) << "the logger goes on";
+    generator::TControlState state;
+    EXPECT_FALSE(h.Generator().ControlChanged(generator::TControl::Level, state));
+    EXPECT_FALSE(h.MeterTicks(1));
+    EXPECT_EQ(h.Platform.OpenHandleCount(), 1) << "only the logger's handle stays open";
+}
+
 TEST(GeneratorUnbound, ChangesSendNothingConvertNothingAndMoveNoCounter) {
     test::TInstrumentHarness h;
     h.ProcessEvents();

@@ -64,6 +64,23 @@ TEST_F(Recording, LinesOfEveryModeByteForByte) {
     EXPECT_FALSE(Report(0x00, {0, 0, 0, 0})->Recorded);
 }
 
+TEST_F(Recording, EachChannelsFactorScalesOnlyItsOwnValues) {
+    Module->Memory.StoreFloat(16, 1.25f);
+    Module->Memory.StoreFloat(20, 0.75f);
+    Logger.ReadCalibrationFactors();
+    Logger.RequestMeasurement();
+    H.LoggerTicks(1);
+    Start();
+    Report(0x00, {0x00, 0x02, 0x00, 0x01});  // 10 bit: 3.76575 V and 1.882875 V
+    Report(0x02, {128, 64, 64, 128});        // 8 bit
+    Logger.StopRecording();
+    EXPECT_EQ(Content(),
+              "06122026;232415042;24;4,707;1,250;1,412;0,750\r\n"
+              "06122026;232415042;26;4,71;2,35;1,250;1,41;2,82;0,750\r\n");
+    EXPECT_EQ(Logger.Acquisition.VCH1Text, "V1 = 1,88 В") << "(3.76575 + 4.7071875 / 1.25) / 5 x 1.25";
+    EXPECT_EQ(Logger.Acquisition.VCH2Text, "V2 = 0,56 В");
+}
+
 TEST_F(Recording, ReportsOfAnotherKindWriteNoLine) {
     Start();
     Module->ForcedKind = 5;

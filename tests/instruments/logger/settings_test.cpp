@@ -87,6 +87,24 @@ TEST_F(Settings, CalibrationFromALiveAverage) {
     EXPECT_FLOAT_EQ(Module->Memory.LoadFloat(20), static_cast<float>(5.0 / Logger.Acquisition.V2Avg));
 }
 
+TEST_F(Settings, EightBitPeakAveragesBothSamplesAndFactorsInUseDoNotCompound) {
+    Module->Memory.StoreFloat(16, 1.25f);
+    Module->Memory.StoreFloat(20, 0.8f);
+    Logger.ReadCalibrationFactors();
+    Logger.RequestMeasurement();
+    H.LoggerTicks(1);
+    Module->Csr = logger::Csr8Bit | logger::CsrPeak;
+    Module->FixedSamples = std::array<uint8_t, 4>{128, 130, 64, 66};
+    H.LoggerTicks(5);
+    const float mean1 = static_cast<float>((static_cast<double>(logger::Volts8(128)) + logger::Volts8(130)) * 0.5);
+    EXPECT_FLOAT_EQ(Logger.Acquisition.V1Avg, mean1) << "the mean of both samples, uncalibrated";
+    EXPECT_EQ(Logger.Acquisition.VCH1Text, "V1 = 4,74 В") << "3.7952 V x 1.25";
+    EXPECT_EQ(Logger.Acquisition.VCH2Text, "V2 = 1,53 В") << "1.9123 V x 0.8";
+    Module->Received.clear();
+    Logger.Calibrate(4.0f);
+    EXPECT_FLOAT_EQ(Logger.CalFactor1, 4.0f / mean1) << "reference over the raw average, not over the calibrated one";
+}
+
 TEST(SettingsFaults, ALoggerUnpluggedInTheMiddleOfACalibration) {
     test::TInstrumentHarness h;
     auto logger = std::make_shared<sim::TLoggerSimulator>();
