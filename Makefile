@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run check test sanitize test-arm64 cross-arm64 fuzz bench demo install clean
+.PHONY: all deps build run check package test sanitize test-arm64 cross-arm64 fuzz bench demo install clean
 
 all: build
 
@@ -27,6 +27,8 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory sanitize
 	@$(MAKE) --no-print-directory test-arm64
+	@$(MAKE) --no-print-directory package >/dev/null
+	@tests/package/check.sh $(BUILD)
 	@tests/e2e/run.sh $(BUILD)
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -53,6 +55,11 @@ cross-arm64:
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# tavik_<version>_<arch>.deb in the build folder.
+package: build
+	@scripts/install-deps.sh package
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls $(CURDIR)/$(BUILD)/tavik_*.deb
 
 install: build
 	@if [ "$$(id -u)" -eq 0 ]; then cmake --install $(BUILD); else sudo cmake --install $(BUILD); fi
