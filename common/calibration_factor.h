@@ -14,4 +14,12 @@ constexpr bool InFactorRange(float factor) {
 
 constexpr float AcceptedFactor(float factor) { return InFactorRange(factor) ? factor : 1.0f; }
 
+// Whether a calibration may write its factor, and if not, why.
+enum class TCalibrationVerdict { Write, MeasurementTooLow, ReferenceTooLow, OutOfRange };
+
+struct TCalibrationCheck {
+    TCalibrationVerdict Verdict = TCalibrationVerdict::Write;
+    float Factor = 1.0f;  // reference / measurement, once both are high enough
+};
+
 }  // namespace tavik

@@ -69,10 +69,20 @@ void TFrequencyMeter::ReadFrequencyCalibration() {
     FreqCalFactor = AcceptedFactor(ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactorAddress));
 }
 
-void TFrequencyMeter::Calibrate(int32_t reference) {
-    if (LastRawCount < MinimumCalibrationHz || reference < MinimumCalibrationHz) return;
+TCalibrationCheck TFrequencyMeter::CheckCalibration(int32_t reference) const {
+    if (LastRawCount < MinimumCalibrationHz) return {TCalibrationVerdict::MeasurementTooLow};
+    if (reference < MinimumCalibrationHz) return {TCalibrationVerdict::ReferenceTooLow};
     const float factor = RoundedQuotient(reference, LastRawCount);
-    if (InFactorRange(factor) && Port_.Present()) WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, factor);
+    return {InFactorRange(factor) ? TCalibrationVerdict::Write : TCalibrationVerdict::OutOfRange, factor};
+}
+
+void TFrequencyMeter::Calibrate(int32_t reference) {
+    const TCalibrationCheck check = CheckCalibration(reference);
+    // Below 900 Hz on either side nothing is sent, not even the read-back.
+    if (check.Verdict == TCalibrationVerdict::MeasurementTooLow || check.Verdict == TCalibrationVerdict::ReferenceTooLow)
+        return;
+    if (check.Verdict == TCalibrationVerdict::Write && Port_.Present())
+        WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, check.Factor);
     ReadFrequencyCalibration();
 }
 

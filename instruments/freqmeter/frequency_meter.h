@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/calibration_factor.h"
 #include "device/report_exchange.h"
 
 namespace tavik::freqmeter {
@@ -50,6 +51,8 @@ public:
     std::optional<TReading> Cycle(std::string_view promText);
     void RequestMeasurement();
     void ReadFrequencyCalibration();
+    // What calibrating against the reference would do with the last count.
+    TCalibrationCheck CheckCalibration(int32_t reference) const;
     // The calibration click after the reference text passed the integer test.
     void Calibrate(int32_t reference);
 

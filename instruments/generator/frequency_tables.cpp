@@ -38,7 +38,8 @@ std::size_t BuildFrequencyTable(const std::vector<TPrescalerGroup>& groups, TFre
         for (unsigned n = group.FirstDivider; n <= 255; ++n) {
             TFreqTableEntry& entry = table[index++];
             const auto divider = static_cast<uint8_t>(n);
-            entry.Text = FrequencyLabel(EntryFrequency(group.Prescaler, divider), separator);
+            entry.Frequency = EntryFrequency(group.Prescaler, divider);
+            entry.Text = FrequencyLabel(entry.Frequency, separator);
             entry.PrescalerCode = group.Code;
             entry.Divider = divider;
         }

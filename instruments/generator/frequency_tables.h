@@ -15,6 +15,7 @@ constexpr std::size_t OUT2EntryCount = 764;
 
 struct TFreqTableEntry {
     std::string Text;
+    float Frequency = 0.0f;  // hertz
     uint8_t PrescalerCode = 0;
     uint8_t Divider = 0;
 };

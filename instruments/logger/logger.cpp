@@ -1,6 +1,5 @@
 #include "logger.h"
 
-#include "common/calibration_factor.h"
 #include "device/parameter_memory.h"
 
 namespace tavik::logger {
@@ -88,14 +87,20 @@ std::string TLogger::StartRecording(const std::string& directory, const TLocalTi
     return RecordFile.Create(directory, RecordFileName(now));
 }
 
+TCalibrationCheck TLogger::CheckCalibration(int channel, float reference) const {
+    const float average = channel == 1 ? Acquisition.V1Avg : Acquisition.V2Avg;
+    if (average < CalibrationMinimumVolts) return {TCalibrationVerdict::MeasurementTooLow};
+    if (reference < CalibrationMinimumVolts) return {TCalibrationVerdict::ReferenceTooLow};
+    // Both are floats: the quotient formed in double is rounded once to float.
+    const auto factor = static_cast<float>(static_cast<double>(reference) / average);
+    return {InFactorRange(factor) ? TCalibrationVerdict::Write : TCalibrationVerdict::OutOfRange, factor};
+}
+
 void TLogger::Calibrate(float reference) {
-    auto calibrate = [&](int channel, float average) {
-        if (average < CalibrationMinimumVolts || reference < CalibrationMinimumVolts) return;
-        const auto factor = static_cast<float>(static_cast<double>(reference) / average);
-        if (InFactorRange(factor) && Port_.Present()) WriteCalibrationFactor(channel, factor);
-    };
-    calibrate(1, Acquisition.V1Avg);
-    calibrate(2, Acquisition.V2Avg);
+    for (int channel : {1, 2}) {
+        const TCalibrationCheck check = CheckCalibration(channel, reference);
+        if (check.Verdict == TCalibrationVerdict::Write && Port_.Present()) WriteCalibrationFactor(channel, check.Factor);
+    }
     ReadCalibrationFactors();
 }
 

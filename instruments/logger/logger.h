@@ -8,6 +8,7 @@
 #include <string>
 
 #include "acquisition.h"
+#include "common/calibration_factor.h"
 #include "common/local_time.h"
 #include "device/report_exchange.h"
 #include "logger_protocol.h"
@@ -87,6 +88,8 @@ public:
     std::string StartRecording(const std::string& directory, const TLocalTime& now);
     void StopRecording() { RecordFile.Close(); }
 
+    // What calibrating a channel (1 or 2) against the reference would do.
+    TCalibrationCheck CheckCalibration(int channel, float reference) const;
     // Each channel whose five-report average and the reference are at least
     // 1.5 V gets reference / average, when that is in range; both factors are
     // read back in any case.
