@@ -24,16 +24,18 @@ for tool in qemu-system-x86_64 busybox cpio modinfo Xvfb import; do
 done
 
 command="QT_QPA_PLATFORM=offscreen $build/tests/e2e/tavik_e2e $build/sim/tavik-sim $out; code=\$?; \
-sh $here/vm/screenshot.sh $build $out; exit \$code"
+sh $here/vm/cli.sh $build $out || code=1; sh $here/vm/screenshot.sh $build $out; exit \$code"
 "$here/vm/run-vm.sh" "$out" "$command" >"$out/console.log" 2>&1
 status=$?
-grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^TIMES|^screenshot|^VM: ' | sed 's/^/    /'
+grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^TIMES|^screenshot|^VM: |^cli: ' | sed 's/^/    /'
 if [ $status -eq 3 ]; then
     echo "e2e: skipped: no kernel could be fetched (see $out/console.log)"
     exit 0
 fi
 line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
-if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && grep -q 'VM: command exit code 0' "$out/console.log"; then
+cli=$(grep -E '^cli: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
+if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && echo "$cli" | grep -q ' 0 failed' &&
+    grep -q 'VM: command exit code 0' "$out/console.log"; then
     echo "$line"
     exit 0
 fi
