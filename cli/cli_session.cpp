@@ -184,15 +184,12 @@ int TCliSession::Watch(const TCommand& command) {
     QObject::connect(&voltmeter, &QTimer::timeout, [&] {
         if (!logger.Present() || !measured) return;
         const logger::TAcquisition& a = logger.Acquisition;
-        TVoltmeter v{std::nullopt, std::nullopt, a.VCH1Text, a.VCH2Text};
-        if (a.VCH1Text != "V1 = NA") v.V1 = static_cast<double>(logger.CalFactor1) * a.V1Avg;
-        if (a.VCH2Text != "V2 = NA") v.V2 = static_cast<double>(logger.CalFactor2) * a.V2Avg;
-        Say(LoggerLine(Now(), v, json));
+        Say(LoggerLine(Now(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
     });
     QObject::connect(&MeterTimer_, &QTimer::timeout, [&] {
         const auto reading = Instruments_.FrequencyMeter.Cycle("0");
         if (!reading) return;
-        Say(FrequencyLine(Now(), {std::stoll(reading->FrequencyText), reading->ResultText, reading->InputIn}, json));
+        Say(FrequencyLine(Now(), {reading->Hertz, reading->ResultText, reading->InputIn}, json));
     });
     voltmeter.start();
     RunFor(command.Seconds);

@@ -56,7 +56,8 @@ std::optional<TReading> TFrequencyMeter::Cycle(std::string_view promText) {
     LastRawCount = static_cast<int32_t>(static_cast<uint32_t>(r[3]) | static_cast<uint32_t>(r[4]) << 8 |
                                         static_cast<uint32_t>(r[5]) << 16 | static_cast<uint32_t>(r[6]) << 24);
     TReading reading;
-    reading.FrequencyText = std::to_string(WholeHertz(LastRawCount, FreqCalFactor));
+    reading.Hertz = WholeHertz(LastRawCount, FreqCalFactor);
+    reading.FrequencyText = std::to_string(reading.Hertz);
     const std::optional<int32_t> offset = ParseInteger(promText);
     reading.PromValid = offset.has_value();
     reading.ResultText = ResultText(Result(LastRawCount, FreqCalFactor, offset.value_or(0)), Separator_);

@@ -17,7 +17,8 @@ constexpr uint8_t InputInBit = 0x01;
 
 // What one accepted measurement shows.
 struct TReading {
-    std::string FrequencyText;  // whole hertz
+    int64_t Hertz = 0;          // calibrated, whole
+    std::string FrequencyText;  // the same in digits
     std::string ResultText;     // number and unit
     bool PromValid = true;      // the intermediate frequency was an integer
     bool InputIn = false;

@@ -99,12 +99,14 @@ TTracePoints TAcquisition::Process(const TFrame& report, float k1, float k2, cha
         break;
     }
     UpdateAverages();
-    if (show1)
-        SetText(VCH1Text, "V1 = ", Product(k1, V1Avg), precision, decimals, separator);
+    VCH1Volts = show1 ? std::optional<double>(Product(k1, V1Avg)) : std::nullopt;
+    VCH2Volts = show2 ? std::optional<double>(Product(k2, V2Avg)) : std::nullopt;
+    if (VCH1Volts)
+        SetText(VCH1Text, "V1 = ", *VCH1Volts, precision, decimals, separator);
     else
         VCH1Text = "V1 = NA";
-    if (show2)
-        SetText(VCH2Text, "V2 = ", Product(k2, V2Avg), precision, decimals, separator);
+    if (VCH2Volts)
+        SetText(VCH2Text, "V2 = ", *VCH2Volts, precision, decimals, separator);
     else
         VCH2Text = "V2 = NA";
     if (fields) FormatRecordFields(report, samples, k1, k2, separator, *fields);

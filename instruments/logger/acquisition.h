@@ -3,6 +3,7 @@
 // five-report averages behind the voltmeter, the points for both traces and
 // the fields of the record line.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "device/report_exchange.h"
@@ -35,6 +36,9 @@ public:
     float V2Avg = 0.0f;
     std::string VCH1Text = "V1 = 0.000 В";
     std::string VCH2Text = "V2 = 0.000 В";
+    // The calibrated volts the texts show; nothing where a text reads NA.
+    std::optional<double> VCH1Volts = 0.0;
+    std::optional<double> VCH2Volts = 0.0;
 
     void ClearHistory();
     void UpdateAverages();

@@ -118,6 +118,7 @@ TEST_F(Measurement, FactorsScaleTheFrequency) {
     Module->RawCount = 1000;
     Tick();
     EXPECT_EQ(Frequency(), "1250");
+    EXPECT_EQ(Reading->Hertz, 1250);
     EXPECT_EQ(Result(), "1.25 кГц");
     Module->Memory.StoreFloat(16, 0.75f);
     Meter.ReadFrequencyCalibration();

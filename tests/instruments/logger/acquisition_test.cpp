@@ -36,6 +36,8 @@ TEST_F(Acquisition, TenBitPeakOnChannelTwoShowsNAAndZerosForChannelOne) {
     const auto cycle = H.LoggerTicks(1);
     ASSERT_TRUE(cycle && cycle->HasSamples);
     EXPECT_EQ(A.VCH1Text, "V1 = NA");
+    EXPECT_EQ(A.VCH1Volts, std::nullopt);
+    EXPECT_DOUBLE_EQ(*A.VCH2Volts, static_cast<double>(A.V2Avg)) << "factor 1: the average itself";
     EXPECT_EQ(cycle->Points.Series1[0], 0.0);
     EXPECT_EQ(cycle->Points.Series1[1], 0.0);
     EXPECT_DOUBLE_EQ(cycle->Points.Series2[0], 3.76575f);
