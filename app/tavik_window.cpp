@@ -60,7 +60,7 @@ TTavik::TTavik(THidPlatform& platform, TTavikOptions options)
     VXLogger_ValueTimer = new QTimer(this);
     VXLogger_ValueTimer->setInterval(500);
 
-    HIDController = new THidDeviceController(platform, this);
+    HIDController = new THidDeviceController(platform, EventLoop_);
     HIDController->OnArrival = [this](THidDevice& device) { Guarded("OnUSBConnect", [&] { OnUSBConnect(device); }); };
     HIDController->OnRemoval = [this](THidDevice& device) {
         Guarded("OnUSBDisconnect", [&] { OnUSBDisconnect(device); });

@@ -11,6 +11,7 @@
 #include "device/hid_device_controller.h"
 #include "error_box.h"
 #include "instruments/instruments.h"
+#include "loop/qt/qt_event_loop.h"
 
 class QCheckBox;
 class QComboBox;
@@ -34,6 +35,7 @@ class TTavik : public QWidget {
     // First: the members below are built with them.
     TTavikOptions Options_;
     char Separator_;
+    TQtEventLoop EventLoop_;
 
 public:
     explicit TTavik(THidPlatform& platform, TTavikOptions options = {});

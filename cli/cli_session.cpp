@@ -1,8 +1,7 @@
 #include "cli_session.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -55,22 +54,22 @@ std::string Reason(const TCalibrationCheck& check, const std::string& what, cons
 
 }  // namespace
 
-TCliSession::TCliSession(THidPlatform& platform, char separator)
-    : Platform_(platform), Separator_(separator), Instruments_(separator) {
-    LoggerTimer_.setInterval(50);
-    MeterTimer_.setInterval(250);
+TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separator)
+    : Platform_(platform), Loop_(loop), Separator_(separator), Instruments_(separator) {
+    LoggerTimer_ = Loop_.MakeTimer(50, [this] { if (OnLoggerTick_) OnLoggerTick_(); });
+    MeterTimer_ = Loop_.MakeTimer(250, [this] { if (OnMeterTick_) OnMeterTick_(); });
     for (const TInstrumentKindInfo& info : InstrumentKinds) {
-        QTimer* timer = info.Kind == TInstrumentKind::Logger           ? &LoggerTimer_
-                        : info.Kind == TInstrumentKind::FrequencyMeter ? &MeterTimer_
-                                                                       : nullptr;
+        TLoopTimer* timer = info.Kind == TInstrumentKind::Logger           ? LoggerTimer_.get()
+                            : info.Kind == TInstrumentKind::FrequencyMeter ? MeterTimer_.get()
+                                                                           : nullptr;
         const TInstrumentKind kind = info.Kind;
         Instruments_.SetFrontEnd(
             kind, [this, kind](bool bound) { if (OnBinding_) OnBinding_(kind, bound); },
             [timer](bool on) {
-                if (timer) on ? timer->start() : timer->stop();
+                if (timer) on ? timer->Start() : timer->Stop();
             });
     }
-    Controller_ = std::make_unique<THidDeviceController>(Platform_);
+    Controller_ = std::make_unique<THidDeviceController>(Platform_, Loop_);
     Controller_->OnArrival = [this](THidDevice& device) {
         try {
             Instruments_.Binding.OnUSBConnect(device);
@@ -85,13 +84,13 @@ TCliSession::TCliSession(THidPlatform& platform, char separator)
     };
     Controller_->OnRemoval = [this](THidDevice& device) { Instruments_.Binding.OnUSBDisconnect(device); };
     // The start-up pass: every module present is bound before a command runs.
-    QCoreApplication::processEvents();
+    Loop_.ProcessEvents(0);
 }
 
 TCliSession::~TCliSession() {
     Instruments_.Logger.StopRecording();
-    LoggerTimer_.stop();
-    MeterTimer_.stop();
+    LoggerTimer_->Stop();
+    MeterTimer_->Stop();
     Controller_.reset();
 }
 
@@ -124,11 +123,10 @@ bool TCliSession::WaitFor(TInstrumentKind kind, double seconds) {
 }
 
 void TCliSession::RunFor(std::optional<double> seconds, const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
+    const auto start = std::chrono::steady_clock::now();
     while (!StopRequested && !(done && done())) {
-        if (seconds && clock.elapsed() >= *seconds * 1000) break;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        if (seconds && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(*seconds)) break;
+        Loop_.ProcessEvents(20);
     }
 }
 
@@ -174,24 +172,22 @@ int TCliSession::Watch(const TCommand& command) {
     for (const TInstrumentKindInfo& info : InstrumentKinds)
         if (Instruments_.Binding.Present(info.Kind)) Say(EventLine(Now(), info.Name, true, json));
     logger::TLogger& logger = Instruments_.Logger;
-    QTimer voltmeter;
-    voltmeter.setInterval(500);
     bool measured = false;
-    QObject::connect(&LoggerTimer_, &QTimer::timeout, [&] {
+    OnLoggerTick_ = [&] {
         const auto cycle = logger.Cycle();
         if (cycle && cycle->HasSamples) measured = true;
-    });
-    QObject::connect(&voltmeter, &QTimer::timeout, [&] {
+    };
+    const std::unique_ptr<TLoopTimer> voltmeter = Loop_.MakeTimer(500, [&] {
         if (!logger.Present() || !measured) return;
         const logger::TAcquisition& a = logger.Acquisition;
         Say(LoggerLine(Now(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
     });
-    QObject::connect(&MeterTimer_, &QTimer::timeout, [&] {
+    OnMeterTick_ = [&] {
         const auto reading = Instruments_.FrequencyMeter.Cycle("0");
         if (!reading) return;
         Say(FrequencyLine(Now(), {reading->Hertz, reading->ResultText, reading->InputIn}, json));
-    });
-    voltmeter.start();
+    };
+    voltmeter->Start();
     RunFor(command.Seconds);
     return ExitOk;
 }
@@ -211,14 +207,14 @@ int TCliSession::Record(const TCommand& command) {
     };
     bool healthy = true;
     bool stopped = false;
-    QObject::connect(&LoggerTimer_, &QTimer::timeout, [&] {
+    OnLoggerTick_ = [&] {
         const auto cycle = logger.Cycle();
         if (!cycle || !cycle->Recorded) return;
         if (cycle->RecordHealthy != healthy)
             Complain(cycle->RecordHealthy ? "lines are written again" : "a line could not be written (is the disk full?)");
         healthy = cycle->RecordHealthy;
         stopped = cycle->RecordStopped;
-    });
+    };
     RunFor(command.Seconds, [&] { return stopped; });
     logger.StopRecording();
     if (stopped) {
@@ -304,10 +300,10 @@ int TCliSession::Calibrate(const TCommand& command) {
         if (!reference) throw EConvertError("not a voltage: " + command.Reference);
         // The averages are those of the reports read first.
         int reports = 0;
-        QObject::connect(&LoggerTimer_, &QTimer::timeout, [&] {
+        OnLoggerTick_ = [&] {
             const auto cycle = logger.Cycle();
             if (cycle && cycle->HasSamples) ++reports;
-        });
+        };
         RunFor(3.0, [&] { return reports >= logger::HistoryLength || !logger.Present(); });
         if (reports < logger::HistoryLength) {
             Complain("the logger sent no measurements to average");
@@ -332,7 +328,7 @@ int TCliSession::Calibrate(const TCommand& command) {
         const std::optional<int32_t> reference = ParseInteger(command.Reference);
         if (!reference) throw EConvertError("not a whole number of hertz: " + command.Reference);
         bool measured = false;
-        QObject::connect(&MeterTimer_, &QTimer::timeout, [&] { measured |= meter.Cycle("0").has_value(); });
+        OnMeterTick_ = [&] { measured |= meter.Cycle("0").has_value(); };
         RunFor(3.0, [&] { return measured || !meter.Present(); });
         if (!measured) {
             Complain("the frequency meter sent no measurement");

@@ -1,13 +1,13 @@
 #pragma once
 // tavik-cli's commands over the instrument core: the same binding, rules and
 // files as the window, driven from the terminal with Qt Core's event loop.
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "cli_options.h"
+#include "common/event_loop.h"
 #include "device/hid_device_controller.h"
 #include "instruments/instruments.h"
 
@@ -16,7 +16,7 @@ namespace tavik::cli {
 class TCliSession {
 public:
     // separator: the decimal separator of the number texts, as the window's.
-    TCliSession(THidPlatform& platform, char separator);
+    TCliSession(THidPlatform& platform, TEventLoop& loop, char separator);
     ~TCliSession();
 
     // Runs one command to its end; returns the exit code.
@@ -43,11 +43,15 @@ private:
     int NotPresent(TInstrumentKind kind) const;
 
     THidPlatform& Platform_;
+    TEventLoop& Loop_;
     char Separator_;
     TInstruments Instruments_;
     std::unique_ptr<THidDeviceController> Controller_;
-    QTimer LoggerTimer_;
-    QTimer MeterTimer_;
+    // The polling timers the binding switches; a command sets what a tick does.
+    std::function<void()> OnLoggerTick_;
+    std::function<void()> OnMeterTick_;
+    std::unique_ptr<TLoopTimer> LoggerTimer_;
+    std::unique_ptr<TLoopTimer> MeterTimer_;
     std::function<void(TInstrumentKind, bool)> OnBinding_;
 };
 

@@ -10,6 +10,7 @@
 #include "cli_options.h"
 #include "cli_session.h"
 #include "device/platform/system_hid_platform.h"
+#include "loop/qt/qt_event_loop.h"
 
 namespace {
 void OnSignal(int) { tavik::cli::TCliSession::StopRequested = true; }
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavik-cli: the system's HID services could not be opened\n");
         return ExitTransfer;
     }
-    TCliSession session(*platform, SeparatorOf(QLocale::system()));
+    tavik::TQtEventLoop loop;
+    TCliSession session(*platform, loop, SeparatorOf(QLocale::system()));
     return session.Run(parsed.Command);
 }

@@ -24,12 +24,15 @@ bool SameInstance(const std::unique_ptr<THidDevice>& device, uint32_t instance) 
 }
 }  // namespace
 
-THidDeviceController::THidDeviceController(THidPlatform& platform, QObject* parent)
-    : QObject(parent), Platform_(platform) {
+THidDeviceController::THidDeviceController(THidPlatform& platform, TEventLoop& loop)
+    : Platform_(platform), Self_(std::make_shared<THidDeviceController*>(this)) {
     Inert_ = !Platform_.Available();
     if (Inert_) return;
-    Platform_.SetDeviceChangeHandler([this] { Notify(0); });
-    QMetaObject::invokeMethod(this, [this] { Notify(-1); }, Qt::QueuedConnection);
+    Platform_.SetDeviceChangeHandler([this](int param) { Notify(param); });
+    if (Platform_.PostStartupNotice()) return;
+    loop.Post([self = std::weak_ptr<THidDeviceController*>(Self_)] {
+        if (const auto alive = self.lock()) (*alive)->Notify(-1);
+    });
 }
 
 THidDeviceController::~THidDeviceController() {

@@ -2,24 +2,25 @@
 // Keeps the list of every present HID interface and announces the ones that
 // arrive and leave. On each device-tree-changed notice it takes a fresh snapshot
 // and compares it with its list by device instance.
-#include <QObject>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "common/event_loop.h"
 #include "hid_device.h"
 
 namespace tavik {
 
-class THidDeviceController : public QObject {
-    Q_OBJECT
+class THidDeviceController {
 public:
     // Queues one start-up notice to itself; the first pass runs from the event
     // loop, never inside the constructor. With no usable platform the
     // controller stays inert: it never enumerates and raises nothing.
-    explicit THidDeviceController(THidPlatform& platform, QObject* parent = nullptr);
-    ~THidDeviceController() override;
+    THidDeviceController(THidPlatform& platform, TEventLoop& loop);
+    ~THidDeviceController();
+    THidDeviceController(const THidDeviceController&) = delete;
+    THidDeviceController& operator=(const THidDeviceController&) = delete;
 
     THidPlugEvent OnArrival;
     THidPlugEvent OnRemoval;
@@ -53,6 +54,9 @@ private:
     void Recount();
 
     THidPlatform& Platform_;
+    // Owned by the controller alone: a queued start-up notice that runs after
+    // the controller is gone finds it expired.
+    std::shared_ptr<THidDeviceController*> Self_;
     DeviceVector DeviceList_;
     bool Inert_ = false;
     bool Destroying_ = false;

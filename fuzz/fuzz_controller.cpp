@@ -1,7 +1,6 @@
 // The controller's pass fed with arbitrary sequences of interfaces appearing,
 // disappearing and failing: after every pass its list is exactly the present
 // interfaces that can be opened and identified, each announced once.
-#include <QCoreApplication>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -9,11 +8,7 @@
 
 #include "device/hid_device_controller.h"
 #include "device/platform/memory/memory_hid_platform.h"
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QCoreApplication application(*argc, *argv);
-    return 0;
-}
+#include "loop/manual/manual_event_loop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tavik::TMemoryHidPlatform platform;
@@ -22,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int arrivals = 0;
     int removals = 0;
     {
-        tavik::THidDeviceController controller(platform);
+        tavik::TManualEventLoop loop;
+        tavik::THidDeviceController controller(platform, loop);
         controller.OnArrival = [&](tavik::THidDevice& d) {
             if (!controller.Lists(&d) || !d.Enumerating()) std::abort();
             announced.insert(&d);

@@ -52,16 +52,22 @@ public:
     virtual bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) = 0;
     virtual bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) = 0;
 
-    // Called on the GUI thread whenever the set of devices may have changed.
-    void SetDeviceChangeHandler(std::function<void()> handler) { DeviceChangeHandler_ = std::move(handler); }
+    // Called on the loop's thread whenever the set of devices may have
+    // changed; param -1 marks the start-up notice, 0 a change.
+    void SetDeviceChangeHandler(std::function<void(int param)> handler) { DeviceChangeHandler_ = std::move(handler); }
+
+    // Queues the controller's start-up notice through the platform's own
+    // notification path; false where it has none (the event loop's Post
+    // carries it then).
+    virtual bool PostStartupNotice() { return false; }
 
 protected:
-    void RaiseDeviceChange() {
-        if (DeviceChangeHandler_) DeviceChangeHandler_();
+    void RaiseDeviceChange(int param = 0) {
+        if (DeviceChangeHandler_) DeviceChangeHandler_(param);
     }
 
 private:
-    std::function<void()> DeviceChangeHandler_;
+    std::function<void(int param)> DeviceChangeHandler_;
 };
 
 }  // namespace tavik

@@ -85,7 +85,8 @@ protected:
     int Run(std::vector<std::string> arguments) {
         const TParsed parsed = ParseCommandLine(arguments);
         EXPECT_EQ(parsed.Error, "");
-        TCliSession session(M.Platform, ',');
+        M.Loop.RealTime = true;
+        TCliSession session(M.Platform, M.Loop, ',');
         return session.Run(parsed.Command);
     }
 };

@@ -2,12 +2,12 @@
 // which order, and what it leaves alone.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <string>
 #include <vector>
 
 #include "device/hid_device_controller.h"
 #include "device/platform/memory/memory_hid_platform.h"
+#include "loop/manual/manual_event_loop.h"
 
 namespace tavik {
 namespace {
@@ -19,10 +19,11 @@ std::shared_ptr<TMemoryHidDevice> Device(const char16_t* product) {
 class ControllerTest : public ::testing::Test {
 protected:
     TMemoryHidPlatform Platform;
+    TManualEventLoop Loop;
     std::vector<std::string> Events;
 
     std::unique_ptr<THidDeviceController> MakeController() {
-        auto controller = std::make_unique<THidDeviceController>(Platform);
+        auto controller = std::make_unique<THidDeviceController>(Platform, Loop);
         controller->OnArrival = [this, c = controller.get()](THidDevice& d) {
             Events.push_back("arrival " + std::to_string(d.PnPInfo().DeviceInstance) + (c->Lists(&d) ? " listed" : "") +
                              (d.Enumerating() ? " enumerating" : ""));
@@ -41,14 +42,14 @@ TEST_F(ControllerTest, StartUpPassRunsFromTheEventLoopNotTheConstructor) {
     auto controller = MakeController();
     EXPECT_TRUE(Events.empty());
     EXPECT_TRUE(Platform.Wire().empty()) << "nothing is enumerated inside the constructor";
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     EXPECT_EQ(Events, (std::vector<std::string>{"arrival " + std::to_string(a) + " listed enumerating", "change"}));
     EXPECT_EQ(controller->LastChangeParam(), -1);
 }
 
 TEST_F(ControllerTest, StartUpWithNothingPresentStillRaisesOneDeviceChange) {
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     EXPECT_EQ(Events, (std::vector<std::string>{"change"}));
     Events.clear();
     controller->Notify(0);
@@ -57,7 +58,7 @@ TEST_F(ControllerTest, StartUpWithNothingPresentStillRaisesOneDeviceChange) {
 
 TEST_F(ControllerTest, ArrivalsInEnumerationOrderEachListedBeforeItsHandler) {
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     Events.clear();
     const uint32_t a = Platform.Plug(Device(u"a"));
     const uint32_t b = Platform.Plug(Device(u"b"));
@@ -75,7 +76,7 @@ TEST_F(ControllerTest, RemovalsComeFirstFromTheLastListedBackwards) {
     const uint32_t b = Platform.Plug(Device(u"b"));
     const uint32_t c = Platform.Plug(Device(u"c"));
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     Events.clear();
     Platform.Unplug(a);
     Platform.Unplug(c);
@@ -92,7 +93,7 @@ TEST_F(ControllerTest, RemovalsComeFirstFromTheLastListedBackwards) {
 TEST_F(ControllerTest, ADeviceThatStaysKeepsItsObjectAndRaisesNothing) {
     const uint32_t a = Platform.Plug(Device(u"a"));
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     THidDevice* first = &controller->Device(0);
     Events.clear();
     const uint32_t b = Platform.Plug(Device(u"b"));
@@ -108,7 +109,7 @@ TEST_F(ControllerTest, ADeviceThatStaysKeepsItsObjectAndRaisesNothing) {
 
 TEST_F(ControllerTest, ANoticeDuringAPassIsDroppedNotQueued) {
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     Events.clear();
     const uint32_t a = Platform.Plug(Device(u"a"));
     uint32_t b = 0;
@@ -121,7 +122,7 @@ TEST_F(ControllerTest, ANoticeDuringAPassIsDroppedNotQueued) {
     };
     Platform.NotifyDeviceChange();
     EXPECT_EQ(Events, (std::vector<std::string>{"arrival " + std::to_string(a), "change"}));
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     EXPECT_EQ(controller->Count(), 1u) << "the dropped notice is not replayed";
     Platform.NotifyDeviceChange();
     EXPECT_EQ(Events.back(), "change");
@@ -133,7 +134,7 @@ TEST_F(ControllerTest, ADeviceRefusingReadWriteIsStillListed) {
     keyboard->RefuseReadWrite = true;
     Platform.Plug(keyboard);
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     ASSERT_EQ(controller->Count(), 1u);
     EXPECT_FALSE(controller->Device(0).HasReadWriteAccess());
 }
@@ -146,7 +147,7 @@ TEST_F(ControllerTest, UnopenableOrUnidentifiableInterfacesAreSkippedAndTriedAga
     Platform.Plug(locked);
     Platform.Plug(mute);
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     EXPECT_EQ(controller->Count(), 0u);
     EXPECT_EQ(Platform.OpenHandleCount(), 0) << "a failed construction leaves no handle open";
     locked->RefuseOpen = false;
@@ -157,7 +158,7 @@ TEST_F(ControllerTest, UnopenableOrUnidentifiableInterfacesAreSkippedAndTriedAga
 TEST_F(ControllerTest, ASnapshotThatFailsSkipsThePassAndNothingEscapes) {
     Platform.Plug(Device(u"a"));
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     Events.clear();
     Platform.Plug(Device(u"b"));
     Platform.FailSnapshot = true;  // the platform throws from its snapshot
@@ -174,7 +175,7 @@ TEST_F(ControllerTest, DestructionReleasesEveryDeviceWithoutRemovals) {
     Platform.Plug(Device(u"a"));
     Platform.Plug(Device(u"b"));
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     controller->Device(0).SetEnumerating(true);
     ASSERT_TRUE(controller->Device(0).OpenDevice());
     controller->Device(0).SetEnumerating(false);
@@ -188,7 +189,7 @@ TEST_F(ControllerTest, AnInertControllerNeverEnumerates) {
     Platform.SetAvailable(false);
     Platform.Plug(Device(u"a"));
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     Platform.NotifyDeviceChange();
     EXPECT_TRUE(controller->Inert());
     EXPECT_TRUE(Events.empty());
@@ -197,7 +198,7 @@ TEST_F(ControllerTest, AnInertControllerNeverEnumerates) {
 
 TEST_F(ControllerTest, AHandlerErrorDoesNotLeaveThePassOpen) {
     auto controller = MakeController();
-    QCoreApplication::processEvents();
+    Loop.ProcessEvents();
     Platform.Plug(Device(u"a"));
     controller->OnArrival = [](THidDevice&) { throw std::runtime_error("handler failed"); };
     EXPECT_THROW(Platform.NotifyDeviceChange(), std::runtime_error);

@@ -9,7 +9,7 @@ TInstrumentHarness::TInstrumentHarness(char separator) : Instruments(separator) 
         Instruments.SetFrontEnd(
             info.Kind, [this, slot](bool bound) { Shown[slot] = bound; }, [this, slot](bool on) { Polling[slot] = on; });
     }
-    Controller = std::make_unique<THidDeviceController>(Platform);
+    Controller = std::make_unique<THidDeviceController>(Platform, Loop);
     Controller->OnArrival = [this](THidDevice& device) { Instruments.Binding.OnUSBConnect(device); };
     Controller->OnRemoval = [this](THidDevice& device) { Instruments.Binding.OnUSBDisconnect(device); };
 }

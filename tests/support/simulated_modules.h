@@ -2,7 +2,6 @@
 // The in-memory platform with simulated modules plugged in and out, and a
 // private folder for recordings: what the instrument and window harnesses
 // share.
-#include <QCoreApplication>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +10,7 @@
 #include "common/local_time.h"
 #include "device/platform/memory/memory_hid_platform.h"
 #include "frames.h"
+#include "loop/manual/manual_event_loop.h"
 #include "sim/frequency_meter_simulator.h"
 #include "sim/generator_simulator.h"
 #include "sim/logger_simulator.h"
@@ -25,6 +25,7 @@ public:
     TSimulatedModules& operator=(const TSimulatedModules&) = delete;
 
     TMemoryHidPlatform Platform;
+    TManualEventLoop Loop;
     TLocalTime Now{2026, 12, 6, 23, 24, 15, 42};
     std::filesystem::path Folder;
 
@@ -45,7 +46,7 @@ public:
     }
 
     // Runs queued events: the start-up pass among them.
-    static void ProcessEvents() { QCoreApplication::processEvents(); }
+    void ProcessEvents() { Loop.ProcessEvents(); }
     // One device-tree-changed notice.
     void Notify() { Platform.NotifyDeviceChange(); }
 

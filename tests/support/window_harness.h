@@ -3,6 +3,7 @@
 // a private folder for recordings and an error box that only records.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -21,6 +22,7 @@ public:
     QStringList Errors;  // "caption|text" of every error box
 
     void LoggerTicks(int count);
+    static void ProcessEvents() { QCoreApplication::processEvents(); }
     void FrequencyMeterTicks(int count);
 };
 

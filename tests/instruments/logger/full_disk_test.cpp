@@ -3,6 +3,8 @@
 // once space returns the later lines are whole.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <sys/mount.h>
 #include <unistd.h>
 

@@ -1,0 +1,39 @@
+#pragma once
+// What the program asks of an event loop, and nothing more: a call run later
+// from the loop, repeating timers, and (for a front-end with no loop of its
+// own) a way to let the loop dispatch for a while. Qt, Win32 and a loop that
+// runs only when told (tests) implement it. Everything runs on the loop's one
+// thread.
+#include <functional>
+#include <memory>
+
+namespace tavik {
+
+class TLoopTimer {
+public:
+    virtual ~TLoopTimer() = default;
+    // The first tick comes one interval after Start; a running timer that is
+    // started again starts over. Ticks that fall due while a handler runs
+    // collapse into one.
+    virtual void Start() = 0;
+    virtual void Stop() = 0;
+    virtual bool Active() const = 0;
+    virtual int IntervalMs() const = 0;
+};
+
+class TEventLoop {
+public:
+    virtual ~TEventLoop() = default;
+
+    // Runs call from the loop, after what is queued already. A caller that
+    // may be gone by then guards the call itself.
+    virtual void Post(std::function<void()> call) = 0;
+
+    // A repeating timer, stopped until started; ticks run from the loop.
+    virtual std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) = 0;
+
+    // Dispatches what is due, waiting at most maxWaitMs for something to come.
+    virtual void ProcessEvents(int maxWaitMs) = 0;
+};
+
+}  // namespace tavik

@@ -1,0 +1,57 @@
+#pragma once
+// An event loop with no toolkit and no outside events: posted calls run in
+// ProcessEvents, and timers tick when their owner fires them — or, once
+// RealTime is set, also from ProcessEvents as their intervals pass. Tests,
+// fuzz targets and benchmarks drive the program with it.
+#include <chrono>
+#include <deque>
+#include <vector>
+
+#include "common/event_loop.h"
+
+namespace tavik {
+
+class TManualEventLoop : public TEventLoop {
+public:
+    using TClock = std::chrono::steady_clock;
+
+    class TTimer : public TLoopTimer {
+    public:
+        TTimer(TManualEventLoop& loop, int intervalMs, std::function<void()> tick);
+        ~TTimer() override;
+        void Start() override;
+        void Stop() override { Active_ = false; }
+        bool Active() const override { return Active_; }
+        int IntervalMs() const override { return IntervalMs_; }
+        // One tick, as the loop delivers it: only while active.
+        void Fire();
+
+    private:
+        friend class TManualEventLoop;
+        TManualEventLoop& Loop_;
+        int IntervalMs_;
+        std::function<void()> Tick_;
+        bool Active_ = false;
+        TClock::time_point Due_{};
+    };
+
+    // Timers tick from ProcessEvents too, in real time.
+    bool RealTime = false;
+
+    void Post(std::function<void()> call) override { Posted_.push_back(std::move(call)); }
+    std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) override;
+    // Runs the posted calls, those they post included; in real time it then
+    // waits up to maxWaitMs for the next timer and ticks the ones due.
+    void ProcessEvents(int maxWaitMs = 0) override;
+
+    std::size_t PendingCalls() const { return Posted_.size(); }
+    // The timers made and not yet destroyed, in the order they were made.
+    const std::vector<TTimer*>& Timers() const { return Timers_; }
+
+private:
+    void RunPosted();
+    std::deque<std::function<void()>> Posted_;
+    std::vector<TTimer*> Timers_;
+};
+
+}  // namespace tavik

@@ -1,0 +1,37 @@
+#include "qt_event_loop.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace tavik {
+
+namespace {
+class TQtTimer : public TLoopTimer {
+public:
+    TQtTimer(int intervalMs, std::function<void()> tick) {
+        Timer_.setInterval(intervalMs);
+        QObject::connect(&Timer_, &QTimer::timeout, [tick = std::move(tick)] { tick(); });
+    }
+    void Start() override { Timer_.start(); }
+    void Stop() override { Timer_.stop(); }
+    bool Active() const override { return Timer_.isActive(); }
+    int IntervalMs() const override { return Timer_.interval(); }
+
+private:
+    QTimer Timer_;
+};
+}  // namespace
+
+void TQtEventLoop::Post(std::function<void()> call) {
+    QMetaObject::invokeMethod(&Context_, std::move(call), Qt::QueuedConnection);
+}
+
+std::unique_ptr<TLoopTimer> TQtEventLoop::MakeTimer(int intervalMs, std::function<void()> tick) {
+    return std::make_unique<TQtTimer>(intervalMs, std::move(tick));
+}
+
+void TQtEventLoop::ProcessEvents(int maxWaitMs) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, maxWaitMs);
+}
+
+}  // namespace tavik

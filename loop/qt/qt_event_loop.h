@@ -1,0 +1,19 @@
+#pragma once
+// The event loop of a Qt program (QCoreApplication or QApplication must exist).
+#include <QObject>
+
+#include "common/event_loop.h"
+
+namespace tavik {
+
+class TQtEventLoop : public TEventLoop {
+public:
+    void Post(std::function<void()> call) override;
+    std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) override;
+    void ProcessEvents(int maxWaitMs) override;
+
+private:
+    QObject Context_;  // posted calls die with the loop
+};
+
+}  // namespace tavik
