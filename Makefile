@@ -1,11 +1,12 @@
 BUILD ?= build
 SAN_BUILD ?= build-san
 ARM_BUILD ?= build-arm64
+CORE_BUILD ?= build-core
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run check package test sanitize test-arm64 cross-arm64 fuzz bench demo install clean
+.PHONY: all deps build run check package test test-core sanitize test-arm64 cross-arm64 fuzz bench demo install clean
 
 all: build
 
@@ -25,11 +26,19 @@ check: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-core
 	@$(MAKE) --no-print-directory sanitize
 	@$(MAKE) --no-print-directory test-arm64
 	@$(MAKE) --no-print-directory package >/dev/null
 	@tests/package/check.sh $(BUILD)
 	@tests/e2e/run.sh $(BUILD)
+
+# The instrument core, the window's behaviour and their tests built with Qt
+# out of reach: nothing below the front-ends may need it.
+test-core: deps
+	@cmake -S . -B $(CORE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIK_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
+	@cmake --build $(CORE_BUILD) -j $(JOBS)
+	@cd $(CORE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
@@ -77,4 +86,4 @@ bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $${b##*/}"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(ARM_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(ARM_BUILD) $(FUZZ_BUILD) $(CORE_BUILD)

@@ -1,18 +1,20 @@
 // One acquisition tick with a bound simulated logger and a recording open:
-// read, decode, averages, chart append and the record line, without painting.
-// Counts the allocations the ticks make once recording runs.
+// read, decode, averages, chart append, the record line and the Qt view's
+// updates, without painting. Counts the allocations the ticks make once
+// recording runs.
 #include <QApplication>
-#include <QTimer>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
 
-#include "app/tavik_window.h"
+#include "app/qt/qt_window_view.h"
 #include "bench_util.h"
 #include "device/platform/memory/memory_hid_platform.h"
+#include "loop/manual/manual_event_loop.h"
 #include "sim/logger_simulator.h"
+#include "window/tavik.h"
 
 namespace {
 std::atomic<long> Allocations{0};
@@ -40,11 +42,12 @@ int main(int argc, char** argv) {
     logger->Channel2 = {tavik::sim::TSignal::TShape::Ramp, 0.5, 6.0, 200};
     platform.Plug(std::make_shared<tavik::sim::TSimulatedDevice>(logger));
     tavik::TTavikOptions options;
-    options.Locale = QLocale(QLocale::Russian, QLocale::Russia);
+    options.DecimalSeparator = ',';
     options.RecordDirectory = folder.string();
-    tavik::TTavik window(platform, options);
-    QCoreApplication::processEvents();
-    window.VXLogger_MainTimer->stop();
+    tavik::TManualEventLoop loop;
+    tavik::TQtWindowView view;
+    tavik::TTavik window(platform, loop, view, options);
+    loop.ProcessEvents();
     window.VXLogger_StartStopClick();
 
     // Settle: mirroring, the first sweep, the simulator's own logs.

@@ -9,9 +9,12 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/tavik_window.h"
+#include "app/qt/locale_options.h"
+#include "app/qt/qt_window_view.h"
 #include "bench_util.h"
 #include "device/platform/memory/memory_hid_platform.h"
+#include "loop/qt/qt_event_loop.h"
+#include "window/tavik.h"
 
 namespace {
 // Reports its first paint, then ends the child.
@@ -33,8 +36,10 @@ int Child(int argc, char** argv, bool program) {
     application.installEventFilter(&watcher);
     if (program) {
         tavik::TMemoryHidPlatform platform;
-        tavik::TTavik window(platform);
-        window.show();
+        tavik::TQtEventLoop loop;
+        tavik::TQtWindowView view;
+        tavik::TTavik window(platform, loop, view, tavik::TavikOptionsFor(QLocale::system()));
+        view.show();
         return QApplication::exec();
     }
     QWidget window;

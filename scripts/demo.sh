@@ -10,7 +10,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 if [ ! -e /dev/uhid ]; then
   echo "This kernel has no /dev/uhid (modprobe uhid); showing the window over in-memory modules instead."
-  exec "$build/app/tavik-demo"
+  exec "$build/sim/tavik-demo"
 fi
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 "${sudo[@]}" "$build/sim/tavik-sim" </dev/null &

@@ -15,16 +15,26 @@ std::array<TBoxState, 5> BoxesShowing(uint8_t moduleCsr) {
 }
 
 std::optional<TLoggerCycle> TLogger::Cycle() {
+    std::optional<TLoggerCycle> cycle = ReadMeasurement();
+    if (cycle) DecodeMeasurement(*cycle);
+    return cycle;
+}
+
+std::optional<TLoggerCycle> TLogger::ReadMeasurement() {
     if (!Port_.Present()) return std::nullopt;
     if (!Port_.ReadReport(MeasurementBuffer)) return std::nullopt;
     if (MeasurementBuffer[0] != MeasurementReportKind) {
         RequestMeasurement();
         return std::nullopt;
     }
-    const TFrame& report = MeasurementBuffer;
     TLoggerCycle cycle;
     cycle.Csr = Csr();
-    cycle.ModuleCsr = report[2];
+    cycle.ModuleCsr = MeasurementBuffer[2];
+    return cycle;
+}
+
+void TLogger::DecodeMeasurement(TLoggerCycle& cycle) {
+    const TFrame& report = MeasurementBuffer;
     cycle.Recorded = RecordFile.IsOpen();
     if (cycle.Recorded) RecordFile.WriteTimestamp(Clock());
     TRecordFields fields;
@@ -39,7 +49,6 @@ std::optional<TLoggerCycle> TLogger::Cycle() {
         cycle.RecordHealthy = RecordFile.WriteFieldsAndEnd(fields.Text, fields.Length);
         cycle.RecordStopped = !RecordFile.IsOpen();
     }
-    return cycle;
 }
 
 void TLogger::ControlClick(TSettingBox box, bool checked) {

@@ -67,6 +67,11 @@ public:
     // One 50 ms cycle: reads a report; a report of another kind is answered
     // with a measurement request. Nothing while unbound or when the read fails.
     std::optional<TLoggerCycle> Cycle();
+    // The cycle in its two halves, for a front-end that mirrors the module's
+    // CSR into its settings boxes in between: the read (Csr and ModuleCsr
+    // filled in), then the local time, the samples and the record line.
+    std::optional<TLoggerCycle> ReadMeasurement();
+    void DecodeMeasurement(TLoggerCycle& cycle);
 
     uint8_t Csr() const { return ControlBuffer[2]; }
     void SetCsr(uint8_t csr) { ControlBuffer[2] = csr; }

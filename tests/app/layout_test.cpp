@@ -1,5 +1,6 @@
-// The window as laid out: every control's place, size, text and visibility,
-// the keyboard order, and the event rules the handlers rely on.
+// The Qt window as laid out: every widget's place, size, text and visibility,
+// the window's frame, the keyboard order, labels that grow, and typing into a
+// combo box with no completion.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,14 +10,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QKeyEvent>
 #include <QTimer>
 
-#include "tests/support/window_harness.h"
+#include "tests/support/frames.h"
+#include "tests/support/qt_window_harness.h"
 
 namespace tavik {
 namespace {
 
-using test::TWindowHarness;
+using test::TQtWindowHarness;
+using I = TControlId;
 
 struct TPlace {
     const char* Name;
@@ -91,10 +95,10 @@ QString TextOf(QWidget* widget) {
 }
 
 TEST(Layout, EveryControlStandsWhereTheLayoutPutsIt) {
-    TWindowHarness h;
+    TQtWindowHarness h;
     for (const TPlace& place : Layout) {
         SCOPED_TRACE(place.Name);
-        auto* widget = h.Window->findChild<QWidget*>(QString::fromLatin1(place.Name));
+        auto* widget = h.View.findChild<QWidget*>(QString::fromLatin1(place.Name));
         ASSERT_NE(widget, nullptr);
         const QRect g = widget->geometry();
         EXPECT_EQ(g.left(), place.Left);
@@ -107,12 +111,19 @@ TEST(Layout, EveryControlStandsWhereTheLayoutPutsIt) {
         if (place.Text) {
             EXPECT_EQ(TextOf(widget), QString::fromUtf8(place.Text));
         }
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            EXPECT_GT(edit->maxLength(), 1000000) << "edits have no length limit";
+        }
     }
+    std::size_t widgets = 0;
+    for (QWidget* child : h.View.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        widgets += !child->objectName().startsWith(QLatin1String("qt_"));
+    EXPECT_EQ(widgets, std::size(Layout)) << "no widget beyond the layout's";
 }
 
-TEST(Layout, WindowIsFixedSizeAtItsPlaceWithItsCaption) {
-    TWindowHarness h;
-    TTavik& w = *h.Window;
+TEST(Layout, WindowIsFixedSizeAtItsPlaceWithItsCaptionAndFonts) {
+    TQtWindowHarness h;
+    const QWidget& w = h.View;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Тавик"));
     EXPECT_EQ(w.size(), QSize(747, 415));
     EXPECT_EQ(w.minimumSize(), QSize(747, 415));
@@ -123,29 +134,37 @@ TEST(Layout, WindowIsFixedSizeAtItsPlaceWithItsCaption) {
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowContextHelpButtonHint);
+    const QFont title = h.Widget<QLabel>(I::VXLogger_Label)->font();
+    EXPECT_EQ(title.pixelSize(), 15);
+    EXPECT_TRUE(title.bold() && title.italic());
+    const QFont reading = h.Widget<QLabel>(I::VXLogger_VCH1)->font();
+    EXPECT_EQ(reading.family(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(reading.pixelSize(), 20);
+    EXPECT_EQ(h.Widget<QLineEdit>(I::VXLogger_LevelEdit_CH1)->palette().color(QPalette::Base), QColor(0, 0, 255));
 }
 
 TEST(Layout, ServiceFieldsAreNeverVisibleNorFocused) {
-    TWindowHarness h;
-    h.Window->show();
-    for (QLineEdit* hidden : {h.Window->AddrEdit, h.Window->INDataEdit, h.Window->OutDataEdit}) {
-        EXPECT_FALSE(hidden->isVisible());
-        EXPECT_EQ(hidden->focusPolicy(), Qt::NoFocus);
+    TQtWindowHarness h;
+    h.View.show();
+    for (I hidden : {I::AddrEdit, I::INDataEdit, I::OutDataEdit}) {
+        EXPECT_FALSE(h.View.Widget(hidden)->isVisible());
+        EXPECT_EQ(h.View.Widget(hidden)->focusPolicy(), Qt::NoFocus);
     }
 }
 
 TEST(Layout, KeyboardOrderFollowsTheLayoutAndSkipsHiddenFields) {
-    TWindowHarness h;
-    TTavik& w = *h.Window;
+    TQtWindowHarness h;
+    QWidget& w = h.View;
     w.show();
     QApplication::setActiveWindow(&w);
-    const QList<QWidget*> expected = {
-        w.VXLogger_Peak, w.VXLogger_CH1, w.VXLogger_CH2, w.VXLogger_StartStop, w.VXGenerator_OUT1Value,
-        w.VXGenerator_OUT2Value, w.VXGenerator_OUT3Value, w.VXGenerator_OUT1Freq, w.VXFrequencyMeter_FreqEdit,
-        w.VXFrequencyMeter_PromEdit, w.VXFrequencyMeter_LAinRadioButton, w.VXFrequencyMeter_CalibrateEdit,
-        w.VXFrequencyMeter_CalibrateButton, w.VXGenerator_OUT2Freq, w.VXLogger_CalibrateEdit,
-        w.VXLogger_CalibrButton, w.VXLogger_OSC, w.VXGenerator_OUT1Type, w.VXGenerator_OUT2Type, w.VXLogger_10bit,
-        w.VXLogger_8bit, w.VXLogger_LevelEdit_CH1, w.VXLogger_LevelEdit_CH2};
+    QList<QWidget*> expected;
+    for (I id : {I::VXLogger_Peak, I::VXLogger_CH1, I::VXLogger_CH2, I::VXLogger_StartStop, I::VXGenerator_OUT1Value,
+                 I::VXGenerator_OUT2Value, I::VXGenerator_OUT3Value, I::VXGenerator_OUT1Freq, I::VXFrequencyMeter_FreqEdit,
+                 I::VXFrequencyMeter_PromEdit, I::VXFrequencyMeter_LAinRadioButton, I::VXFrequencyMeter_CalibrateEdit,
+                 I::VXFrequencyMeter_CalibrateButton, I::VXGenerator_OUT2Freq, I::VXLogger_CalibrateEdit,
+                 I::VXLogger_CalibrButton, I::VXLogger_OSC, I::VXGenerator_OUT1Type, I::VXGenerator_OUT2Type,
+                 I::VXLogger_10bit, I::VXLogger_8bit, I::VXLogger_LevelEdit_CH1, I::VXLogger_LevelEdit_CH2})
+        expected << h.View.Widget(id);
     for (int i = 0; i + 1 < expected.size(); ++i) {
         QWidget* next = expected[i]->nextInFocusChain();
         // Skip what cannot take the focus (labels, hidden fields, inner parts).
@@ -156,76 +175,75 @@ TEST(Layout, KeyboardOrderFollowsTheLayoutAndSkipsHiddenFields) {
     }
 }
 
-TEST(Layout, StartState) {
-    TWindowHarness h;
-    TTavik& w = *h.Window;
-    for (QCheckBox* box : {w.VXLogger_10bit, w.VXLogger_8bit, w.VXLogger_Peak, w.VXLogger_CH1, w.VXLogger_CH2,
-                           w.VXGenerator_OUT1Value, w.VXGenerator_OUT2Value, w.VXGenerator_OUT3Value})
-        EXPECT_FALSE(box->isChecked());
-    EXPECT_FALSE(w.VXFrequencyMeter_LAinRadioButton->isChecked());
-    EXPECT_EQ(w.VXGenerator_OUT1Type->currentIndex(), 0);
-    EXPECT_EQ(w.VXGenerator_OUT1Freq->currentIndex(), 0);
-    EXPECT_EQ(w.VXGenerator_OUT2Freq->currentIndex(), 0);
-    EXPECT_EQ(w.VXGenerator_OUT1Type->itemText(1), QStringLiteral("ПК"));
-    EXPECT_FALSE(w.VXLogger_MainTimer->isActive());
-    EXPECT_FALSE(w.VXFrequencyMeter_Timer->isActive());
-    EXPECT_TRUE(w.VXLogger_ValueTimer->isActive());
-    EXPECT_EQ(w.VXLogger_MainTimer->interval(), 50);
-    EXPECT_EQ(w.VXFrequencyMeter_Timer->interval(), 250);
-    EXPECT_EQ(w.VXLogger_ValueTimer->interval(), 500);
-    for (QLabel* title : {w.VXLogger_Label, w.VXGenerator_Label, w.VXFrequencyMeter_Label})
-        EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    for (QLineEdit* edit : w.findChildren<QLineEdit*>())
-        if (edit->objectName().size() > 0) {
-            EXPECT_GT(edit->maxLength(), 1000000) << "edits have no length limit";
-        }
-}
-
-TEST(EventRules, CheckBoxesRunTheirHandlerOnlyWhenTheirStateChanges) {
-    TWindowHarness h;
-    auto logger = h.PlugLogger();
-    h.ProcessEvents();
-    logger->Received.clear();
-    h.Window->VXLogger_Peak->setChecked(false);  // already unchecked
-    EXPECT_TRUE(logger->Received.empty());
-    h.Window->VXLogger_Peak->setChecked(true);
-    h.Window->VXLogger_Peak->setChecked(true);
-    EXPECT_EQ(logger->Received.size(), 1u);
-}
-
-TEST(EventRules, ComboSelectionFromCodeRunsNothingAUserChoiceDoes) {
-    TWindowHarness h;
-    auto generator = h.PlugGenerator();
-    h.ProcessEvents();
-    h.Window->VXGenerator_OUT1Freq->setCurrentIndex(5);
-    h.Window->VXGenerator_OUT2Type->setCurrentIndex(1);
-    EXPECT_TRUE(generator->Received.empty());
-    emit h.Window->VXGenerator_OUT1Freq->activated(5);  // as a user's choice delivers it
-    EXPECT_EQ(generator->Received.size(), 1u);
-}
-
-TEST(EventRules, EditsRunTheirHandlerOnEveryChangeFromCodeToo) {
-    TWindowHarness h;
-    h.Window->VXFrequencyMeter_PromEdit->setText(QStringLiteral("abc"));
-    EXPECT_EQ(h.Window->VXFrequencyMeter_PromEdit->palette().color(QPalette::Text), QColor(255, 0, 0));
-    h.Window->VXFrequencyMeter_PromEdit->setText(QStringLiteral("12"));
-    EXPECT_EQ(h.Window->VXFrequencyMeter_PromEdit->palette().color(QPalette::Text), QColor(0, 0, 0));
-}
-
 TEST(Layout, LabelsGrowToTheRightAndNeverWrap) {
-    TWindowHarness h;
-    QLabel* label = h.Window->VXFrequencyMeter_ResultLabel;
+    TQtWindowHarness h;
+    QLabel* label = h.Widget<QLabel>(I::VXFrequencyMeter_ResultLabel);
     const QPoint corner = label->pos();
     const int before = label->width();
     auto meter = h.PlugFrequencyMeter();
     meter->RawCount = 12345678;
     h.ProcessEvents();
-    h.FrequencyMeterTicks(2);
+    h.Window->VXFrequencyMeter_TimerTimer();
+    h.Window->VXFrequencyMeter_TimerTimer();
     EXPECT_EQ(label->text(), QStringLiteral("12,35 МГц"));
     EXPECT_EQ(label->pos(), corner);
     EXPECT_GT(label->width(), before);
     EXPECT_FALSE(label->wordWrap());
     EXPECT_GE(label->width(), label->sizeHint().width());
+}
+
+TEST(ViewEvents, TypingALetterIntoASourceBoxCompletesNothing) {
+    TQtWindowHarness h;
+    auto generator = h.PlugGenerator();
+    h.ProcessEvents();
+    h.View.show();
+    QApplication::setActiveWindow(&h.View);
+    for (I id : {I::VXGenerator_OUT1Type, I::VXGenerator_OUT2Type, I::VXGenerator_OUT1Freq}) {
+        auto* box = h.Widget<QComboBox>(id);
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(id == I::VXGenerator_OUT1Freq ? "8" : "г"));
+        QCoreApplication::sendEvent(box->lineEdit(), &press);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(box->currentText().size(), 1) << LayoutOf(id).Name << " shows only what was typed";
+    }
+    ASSERT_GE(generator->Received.size(), 1u);
+    EXPECT_EQ(generator->Received[0][2] & 0x01, 0x01) << "\"г\" names no item: output 1 goes to the PC";
+}
+
+TEST(ViewEvents, UserActsReachTheHandlersAndProgramChangesRaiseNothingTwice) {
+    TQtWindowHarness h;
+    auto generator = h.PlugGenerator();
+    h.ProcessEvents();
+    h.Widget<QCheckBox>(I::VXGenerator_OUT3Value)->click();
+    ASSERT_EQ(generator->Received.size(), 1u);
+    EXPECT_EQ(test::Hex(generator->Received[0]), "02 01 10 00 00 00 00 EF");
+    h.Widget<QLineEdit>(I::AddrEdit)->setText(QStringLiteral("$10"));  // a raw read, its answer set into INDataEdit
+    ASSERT_EQ(generator->Received.size(), 2u);
+    EXPECT_EQ(generator->Received[1][0], 3);
+    auto* box = h.Widget<QComboBox>(I::VXGenerator_OUT2Freq);
+    box->setCurrentIndex(7);
+    emit box->activated(7);
+    EXPECT_EQ(generator->Received.size(), 3u);
+}
+
+TEST(ViewColours, NormalTextTakesTheThemesColour) {
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    {
+        TQtWindowHarness h;
+        QLineEdit* edit = h.Widget<QLineEdit>(I::VXFrequencyMeter_PromEdit);
+        edit->setText(QStringLiteral("x"));
+        EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(255, 0, 0));
+        edit->setText(QStringLiteral("1"));
+        EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(230, 230, 230));
+        EXPECT_EQ(h.Widget<QLineEdit>(I::VXLogger_LevelEdit_CH2)->palette().color(QPalette::Text), QColor(0, 0, 0))
+            << "the level edits keep their own colours on their own fields";
+    }
+    QApplication::setPalette(saved);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "app/application_arguments.h"
+#include "app/qt/application_arguments.h"
 
 int main(int, char** argv) {
     tavik::TApplicationArguments arguments(argv);

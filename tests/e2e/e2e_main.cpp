@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
-#include <QTimer>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -20,8 +19,10 @@
 #include <regex>
 #include <sstream>
 
-#include "app/tavik_window.h"
+#include "app/qt/qt_window_view.h"
 #include "device/platform/linux/linux_hid_platform.h"
+#include "loop/qt/qt_event_loop.h"
+#include "window/tavik.h"
 
 namespace {
 
@@ -46,8 +47,14 @@ double WaitFor(const std::function<bool()>& condition, int timeoutMs) {
     return condition() ? clock.nsecsElapsed() / 1e6 : -1;
 }
 
-bool Green(QLabel* title) { return title->palette().color(QPalette::WindowText) == QColor(0, 128, 0); }
-bool Red(QLabel* title) { return title->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
+using I = tavik::TControlId;
+tavik::TQtWindowView* View = nullptr;
+
+template <typename W>
+W* Widget(I id) { return View->As<W>(id); }
+QString Text(I id) { return QString::fromStdString(View->Text(id)); }
+bool Green(I title) { return Widget<QLabel>(title)->palette().color(QPalette::WindowText) == QColor(0, 128, 0); }
+bool Red(I title) { return Widget<QLabel>(title)->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
 
 class TSimulator {
 public:
@@ -97,34 +104,39 @@ int main(int argc, char** argv) {
     std::printf("  monitor source: %s\n", platform.MonitorSource());
     Check(platform.Available(), "the Linux platform is available");
     tavik::TTavikOptions options;
-    options.Locale = QLocale(QLocale::Russian, QLocale::Russia);
+    options.DecimalSeparator = ',';
     options.RecordDirectory = records.string();
     QStringList errors;
-    options.ShowError = [&](const QString& caption, const QString& text) { errors << caption + ": " + text; };
-    tavik::TTavik window(platform, options);
-    window.show();
+    tavik::TQtEventLoop loop;
+    tavik::TQtWindowView view;
+    View = &view;
+    view.ErrorPresenter = [&](const std::string& caption, const std::string& text) {
+        errors << QString::fromStdString(caption + ": " + text);
+    };
+    tavik::TTavik window(platform, loop, view, options);
+    view.show();
     const double startupMs = WaitFor([&] {
-        return Green(window.VXLogger_Label) && Green(window.VXGenerator_Label) && Green(window.VXFrequencyMeter_Label);
+        return Green(I::VXLogger_Label) && Green(I::VXGenerator_Label) && Green(I::VXFrequencyMeter_Label);
     }, 30000);
     Check(startupMs >= 0, "all three titles turn green after the start-up pass");
-    Check(window.VXLogger_MainTimer->isActive() && window.VXFrequencyMeter_Timer->isActive(), "both polling timers run");
+    Check(window.VXLogger_MainTimer->Active() && window.VXFrequencyMeter_Timer->Active(), "both polling timers run");
 
     // Logger: traces fill and the voltmeter reads the simulated voltage.
-    tavik::TChartWidget& chart = *window.VXLogger_OSC;
+    const tavik::TChartModel& chart = window.VXLogger_OSC;
     Check(WaitFor([&] { return chart.PointCount(chart.SeriesAt(1)) >= 40; }, 30000) >= 0, "the logger's traces fill");
     const auto& trace = chart.SeriesAt(1).Points;
-    Check(!trace.empty() && std::fabs(trace.back().y() - 3.76575) < 1e-6, "channel 1's trace is at 3.76575 V");
-    Check(WaitFor([&] { return window.VXLogger_VCH1->text() == QStringLiteral("V1 = 3,766 В"); }, 10000) >= 0,
+    Check(!trace.empty() && std::fabs(trace.back() - 3.76575) < 1e-6, "channel 1's trace is at 3.76575 V");
+    Check(WaitFor([&] { return Text(I::VXLogger_VCH1) == QStringLiteral("V1 = 3,766 В"); }, 10000) >= 0,
           "the voltmeter reads V1 = 3,766 В");
-    Check(WaitFor([&] { return window.VXLogger_VCH2->text() == QStringLiteral("V2 = 1,883 В"); }, 10000) >= 0,
+    Check(WaitFor([&] { return Text(I::VXLogger_VCH2) == QStringLiteral("V2 = 1,883 В"); }, 10000) >= 0,
           "the voltmeter reads V2 = 1,883 В");
-    Check(window.VXLogger_10bit->isChecked() && window.VXLogger_CH1->isChecked(), "the settings mirror the module");
+    Check(Widget<QAbstractButton>(I::VXLogger_10bit)->isChecked() && Widget<QAbstractButton>(I::VXLogger_CH1)->isChecked(), "the settings mirror the module");
 
     // Recording.
-    window.VXLogger_StartStopClick();
+    Widget<QAbstractButton>(I::VXLogger_StartStop)->click();
     const int before = chart.PointCount(chart.SeriesAt(1));
     WaitFor([&] { return false; }, 1500);
-    window.VXLogger_StartStopClick();
+    Widget<QAbstractButton>(I::VXLogger_StartStop)->click();
     Check(chart.PointCount(chart.SeriesAt(1)) != before, "reports kept coming while recording");
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(records)) files.push_back(entry.path());
@@ -148,46 +160,46 @@ int main(int argc, char** argv) {
     }
 
     // Frequency meter.
-    Check(WaitFor([&] { return window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("123456"); }, 10000) >= 0,
+    Check(WaitFor([&] { return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("123456"); }, 10000) >= 0,
           "the frequency meter shows 123456");
-    Check(window.VXFrequencyMeter_ResultLabel->text() == QStringLiteral("123,5 кГц"), "the result reads 123,5 кГц");
-    Check(window.VXFrequencyMeter_LAinRadioButton->isChecked(), "the IN indicator is checked");
+    Check(Text(I::VXFrequencyMeter_ResultLabel) == QStringLiteral("123,5 кГц"), "the result reads 123,5 кГц");
+    Check(Widget<QAbstractButton>(I::VXFrequencyMeter_LAinRadioButton)->isChecked(), "the IN indicator is checked");
 
     // Generator: a control change reaches the virtual module byte for byte.
-    window.VXGenerator_OUT3Value->setChecked(true);
+    Widget<QAbstractButton>(I::VXGenerator_OUT3Value)->click();
     Check(WaitFor([&] { return sim.Said("generator1 <-: 02 01 10 00 00 00 00 EF"); }, 5000) >= 0,
           "the generator received 02 01 10 00 00 00 00 EF");
 
     // Calibration round trips through the virtual modules' memory.
-    window.VXLogger_CalibrateEdit->setText(QStringLiteral("4,0"));
+    Widget<QLineEdit>(I::VXLogger_CalibrateEdit)->setText(QStringLiteral("4,0"));
     WaitFor([&] { return window.Instruments.Logger.Acquisition.V1Avg > 3.7f; }, 5000);
     const float expected1 = static_cast<float>(4.0 / window.Instruments.Logger.Acquisition.V1Avg);
-    window.VXLogger_CalibrButtonClick();
+    Widget<QAbstractButton>(I::VXLogger_CalibrButton)->click();
     Check(window.Instruments.Logger.CalFactor1 == expected1, "the logger's channel 1 factor was written and read back");
-    window.VXFrequencyMeter_CalibrateEdit->setText(QStringLiteral("130000"));
-    window.VXFrequencyMeter_CalibrateButtonClick();
+    Widget<QLineEdit>(I::VXFrequencyMeter_CalibrateEdit)->setText(QStringLiteral("130000"));
+    Widget<QAbstractButton>(I::VXFrequencyMeter_CalibrateButton)->click();
     Check(window.Instruments.FrequencyMeter.FreqCalFactor == static_cast<float>(130000.0 / 123456),
           "the frequency meter's factor was written and read back");
-    Check(WaitFor([&] { return window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("129999"); }, 5000) >= 0 ||
-              window.VXFrequencyMeter_FreqEdit->text() == QStringLiteral("130000"),
+    Check(WaitFor([&] { return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("129999"); }, 5000) >= 0 ||
+              Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("130000"),
           "the calibrated frequency is shown");
 
     // Unplug and plug the logger again.
     const uint32_t oldIdentity = window.Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance;
     const std::string oldNode = window.Instruments.Binding.LoggerDevice()->PnPInfo().DevicePath;
     sim.Send("unplug logger");
-    const double toRed = WaitFor([&] { return Red(window.VXLogger_Label); }, 15000);
+    const double toRed = WaitFor([&] { return Red(I::VXLogger_Label); }, 15000);
     Check(toRed >= 0, "unplugging the logger turns its title red");
-    Check(!window.VXLogger_MainTimer->isActive() && !window.Instruments.Binding.LoggerPresent(), "and stops its timer");
-    Check(Green(window.VXGenerator_Label) && Green(window.VXFrequencyMeter_Label), "the other areas stay green");
+    Check(!window.VXLogger_MainTimer->Active() && !window.Instruments.Binding.LoggerPresent(), "and stops its timer");
+    Check(Green(I::VXGenerator_Label) && Green(I::VXFrequencyMeter_Label), "the other areas stay green");
     sim.Send("plug logger");
-    const double toGreen = WaitFor([&] { return Green(window.VXLogger_Label); }, 15000);
+    const double toGreen = WaitFor([&] { return Green(I::VXLogger_Label); }, 15000);
     Check(toGreen >= 0, "plugging it in again binds it again");
     if (window.Instruments.Binding.LoggerPresent()) {
         const tavik::THidPnPInfo& fresh = window.Instruments.Binding.LoggerDevice()->PnPInfo();
         Check(fresh.DeviceInstance != oldIdentity, "with a new identity (" + oldNode + " -> " + fresh.DevicePath + ")");
     }
-    Check(window.VXLogger_MainTimer->isActive(), "and its timer runs again");
+    Check(window.VXLogger_MainTimer->Active(), "and its timer runs again");
     Check(errors.isEmpty(), "no error box was shown");
 
     std::printf("TIMES: start-up pass to three green titles %.0f ms; unplug to red %.0f ms; plug to green %.0f ms\n",

@@ -4,11 +4,6 @@
 // printed; TAVIK_SOAK_SEED and TAVIK_SOAK_STEPS replay or lengthen a run.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -20,9 +15,8 @@ namespace tavik {
 namespace {
 
 namespace fs = std::filesystem;
+using test::I;
 using test::TWindowHarness;
-
-const QColor Green(0, 128, 0);
 
 struct TModule {
     uint32_t Instance;
@@ -50,6 +44,7 @@ public:
 
 private:
     TTavik& W() { return *H_.Window; }
+    test::TRecordingView& V() { return H_.View; }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(Random_); }
     bool Chance(int percent) { return Pick(100) < percent; }
 
@@ -119,9 +114,9 @@ private:
     }
 
     void Click() {
-        W().VXLogger_StartStopClick();
+        V().Click(I::VXLogger_StartStop);
         if (W().Instruments.Logger.RecordFile.IsOpen()) {
-            OpenFile_ = H_.Folder / W().VXLogger_FileName->text().toStdString();
+            OpenFile_ = H_.Folder / V()[I::VXLogger_FileName].Text;
             ExpectedLines_[OpenFile_] = 0;
         }
     }
@@ -141,13 +136,13 @@ private:
     }
 
     void RandomStep() {
-        QComboBox* boxes[] = {W().VXGenerator_OUT1Type, W().VXGenerator_OUT1Freq, W().VXGenerator_OUT2Type,
-                              W().VXGenerator_OUT2Freq};
-        QCheckBox* logger[] = {W().VXLogger_10bit, W().VXLogger_8bit, W().VXLogger_Peak, W().VXLogger_CH1, W().VXLogger_CH2};
-        QCheckBox* levels[] = {W().VXGenerator_OUT1Value, W().VXGenerator_OUT2Value, W().VXGenerator_OUT3Value};
-        QLineEdit* edits[] = {W().VXLogger_LevelEdit_CH1, W().VXLogger_LevelEdit_CH2, W().VXLogger_CalibrateEdit,
-                              W().VXFrequencyMeter_CalibrateEdit, W().VXFrequencyMeter_PromEdit, W().AddrEdit,
-                              W().OutDataEdit};
+        const I boxes[] = {I::VXGenerator_OUT1Type, I::VXGenerator_OUT1Freq, I::VXGenerator_OUT2Type,
+                           I::VXGenerator_OUT2Freq};
+        const I logger[] = {I::VXLogger_10bit, I::VXLogger_8bit, I::VXLogger_Peak, I::VXLogger_CH1, I::VXLogger_CH2};
+        const I levels[] = {I::VXGenerator_OUT1Value, I::VXGenerator_OUT2Value, I::VXGenerator_OUT3Value};
+        const I edits[] = {I::VXLogger_LevelEdit_CH1, I::VXLogger_LevelEdit_CH2, I::VXLogger_CalibrateEdit,
+                           I::VXFrequencyMeter_CalibrateEdit, I::VXFrequencyMeter_PromEdit, I::AddrEdit,
+                           I::OutDataEdit};
         const int action = Pick(100);
         if (action < 8) {
             LastAction_ = "plug";
@@ -174,33 +169,26 @@ private:
             W().VXLogger_ValueTimerTimer();
         } else if (action < 66) {
             LastAction_ = "logger box";
-            QCheckBox* box = logger[Pick(5)];
-            box->setChecked(!box->isChecked());
+            V().Click(logger[Pick(5)]);
         } else if (action < 70) {
             LastAction_ = "generator level";
-            QCheckBox* box = levels[Pick(3)];
-            box->setChecked(!box->isChecked());
+            V().Click(levels[Pick(3)]);
         } else if (action < 75) {
             LastAction_ = "generator choice";
-            QComboBox* box = boxes[Pick(4)];
-            const int index = Pick(box->count());
-            box->setCurrentIndex(index);
-            emit box->activated(index);
+            const I box = boxes[Pick(4)];
+            V().Choose(box, Pick(static_cast<int>(V()[box].Items.size())));
         } else if (action < 77) {
             LastAction_ = "generator typing";
-            QComboBox* box = boxes[Pick(4)];
-            const QString text = QString::fromStdString(RandomText());
-            box->lineEdit()->setText(text);
-            emit box->lineEdit()->textEdited(text);
+            V().Type(boxes[Pick(4)], RandomText());
         } else if (action < 86) {
             LastAction_ = "edit";
-            edits[Pick(7)]->setText(QString::fromUtf8(RandomText().c_str()));
+            V().Type(edits[Pick(7)], RandomText());
         } else if (action < 90) {
             LastAction_ = "logger calibration";
-            W().VXLogger_CalibrButtonClick();
+            V().Click(I::VXLogger_CalibrButton);
         } else if (action < 93) {
             LastAction_ = "meter calibration";
-            W().VXFrequencyMeter_CalibrateButtonClick();
+            V().Click(I::VXFrequencyMeter_CalibrateButton);
         } else if (action < 96) {
             LastAction_ = "start/stop";
             Click();
@@ -213,21 +201,22 @@ private:
         }
     }
 
-    void CheckSlot(THidDevice* device, QLabel* title, QTimer* timer) {
+    void CheckSlot(THidDevice* device, I title, const TLoopTimer* timer) {
         if (device) {
             ASSERT_TRUE(W().HIDController->Lists(device)) << "a slot refers to a device the controller no longer lists";
         }
-        EXPECT_EQ(title->palette().color(QPalette::WindowText) == Green, device != nullptr) << "title and slot disagree";
+        EXPECT_EQ(V()[title].TextColour == colours::Green, device != nullptr) << "title and slot disagree";
         if (timer) {
-            EXPECT_EQ(timer->isActive(), device != nullptr) << "timer and slot disagree";
+            EXPECT_EQ(timer->Active(), device != nullptr) << "timer and slot disagree";
         }
     }
 
     void CheckInvariants() {
-        CheckSlot(W().Instruments.Binding.LoggerDevice(), W().VXLogger_Label, W().VXLogger_MainTimer);
-        CheckSlot(W().Instruments.Binding.GeneratorDevice(), W().VXGenerator_Label, nullptr);
-        CheckSlot(W().Instruments.Binding.FrequencyMeterDevice(), W().VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer);
-        TChartWidget& chart = *W().VXLogger_OSC;
+        CheckSlot(W().Instruments.Binding.LoggerDevice(), I::VXLogger_Label, W().VXLogger_MainTimer.get());
+        CheckSlot(W().Instruments.Binding.GeneratorDevice(), I::VXGenerator_Label, nullptr);
+        CheckSlot(W().Instruments.Binding.FrequencyMeterDevice(), I::VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer.get());
+        EXPECT_TRUE(V().Errors.empty() || V().Errors.back().starts_with("Тавик|")) << "only the conversion errors of the service fields";
+        const TChartModel& chart = W().VXLogger_OSC;
         const int trace2 = chart.PointCount(chart.SeriesAt(0));
         const int trace1 = chart.PointCount(chart.SeriesAt(1));
         EXPECT_EQ(trace1, trace2);

@@ -1,14 +1,15 @@
 #include "window_harness.h"
 
+#include <stdexcept>
+
 namespace tavik::test {
 
-TWindowHarness::TWindowHarness(QLocale locale) {
+TWindowHarness::TWindowHarness(char separator) {
     TTavikOptions options;
-    options.Locale = locale;
+    options.DecimalSeparator = separator;
     options.Clock = [this] { return Now; };
     options.RecordDirectory = Folder.string();
-    options.ShowError = [this](const QString& caption, const QString& text) { Errors << caption + "|" + text; };
-    Window = std::make_unique<TTavik>(Platform, options);
+    Window = std::make_unique<TTavik>(Platform, Loop, View, options);
 }
 
 TWindowHarness::~TWindowHarness() { Window.reset(); }
@@ -19,6 +20,12 @@ void TWindowHarness::LoggerTicks(int count) {
 
 void TWindowHarness::FrequencyMeterTicks(int count) {
     for (int i = 0; i < count; ++i) Window->VXFrequencyMeter_TimerTimer();
+}
+
+TManualEventLoop::TTimer& TWindowHarness::Timer(int intervalMs) const {
+    for (TManualEventLoop::TTimer* timer : Loop.Timers())
+        if (timer->IntervalMs() == intervalMs) return *timer;
+    throw std::logic_error("no timer of that interval");
 }
 
 }  // namespace tavik::test

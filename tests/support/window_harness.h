@@ -1,40 +1,46 @@
 #pragma once
-// A window over the in-memory platform with simulated modules, a fixed clock,
-// a private folder for recordings and an error box that only records.
+// The window's behaviour over a recording view, the in-memory platform with
+// simulated modules, the manual loop, a fixed clock and a private folder for
+// recordings. No toolkit.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QString>
-#include <QStringList>
 #include <memory>
 
-#include "app/tavik_window.h"
+#include "recording_view.h"
 #include "simulated_modules.h"
+#include "window/tavik.h"
 
 namespace tavik::test {
 
+using I = TControlId;
+
 class TWindowHarness : public TSimulatedModules {
 public:
-    explicit TWindowHarness(QLocale locale = QLocale(QLocale::Russian, QLocale::Russia));
+    // separator: the decimal separator of the user's locale.
+    explicit TWindowHarness(char separator = ',');
     ~TWindowHarness();
 
+    TRecordingView View;
     std::unique_ptr<TTavik> Window;
-    QStringList Errors;  // "caption|text" of every error box
 
     void LoggerTicks(int count);
-    static void ProcessEvents() { QCoreApplication::processEvents(); }
     void FrequencyMeterTicks(int count);
+    // The loop's timer by interval: 50 (logger), 250 (meter), 500 (values).
+    TManualEventLoop::TTimer& Timer(int intervalMs) const;
+    const TChartModel& Chart() const { return Window->VXLogger_OSC; }
+    int Points(int series) const { return Chart().PointCount(Chart().SeriesAt(series)); }
 };
 
-// A window under the given locale with a simulated logger bound and its
+// A window under the given separator with a simulated logger bound and its
 // calibration answers behind it: the next tick reads a measurement, and the
 // module's log starts empty.
-template <QLocale::Language Language>
+template <char Separator>
 class TBoundLoggerTest : public ::testing::Test {
 protected:
-    TWindowHarness H{Language == QLocale::C ? QLocale::c() : QLocale(Language, QLocale::AnyTerritory)};
+    TWindowHarness H{Separator};
     std::shared_ptr<sim::TLoggerSimulator> Logger = H.PlugLogger();
     TTavik& W = *H.Window;
+    TRecordingView& V = H.View;
 
     void SetUp() override {
         H.ProcessEvents();

@@ -1,0 +1,95 @@
+#pragma once
+// The logger's strip chart without a toolkit: four line series over a fixed
+// 0-8 V scale and 512 positions across, how the axis is labelled, and where a
+// point lands on the plot. Appending only marks the chart changed; a view
+// draws it when its toolkit gets to it.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "colour.h"
+
+namespace tavik {
+
+constexpr int ChartPointsAcross = 512;
+
+struct TChartSeries {
+    TColour Colour;
+    int Width = 1;
+    std::vector<double> Points;  // a point's position is its index
+};
+
+// The plot's pixels inside the border, margins and the axis labels; right and
+// bottom are the last column and row inside it.
+struct TPlotRect {
+    int Left = 0, Top = 0, Right = -1, Bottom = -1;
+    int Width() const { return Right - Left + 1; }
+    int Height() const { return Bottom - Top + 1; }
+};
+
+namespace chart {
+constexpr double AxisMinimum = 0.0;
+constexpr double AxisMaximum = 8.0;
+constexpr TColour Background = colours::Rgb(11, 11, 11);
+constexpr TColour BorderColour = colours::Rgb(0, 0, 64);
+constexpr TColour AxisColour = colours::Rgb(0, 64, 64);
+constexpr TColour LabelColour = colours::Rgb(128, 128, 128);
+constexpr int BorderWidth = 3;
+constexpr int MarginTop = 5;
+constexpr int MarginBottom = 5;
+constexpr int MarginLeft = 3;
+constexpr int MarginRight = 3;
+constexpr int AxisLineWidth = 2;
+constexpr int OuterTickLength = 5;
+constexpr int InnerTickLength = 475;
+constexpr int MinorTickLength = 3;
+constexpr int MinorTicksBetweenLabels = 5;
+constexpr int LabelGap = 2;
+
+// The finest label step whose labels fit: steps 0.1, 0.2, 0.5, 1, 2, 5, ...
+// until range / step is no more than the number of label rows that fit.
+double ChooseLabelStep(double range, int axisLengthPixels, int labelHeightPixels);
+// "#,##0.###": up to three decimals, no trailing zeros, thousands grouped.
+std::string AxisLabelText(double value, char decimalSeparator, const std::string& groupSeparator);
+// The values the axis labels: every multiple of the step from the minimum up.
+std::vector<double> LabelValues(double step);
+// Room for the axis left of the plot, given the widest label's width.
+int LabelAreaWidth(int widestLabelPixels);
+TPlotRect PlotRectOf(int chartWidth, int chartHeight, int labelAreaWidth);
+// Where a position (0 to 511) and a voltage land: 0 V on the plot's bottom
+// row, 8 V one row below its top (a 2-px trace keeps both rows at either
+// end), position 0 on its first column and the last on its last.
+double XOf(const TPlotRect& plot, double position);
+double YOf(const TPlotRect& plot, double volts);
+}  // namespace chart
+
+class TChartModel {
+public:
+    TChartModel();
+
+    // Positions: 0 channel 2 trace, 1 channel 1 trace, 2 channel 1 level,
+    // 3 channel 2 level.
+    TChartSeries& SeriesAt(int position) { return Series_[static_cast<std::size_t>(position)]; }
+    const TChartSeries& SeriesAt(int position) const { return Series_[static_cast<std::size_t>(position)]; }
+    int PointCount(const TChartSeries& series) const { return static_cast<int>(series.Points.size()); }
+    void ClearPoints(TChartSeries& series);
+    // A series never holds more points than the chart is wide.
+    void AppendPoint(TChartSeries& series, double y);
+
+    const std::vector<TChartSeries>& AllSeries() const { return Series_; }
+
+    // Told after every change: the view marks itself for drawing.
+    std::function<void()> OnChanged;
+
+    // The axis labels' separators: the user's locale's.
+    char DecimalSeparator = ',';
+    std::string GroupSeparator = " ";
+
+private:
+    void Changed() {
+        if (OnChanged) OnChanged();
+    }
+    std::vector<TChartSeries> Series_;
+};
+
+}  // namespace tavik

@@ -1,0 +1,37 @@
+// The frequency meter area's handlers: the 250 ms tick, calibration and the
+// integer test of its edits.
+#include "common/integer_text.h"
+#include "tavik.h"
+
+namespace tavik {
+
+void TTavik::VXFrequencyMeter_TimerTimer() {
+    const std::optional<freqmeter::TReading> reading = Instruments.FrequencyMeter.Cycle(VXFrequencyMeter_PromEdit.Text());
+    if (!reading) return;
+    VXFrequencyMeter_FreqEdit.SetText(reading->FrequencyText);
+    VXFrequencyMeter_PromEdit.SetTextColour(reading->PromValid ? colours::Normal : colours::Red);
+    VXFrequencyMeter_ResultLabel.SetCaption(reading->ResultText);
+    VXFrequencyMeter_LAinRadioButton.SetChecked(reading->InputIn);
+}
+
+void TTavik::VXFrequencyMeter_CalibrateButtonClick() {
+    const std::optional<int32_t> reference = ParseInteger(VXFrequencyMeter_CalibrateEdit.Text());
+    if (!reference) {
+        VXFrequencyMeter_CalibrateEdit.SetTextColour(colours::Red);
+        return;
+    }
+    VXFrequencyMeter_CalibrateEdit.SetTextColour(colours::Normal);
+    Instruments.FrequencyMeter.Calibrate(*reference);
+}
+
+void TTavik::VXFrequencyMeter_CalibrateEditChange() {
+    const bool valid = ParseInteger(VXFrequencyMeter_CalibrateEdit.Text()).has_value();
+    VXFrequencyMeter_CalibrateEdit.SetTextColour(valid ? colours::Normal : colours::Red);
+}
+
+void TTavik::VXFrequencyMeter_PromEditChange() {
+    const bool valid = ParseInteger(VXFrequencyMeter_PromEdit.Text()).has_value();
+    VXFrequencyMeter_PromEdit.SetTextColour(valid ? colours::Normal : colours::Red);
+}
+
+}  // namespace tavik

@@ -1,0 +1,115 @@
+// The logger area's handlers: the acquisition tick, the voltmeter, the
+// settings boxes, the level lines, calibration and recording.
+#include <cstdio>
+
+#include "common/number_text.h"
+#include "tavik.h"
+
+namespace tavik {
+
+TCheckBox& TTavik::SettingBox(logger::TSettingBox box) {
+    switch (box) {
+    case logger::TSettingBox::TenBit: return VXLogger_10bit;
+    case logger::TSettingBox::EightBit: return VXLogger_8bit;
+    case logger::TSettingBox::Peak: return VXLogger_Peak;
+    case logger::TSettingBox::CH1: return VXLogger_CH1;
+    case logger::TSettingBox::CH2: break;
+    }
+    return VXLogger_CH2;
+}
+
+void TTavik::MirrorCsr(uint8_t moduleCsr) {
+    // Each box whose state changes runs its click handler, in this order.
+    for (const logger::TBoxState& state : logger::BoxesShowing(moduleCsr)) SettingBox(state.Box).SetChecked(state.Checked);
+}
+
+void TTavik::VXLogger_MainTimerTimer() {
+    std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.ReadMeasurement();
+    if (!cycle) return;
+    char csr[16];
+    std::snprintf(csr, sizeof csr, "CSR = %u", static_cast<unsigned>(cycle->Csr));
+    VXLogger_CSR.SetCaption(csr);
+    MirrorCsr(cycle->ModuleCsr);
+    // The time of the record line is read after the boxes have followed the
+    // module, with whatever SetControl that sent.
+    Instruments.Logger.DecodeMeasurement(*cycle);
+    if (cycle->HasSamples) {
+        TChartModel& chart = VXLogger_OSC;
+        if (cycle->NewSweep) {
+            chart.ClearPoints(chart.SeriesAt(0));
+            chart.ClearPoints(chart.SeriesAt(1));
+        }
+        const logger::TTracePoints& points = cycle->Points;
+        chart.AppendPoint(chart.SeriesAt(1), points.Series1[0]);
+        chart.AppendPoint(chart.SeriesAt(1), points.Series1[1]);
+        chart.AppendPoint(chart.SeriesAt(0), points.Series2[0]);
+        chart.AppendPoint(chart.SeriesAt(0), points.Series2[1]);
+    }
+    if (cycle->Recorded) ShowRecordState(cycle->RecordHealthy);
+    if (cycle->RecordStopped) VXLogger_StartStop.SetCaption("Старт");
+}
+
+void TTavik::VXLogger_ValueTimerTimer() {
+    VXLogger_VCH1.SetCaption(Instruments.Logger.Acquisition.VCH1Text);
+    VXLogger_VCH2.SetCaption(Instruments.Logger.Acquisition.VCH2Text);
+}
+
+void TTavik::CheckBox_ControlClick(TCheckBox& sender) {
+    for (logger::TSettingBox box : {logger::TSettingBox::TenBit, logger::TSettingBox::EightBit, logger::TSettingBox::Peak,
+                                    logger::TSettingBox::CH1, logger::TSettingBox::CH2})
+        if (&SettingBox(box) == &sender) Instruments.Logger.ControlClick(box, sender.Checked());
+}
+
+void TTavik::VXLogger_LevelEdit_Change(TEdit& sender) {
+    const bool channel1 = &sender == &VXLogger_LevelEdit_CH1;
+    TEdit& edit = channel1 ? VXLogger_LevelEdit_CH1 : VXLogger_LevelEdit_CH2;
+    const std::optional<float> level = ParseLocaleFloat(edit.Text(), Options_.DecimalSeparator);
+    if (!level) {
+        edit.SetTextColour(colours::Red);
+        return;
+    }
+    edit.SetTextColour(channel1 ? colours::White : colours::Black);
+    TChartSeries& line = VXLogger_OSC.SeriesAt(channel1 ? 2 : 3);
+    VXLogger_OSC.ClearPoints(line);
+    for (int i = 0; i < ChartPointsAcross; ++i) VXLogger_OSC.AppendPoint(line, *level);
+}
+
+void TTavik::VXLogger_CalibrateEditChange() {
+    const bool valid = ParseLocaleFloat(VXLogger_CalibrateEdit.Text(), Options_.DecimalSeparator).has_value();
+    VXLogger_CalibrateEdit.SetTextColour(valid ? colours::Normal : colours::Red);
+}
+
+void TTavik::VXLogger_CalibrButtonClick() {
+    const std::optional<float> reference = ParseLocaleFloat(VXLogger_CalibrateEdit.Text(), Options_.DecimalSeparator);
+    if (!reference) {
+        VXLogger_CalibrateEdit.SetTextColour(colours::Red);
+        return;
+    }
+    VXLogger_CalibrateEdit.SetTextColour(colours::Normal);
+    Instruments.Logger.Calibrate(*reference);
+}
+
+void TTavik::ShowRecordState(bool healthy) { VXLogger_FileName.SetTextColour(healthy ? colours::Green : colours::Red); }
+
+void TTavik::VXLogger_StartStopClick() {
+    const TLocalTime now = Options_.Clock();
+    logger::TLogger& logger = Instruments.Logger;
+    if (logger.RecordFile.IsOpen()) {
+        logger.StopRecording();
+        VXLogger_FileName.SetTextColour(colours::Red);
+        VXLogger_StartStop.SetCaption("Старт");
+        return;
+    }
+    const std::string created = logger.StartRecording(Options_.RecordDirectory, now);
+    if (created.empty()) {
+        VXLogger_FileName.SetCaption(logger::RecordFileName(now));
+        VXLogger_FileName.SetTextColour(colours::Red);
+        VXLogger_StartStop.SetCaption("Старт");
+        return;
+    }
+    VXLogger_FileName.SetCaption(created);
+    VXLogger_FileName.SetTextColour(colours::Green);
+    VXLogger_StartStop.SetCaption("Стоп");
+}
+
+}  // namespace tavik

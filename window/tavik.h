@@ -1,0 +1,141 @@
+#pragma once
+// The program's one window, toolkit-free: the logger area along the top, the
+// generator at the bottom left and the frequency meter at the bottom right.
+// Every handler lives here, run by a control, a timer or a device event on the
+// loop's thread; it moves values between the controls (through a view that a
+// toolkit implements) and the instruments.
+#include <memory>
+#include <string>
+
+#include "chart_model.h"
+#include "common/event_loop.h"
+#include "common/local_time.h"
+#include "controls.h"
+#include "device/hid_device_controller.h"
+#include "instruments/instruments.h"
+
+namespace tavik {
+
+struct TTavikOptions {
+    char DecimalSeparator = ',';      // the user's locale's, for every number text
+    std::string GroupSeparator = " ";  // the chart labels' thousands
+    TClock Clock = LocalTimeNow;
+    std::string RecordDirectory;      // empty: the working directory
+};
+
+class TTavik : private TControlHost, public TWindowEvents {
+    // First: the members below are built with them.
+    TTavikOptions Options_;
+    TWindowView& View_;
+
+public:
+    // Builds the window's behaviour over a view that shows the layout's texts,
+    // binds the events, starts the value timer, creates the device controller
+    // (its start-up pass queued on the loop) and runs FormCreate.
+    TTavik(THidPlatform& platform, TEventLoop& loop, TWindowView& view, TTavikOptions options = {});
+    ~TTavik();
+    TTavik(const TTavik&) = delete;
+    TTavik& operator=(const TTavik&) = delete;
+
+    // Logger area.
+    TLabel VXLogger_Label{*this, TControlId::VXLogger_Label};
+    TChartModel VXLogger_OSC;
+    TCheckBox VXLogger_10bit{*this, TControlId::VXLogger_10bit};
+    TCheckBox VXLogger_8bit{*this, TControlId::VXLogger_8bit};
+    TLabel VXLogger_CSR{*this, TControlId::VXLogger_CSR};
+    TCheckBox VXLogger_Peak{*this, TControlId::VXLogger_Peak};
+    TCheckBox VXLogger_CH1{*this, TControlId::VXLogger_CH1};
+    TCheckBox VXLogger_CH2{*this, TControlId::VXLogger_CH2};
+    TLabel VXLogger_VCH1{*this, TControlId::VXLogger_VCH1};
+    TEdit VXLogger_LevelEdit_CH1{*this, TControlId::VXLogger_LevelEdit_CH1};
+    TLabel VXLogger_VCH2{*this, TControlId::VXLogger_VCH2};
+    TEdit VXLogger_LevelEdit_CH2{*this, TControlId::VXLogger_LevelEdit_CH2};
+    TEdit VXLogger_CalibrateEdit{*this, TControlId::VXLogger_CalibrateEdit};
+    TButton VXLogger_CalibrButton{*this, TControlId::VXLogger_CalibrButton};
+    TButton VXLogger_StartStop{*this, TControlId::VXLogger_StartStop};
+    TLabel VXLogger_FileName{*this, TControlId::VXLogger_FileName};
+
+    // Generator area.
+    TLabel VXGenerator_Label{*this, TControlId::VXGenerator_Label};
+    TComboBox VXGenerator_OUT1Type{*this, TControlId::VXGenerator_OUT1Type};
+    TCheckBox VXGenerator_OUT1Value{*this, TControlId::VXGenerator_OUT1Value};
+    TComboBox VXGenerator_OUT1Freq{*this, TControlId::VXGenerator_OUT1Freq};
+    TComboBox VXGenerator_OUT2Type{*this, TControlId::VXGenerator_OUT2Type};
+    TCheckBox VXGenerator_OUT2Value{*this, TControlId::VXGenerator_OUT2Value};
+    TComboBox VXGenerator_OUT2Freq{*this, TControlId::VXGenerator_OUT2Freq};
+    TCheckBox VXGenerator_OUT3Value{*this, TControlId::VXGenerator_OUT3Value};
+
+    // Frequency meter area.
+    TLabel VXFrequencyMeter_Label{*this, TControlId::VXFrequencyMeter_Label};
+    TEdit VXFrequencyMeter_FreqEdit{*this, TControlId::VXFrequencyMeter_FreqEdit};
+    TRadioButton VXFrequencyMeter_LAinRadioButton{*this, TControlId::VXFrequencyMeter_LAinRadioButton};
+    TEdit VXFrequencyMeter_CalibrateEdit{*this, TControlId::VXFrequencyMeter_CalibrateEdit};
+    TButton VXFrequencyMeter_CalibrateButton{*this, TControlId::VXFrequencyMeter_CalibrateButton};
+    TEdit VXFrequencyMeter_PromEdit{*this, TControlId::VXFrequencyMeter_PromEdit};
+    TLabel VXFrequencyMeter_ResultLabel{*this, TControlId::VXFrequencyMeter_ResultLabel};
+
+    // Service fields, never visible.
+    TEdit AddrEdit{*this, TControlId::AddrEdit};
+    TEdit INDataEdit{*this, TControlId::INDataEdit};
+    TEdit OutDataEdit{*this, TControlId::OutDataEdit};
+
+    // The instruments the window shows.
+    TInstruments Instruments;
+
+    // Timers and the device controller.
+    std::unique_ptr<TLoopTimer> VXLogger_MainTimer;
+    std::unique_ptr<TLoopTimer> VXFrequencyMeter_Timer;
+    std::unique_ptr<TLoopTimer> VXLogger_ValueTimer;
+    std::unique_ptr<THidDeviceController> HIDController;
+
+    // Handlers.
+    void FormCreate();
+    void FormDestroy();
+    void OnUSBConnect(THidDevice& device);
+    void OnUSBDisconnect(THidDevice& device);
+    void VXLogger_MainTimerTimer();
+    void VXLogger_ValueTimerTimer();
+    void CheckBox_ControlClick(TCheckBox& sender);
+    void VXLogger_LevelEdit_Change(TEdit& sender);
+    void VXLogger_CalibrateEditChange();
+    void VXLogger_CalibrButtonClick();
+    void VXLogger_StartStopClick();
+    void VXFrequencyMeter_TimerTimer();
+    void VXFrequencyMeter_CalibrateButtonClick();
+    void VXFrequencyMeter_CalibrateEditChange();
+    void VXFrequencyMeter_PromEditChange();
+    void Generator_ControlClick(TControl& sender);
+    void AddrEditChange();
+    void OutDataEditChange();
+
+    // The user's acts, from the view.
+    void Clicked(TControlId id) override { Raise(id); }
+    void Changed(TControlId id) override { Raise(id); }
+    void Selected(TControlId id) override { Raise(id); }
+
+    // Runs a handler; an error it lets escape is shown in the error box and
+    // the program goes on.
+    template <typename F>
+    void Guarded(const char* place, F&& handler);
+
+private:
+    // TControlHost
+    TWindowView& View() const override { return View_; }
+    void Raise(TControlId id) override;
+
+    void ReportError(const char* place);
+    void ShowRecordState(bool healthy);
+    void MirrorCsr(uint8_t moduleCsr);
+    TCheckBox& SettingBox(logger::TSettingBox box);
+};
+
+template <typename F>
+void TTavik::Guarded(const char* place, F&& handler) {
+    try {
+        handler();
+    } catch (...) {
+        ReportError(place);
+    }
+}
+
+}  // namespace tavik
