@@ -1,0 +1,176 @@
+#include "gdi_chart.h"
+
+#include <cmath>
+
+#include "gdi_fonts.h"
+#include "wide_text.h"
+#include "win32_colour.h"
+
+namespace tavik {
+
+using namespace chart;
+
+namespace {
+constexpr wchar_t ClassName[] = L"TavikChart";
+
+int Round(double value) { return static_cast<int>(std::lround(value)); }
+
+HPEN Pen(TColour colour, int width, DWORD cap, DWORD join) {
+    LOGBRUSH brush{BS_SOLID, GdiColour(colour), 0};
+    return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | cap | join, static_cast<DWORD>(width), &brush, 0, nullptr);
+}
+
+std::wstring LabelText(const TChartModel* model, double value) {
+    return Wide(AxisLabelText(value, model ? model->DecimalSeparator : ',', model ? model->GroupSeparator : " "));
+}
+}  // namespace
+
+TGdiChart::TGdiChart(HWND parent, int id, const RECT& place) {
+    static const bool registered = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = ClassName;
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    (void)registered;
+    LabelFont_ = GdiFont(TFontRole::ChartLabel);
+    Window_ = CreateWindowExW(0, ClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.left, place.top,
+                              place.right - place.left, place.bottom - place.top, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(Window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    Polyline_.reserve(ChartPointsAcross);
+}
+
+TGdiChart::~TGdiChart() {
+    if (Backdrop_) DeleteObject(Backdrop_);
+    if (Window_) {
+        SetWindowLongPtrW(Window_, GWLP_USERDATA, 0);
+        DestroyWindow(Window_);
+    }
+}
+
+LRESULT CALLBACK TGdiChart::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* chart = reinterpret_cast<TGdiChart*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (chart && message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        chart->Paint(dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND) return 1;  // every paint covers the whole chart
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The border, the axis, its labels and ticks: the same for every paint.
+void TGdiChart::DrawBackdrop(HDC dc, int width, int height) {
+    const RECT all{0, 0, width, height};
+    HBRUSH background = CreateSolidBrush(GdiColour(Background));
+    FillRect(dc, &all, background);
+    DeleteObject(background);
+
+    HGDIOBJ oldFont = SelectObject(dc, LabelFont_);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    int widest = 0;
+    for (double v = AxisMinimum; v <= AxisMaximum + 1e-9; v += 0.5) {
+        const std::wstring label = LabelText(Model_, v);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+        widest = std::max(widest, static_cast<int>(extent.cx));
+    }
+    Plot_ = PlotRectOf(width, height, chart::LabelAreaWidth(widest));
+
+    HPEN border = Pen(BorderColour, BorderWidth, PS_ENDCAP_SQUARE, PS_JOIN_MITER);
+    HGDIOBJ oldPen = SelectObject(dc, border);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    const int half = BorderWidth / 2;
+    Rectangle(dc, half, half, width - half, height - half);
+
+    HPEN axis = CreatePen(PS_SOLID, 1, GdiColour(AxisColour));
+    SelectObject(dc, axis);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GdiColour(LabelColour));
+    const int axisX = Plot_.Left - AxisLineWidth / 2;
+    const double step = ChooseLabelStep(AxisMaximum - AxisMinimum, Plot_.Height(), metrics.tmHeight);
+    const std::vector<double> values = LabelValues(step);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int y = Round(YOf(Plot_, values[i]));
+        MoveToEx(dc, axisX - OuterTickLength, y, nullptr);
+        LineTo(dc, axisX + InnerTickLength, y);
+        if (i + 1 < values.size()) {
+            for (int m = 1; m <= MinorTicksBetweenLabels; ++m) {
+                const int my = Round(YOf(Plot_, values[i] + step * m / (MinorTicksBetweenLabels + 1)));
+                MoveToEx(dc, axisX - MinorTickLength, my, nullptr);
+                LineTo(dc, axisX, my);
+            }
+        }
+        const std::wstring label = LabelText(Model_, values[i]);
+        RECT box{0, y - metrics.tmHeight / 2, axisX - OuterTickLength - LabelGap, y - metrics.tmHeight / 2 + metrics.tmHeight};
+        DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &box, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    HPEN axisLine = Pen(AxisColour, AxisLineWidth, PS_ENDCAP_FLAT, PS_JOIN_MITER);
+    SelectObject(dc, axisLine);
+    MoveToEx(dc, axisX, Plot_.Top, nullptr);
+    LineTo(dc, axisX, Plot_.Bottom + 1);
+
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldFont);
+    DeleteObject(border);
+    DeleteObject(axis);
+    DeleteObject(axisLine);
+}
+
+void TGdiChart::Paint(HDC target) {
+    RECT client{};
+    GetClientRect(Window_, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    HDC buffer = CreateCompatibleDC(target);
+    HBITMAP frame = CreateCompatibleBitmap(target, width, height);
+    HGDIOBJ oldFrame = SelectObject(buffer, frame);
+
+    HDC backdrop = CreateCompatibleDC(target);
+    if (!Backdrop_ || BackdropSize_.cx != width || BackdropSize_.cy != height) {
+        if (Backdrop_) DeleteObject(Backdrop_);
+        Backdrop_ = CreateCompatibleBitmap(target, width, height);
+        BackdropSize_ = {width, height};
+        HGDIOBJ old = SelectObject(backdrop, Backdrop_);
+        DrawBackdrop(backdrop, width, height);
+        SelectObject(backdrop, old);
+    }
+    HGDIOBJ oldBackdrop = SelectObject(backdrop, Backdrop_);
+    BitBlt(buffer, 0, 0, width, height, backdrop, 0, 0, SRCCOPY);
+    SelectObject(backdrop, oldBackdrop);
+    DeleteDC(backdrop);
+
+    if (Model_) {
+        // Series in list order, cut at the plot's edges.
+        IntersectClipRect(buffer, Plot_.Left, Plot_.Top, Plot_.Right + 1, Plot_.Bottom + 1);
+        for (const TChartSeries& series : Model_->AllSeries()) {
+            if (series.Points.size() < 2) continue;
+            const std::vector<double>& points = series.Points;
+            Polyline_.clear();
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                // A point inside a level run lies on the segment over it.
+                if (i > 0 && i + 1 < points.size() && points[i - 1] == points[i] && points[i + 1] == points[i]) continue;
+                Polyline_.push_back({Round(XOf(Plot_, static_cast<double>(i))), Round(YOf(Plot_, points[i]))});
+            }
+            HPEN pen = Pen(series.Colour, series.Width, PS_ENDCAP_SQUARE, PS_JOIN_BEVEL);
+            HGDIOBJ oldPen = SelectObject(buffer, pen);
+            Polyline(buffer, Polyline_.data(), static_cast<int>(Polyline_.size()));
+            SelectObject(buffer, oldPen);
+            DeleteObject(pen);
+        }
+        SelectClipRgn(buffer, nullptr);
+    }
+    BitBlt(target, 0, 0, width, height, buffer, 0, 0, SRCCOPY);
+    SelectObject(buffer, oldFrame);
+    DeleteObject(frame);
+    DeleteDC(buffer);
+}
+
+}  // namespace tavik

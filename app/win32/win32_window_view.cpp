@@ -1,0 +1,274 @@
+#include "win32_window_view.h"
+
+#include "gdi_fonts.h"
+#include "wide_text.h"
+#include "win32_colour.h"
+
+namespace tavik {
+
+namespace {
+constexpr wchar_t ClassName[] = L"TavikWindow";
+constexpr int FirstControlId = 100;
+constexpr DWORD FrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+int IdOf(TControlId id) { return FirstControlId + static_cast<int>(IndexOf(id)); }
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+}  // namespace
+
+TWin32WindowView::TWin32WindowView() {
+    FaceBrush_ = CreateSolidBrush(GdiColour(WindowFrame.Background));
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    windowClass.hbrBackground = FaceBrush_;
+    windowClass.lpszClassName = ClassName;
+    RegisterClassW(&windowClass);  // a second view reuses the class
+
+    RECT frame{0, 0, WindowFrame.ClientWidth, WindowFrame.ClientHeight};
+    AdjustWindowRectEx(&frame, FrameStyle, FALSE, 0);
+    Window_ = CreateWindowExW(0, ClassName, Wide(WindowFrame.Caption).c_str(), FrameStyle, WindowFrame.Left,
+                              WindowFrame.Top, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+    SendMessageW(Window_, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(WindowFrame.Font)), FALSE);
+    for (const TControlLayout& layout : WindowLayout) Build(layout);
+    // The Tab key follows the order the controls stand in among their siblings.
+    HWND previous = HWND_TOP;
+    for (TControlId id : KeyboardOrder) {
+        SetWindowPos(Control(id), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = Control(id);
+    }
+}
+
+TWin32WindowView::~TWin32WindowView() {
+    Events_ = nullptr;
+    Chart_.reset();
+    if (Window_) {
+        SetWindowLongPtrW(Window_, GWLP_USERDATA, 0);
+        DestroyWindow(Window_);
+    }
+    for (HBRUSH brush : FieldBrushes_)
+        if (brush) DeleteObject(brush);
+    DeleteObject(FaceBrush_);
+}
+
+void TWin32WindowView::Build(const TControlLayout& layout) {
+    const std::size_t index = IndexOf(layout.Id);
+    const std::wstring text = Wide(layout.Text);
+    const DWORD visible = layout.Visible ? WS_VISIBLE : 0;
+    const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(layout.Id)));
+    const RECT place{layout.Left, layout.Top, layout.Left + layout.Width, layout.Top + layout.Height};
+    TextColours_[index] = layout.TextColour.value_or(colours::Normal);
+    auto create = [&](DWORD exStyle, const wchar_t* windowClass, DWORD style, int height) {
+        return CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | visible | style, layout.Left, layout.Top,
+                               layout.Width, height, Window_, id, GetModuleHandleW(nullptr), nullptr);
+    };
+    HWND control = nullptr;
+    switch (layout.Kind) {
+    case TControlKind::Label: control = create(0, L"STATIC", SS_LEFT | SS_NOPREFIX, layout.Height); break;
+    case TControlKind::Chart:
+        Chart_ = std::make_unique<TGdiChart>(Window_, IdOf(layout.Id), place);
+        control = Chart_->Handle();
+        break;
+    case TControlKind::CheckBox: control = create(0, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, layout.Height); break;
+    case TControlKind::RadioButton: control = create(0, L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, layout.Height); break;
+    case TControlKind::Button: control = create(0, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, layout.Height); break;
+    case TControlKind::Edit:
+        control = create(WS_EX_CLIENTEDGE, L"EDIT", ES_LEFT | ES_AUTOHSCROLL | (layout.Visible ? WS_TABSTOP : 0), layout.Height);
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // edits have no length limit
+        if (layout.Background) FieldBrushes_[index] = CreateSolidBrush(GdiColour(*layout.Background));
+        break;
+    case TControlKind::ComboBox:
+        // The height of a drop-down combo box is that of its list as well.
+        control = create(0, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, layout.Height + 200);
+        SendMessageW(control, CB_SETITEMHEIGHT, 0, ComboItemHeight);
+        for (const char* item : layout.Items) SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        if (!layout.Items.empty()) SendMessageW(control, CB_SETCURSEL, 0, 0);
+        else SetWindowTextW(control, text.c_str());
+        break;
+    }
+    Controls_[index] = control;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(layout.Font)), FALSE);
+    if (layout.Kind == TControlKind::Label) FitLabel(layout.Id);
+}
+
+// A label keeps its top-left corner and takes its text's width; laid out
+// wider, it keeps the layout's width until its text changes.
+void TWin32WindowView::FitLabel(TControlId id) {
+    HWND label = Control(id);
+    const std::wstring text = WindowText(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    RECT place{};
+    GetWindowRect(label, &place);
+    const TControlLayout& layout = LayoutOf(id);
+    const bool first = !Events_;
+    const int width = first ? std::max(layout.Width, static_cast<int>(extent.cx)) : static_cast<int>(extent.cx);
+    SetWindowPos(label, nullptr, 0, 0, width, place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWin32WindowView::Show() const {
+    ShowWindow(Window_, SW_SHOWNORMAL);
+    UpdateWindow(Window_);
+}
+
+void TWin32WindowView::Connect(TWindowEvents& events, const TChartModel& chart) {
+    Events_ = &events;
+    Chart_->SetModel(&chart);
+    Chart_->Invalidate();
+}
+
+LRESULT CALLBACK TWin32WindowView::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* view = static_cast<TWin32WindowView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+        view->Window_ = window;
+    }
+    auto* view = reinterpret_cast<TWin32WindowView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return view ? view->Handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT TWin32WindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam) - FirstControlId;
+        if (id >= 0 && id < static_cast<int>(ControlCount)) Command(static_cast<TControlId>(id), HIWORD(wParam));
+        return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+        return reinterpret_cast<LRESULT>(Colours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_CLOSE:
+        if (OnClosed) OnClosed();
+        return 0;
+    default: return DefWindowProcW(Window_, message, wParam, lParam);
+    }
+}
+
+const TControlLayout* TWin32WindowView::LayoutOfWindow(HWND control) const {
+    for (const TControlLayout& layout : WindowLayout)
+        if (Control(layout.Id) == control) return &layout;
+    return nullptr;
+}
+
+// Title and error colours through WM_CTLCOLOR*: the text colour each control
+// was told, on the window's face or the edit's own field.
+HBRUSH TWin32WindowView::Colours(HDC dc, HWND control) {
+    const TControlLayout* layout = LayoutOfWindow(control);
+    if (!layout) {
+        // A combo box's own edit: the theme's colours.
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return GetSysColorBrush(COLOR_WINDOW);
+    }
+    const std::size_t index = IndexOf(layout->Id);
+    SetTextColor(dc, GdiColour(TextColours_[index]));
+    if (layout->Kind == TControlKind::Edit) {
+        const COLORREF field = layout->Background ? GdiColour(*layout->Background) : GetSysColor(COLOR_WINDOW);
+        SetBkColor(dc, field);
+        return FieldBrushes_[index] ? FieldBrushes_[index] : GetSysColorBrush(COLOR_WINDOW);
+    }
+    SetBkColor(dc, GdiColour(WindowFrame.Background));
+    return FaceBrush_;
+}
+
+void TWin32WindowView::Command(TControlId id, int code) {
+    if (!Events_ || Setting_) return;
+    switch (LayoutOf(id).Kind) {
+    case TControlKind::CheckBox:
+    case TControlKind::RadioButton:
+    case TControlKind::Button:
+        if (code == BN_CLICKED) Events_->Clicked(id);
+        break;
+    case TControlKind::Edit:
+        if (code == EN_CHANGE) Events_->Changed(id);
+        break;
+    case TControlKind::ComboBox:
+        if (code == CBN_EDITCHANGE) Events_->Changed(id);
+        if (code == CBN_SELCHANGE) {
+            // The edit shows the chosen item only after this notice: show it
+            // now, so the handler reads the choice.
+            const int index = static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
+            if (index >= 0) {
+                std::wstring item(static_cast<std::size_t>(SendMessageW(Control(id), CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+                item.resize(static_cast<std::size_t>(
+                    SendMessageW(Control(id), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+                Setting_ = true;
+                SetWindowTextW(Control(id), item.c_str());
+                Setting_ = false;
+            }
+            Events_->Selected(id);
+        }
+        break;
+    case TControlKind::Label:
+    case TControlKind::Chart: break;
+    }
+}
+
+void TWin32WindowView::SetText(TControlId id, const std::string& text) {
+    HWND control = Control(id);
+    const std::wstring wide = Wide(text);
+    if (WindowText(control) == wide) return;
+    Setting_ = true;
+    SetWindowTextW(control, wide.c_str());
+    Setting_ = false;
+    if (LayoutOf(id).Kind == TControlKind::Label) FitLabel(id);
+}
+
+std::string TWin32WindowView::Text(TControlId id) const { return Utf8(WindowText(Control(id))); }
+
+void TWin32WindowView::SetTextColour(TControlId id, TColour colour) {
+    TColour& current = TextColours_[IndexOf(id)];
+    if (current == colour) return;
+    current = colour;
+    InvalidateRect(Control(id), nullptr, TRUE);
+}
+
+void TWin32WindowView::SetChecked(TControlId id, bool checked) {
+    SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TWin32WindowView::Checked(TControlId id) const {
+    return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TWin32WindowView::AddItems(TControlId id, const std::vector<std::string>& items) {
+    HWND combo = Control(id);
+    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+    for (const std::string& item : items) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+}
+
+void TWin32WindowView::SetSelection(TControlId id, int index) {
+    Setting_ = true;
+    SendMessageW(Control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Setting_ = false;
+}
+
+int TWin32WindowView::Selection(TControlId id) const {
+    return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
+}
+
+void TWin32WindowView::ChartChanged() { Chart_->Invalidate(); }
+
+void TWin32WindowView::ShowError(const std::string& caption, const std::string& text) {
+    if (ErrorPresenter) return ErrorPresenter(caption, text);
+    // An error of the program's own kind is modal to the window; any other
+    // kind to the whole task.
+    const UINT modality = caption == WindowFrame.Caption ? MB_APPLMODAL : MB_TASKMODAL;
+    MessageBoxW(modality == MB_APPLMODAL ? Window_ : nullptr, Wide(text).c_str(), Wide(caption).c_str(),
+                MB_OK | MB_ICONERROR | modality);
+}
+
+}  // namespace tavik
