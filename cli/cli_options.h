@@ -1,34 +1,47 @@
 #pragma once
 // tavik-cli's command line, read into one command. Nothing here touches a
-// module: a line that cannot be a command gives the one-line reason instead.
+// module or the system: every value is checked, so that a line that cannot be
+// a command gives its one-line reason at once, before any module is waited for.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "device/instrument_identity.h"
+
 namespace tavik::cli {
 
-// Exit codes.
+// Exit codes; a signal that ends a command before it has done its work gives
+// ExitSignalBase + the signal's number (130 for Ctrl-C).
 constexpr int ExitOk = 0;
 constexpr int ExitUsage = 1;      // a usage error, or a calibration a rule refuses
-constexpr int ExitNoModule = 2;   // the module is not present
-constexpr int ExitTransfer = 3;   // an I/O or transfer failure
+constexpr int ExitNoModule = 2;   // the module is not present, or not open to us
+constexpr int ExitTransfer = 3;   // an I/O or transfer failure, standard output included
+constexpr int ExitSignalBase = 128;
 
-enum class TVerb { Help, List, Watch, Record, Logger, Generator, Calibrate, RawRead, RawWrite };
+enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite };
 
-// One generator output's settings as given; unset ones keep the window's
+// One generator output's settings as given; unset ones take the window's
 // start-up state.
 struct TOutputOptions {
-    std::optional<bool> FromGenerator;  // --outN gen|pc
-    std::optional<bool> High;           // --outN-level 0|1
-    std::optional<std::string> Frequency;  // --outN-freq F
+    std::optional<bool> FromGenerator;     // --outN gen|pc
+    std::optional<bool> High;              // --outN-level 0|1
+    std::optional<std::string> Frequency;  // --outN-freq F, as typed
+    int FreqIndex = -1;                    // the entry of the output's list it names
+    bool Nearest = false;                  // given in hertz: the nearest entry
 };
 
 struct TCommand {
     TVerb Verb = TVerb::Help;
+    std::optional<TVerb> HelpTopic;  // help for one command
+    bool Demo = false;               // --demo: simulated modules in memory
     bool Json = false;
-    std::optional<double> Seconds;  // watch, record: how long
-    double Wait = 0;                // --wait: how long to wait for the module
-    std::string Directory;          // record --dir
+    std::optional<double> Seconds;   // watch, record: how long
+    std::optional<int64_t> Count;    // watch: how many readings
+    // watch --module, measure KIND: only that module's readings.
+    std::optional<TInstrumentKind> Module;
+    double Wait = 0;                 // --wait: how long to wait for the module
+    std::string Directory;           // record --dir
     // logger
     std::optional<bool> EightBit;
     std::optional<bool> Peak;
@@ -40,8 +53,10 @@ struct TCommand {
     // calibrate
     bool CalibrateLogger = true;  // else the frequency meter
     std::string Reference;        // VOLTS or HZ as typed
+    float Volts = 0;
+    int32_t Hertz = 0;
     // raw
-    std::string Address;
+    std::string Address;  // as typed, in range
     std::string Data;
 };
 
@@ -52,6 +67,8 @@ struct TParsed {
 
 TParsed ParseCommandLine(const std::vector<std::string>& arguments);
 
-extern const char* const UsageText;
+// What the command names outside itself, checked before any module is waited
+// for: the recording folder. Empty when it is usable.
+std::string CheckFolders(const TCommand& command);
 
 }  // namespace tavik::cli

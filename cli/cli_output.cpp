@@ -1,5 +1,7 @@
 #include "cli_output.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "common/number_text.h"
@@ -7,10 +9,21 @@
 namespace tavik::cli {
 
 namespace {
+// JSON numbers have a point whatever the locale says: to_chars ignores it,
+// where printf follows LC_NUMERIC.
 std::string Number(double value) {
+    if (!std::isfinite(value)) return "null";
     char text[32];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9).ptr;
+    return std::string(text, end);
+}
+
+// A factor as the float it is, in the fewest digits that give it back.
+std::string Number(float value) {
+    if (!std::isfinite(value)) return "null";
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
 }
 
 std::string Volts(const std::optional<double>& volts) { return volts ? Number(*volts) : "null"; }

@@ -1,43 +1,24 @@
 #include "cli_session.h"
 
-#include <QDateTime>
+#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 
 #include "cli_output.h"
 #include "common/errors.h"
-#include "common/integer_text.h"
+#include "common/local_time.h"
 #include "common/number_text.h"
-#include "common/strict_number.h"
+#include "common/utf8_text.h"
 #include "device/hid_device.h"
 
 namespace tavik::cli {
 
-volatile bool TCliSession::StopRequested = false;
+volatile std::sig_atomic_t TCliSession::StopSignal = 0;
 
 namespace {
 
-std::string Now() { return QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toStdString(); }
-
-std::string Utf8(const std::u16string& text) { return QString::fromStdU16String(text).toStdString(); }
-
-void Say(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-void Complain(const std::string& line) { std::fprintf(stderr, "tavik-cli: %s\n", line.c_str()); }
-
-// A typed label matches whichever decimal separator it was typed with.
-bool SameLabel(const std::string& typed, const std::string& label) {
-    if (typed.size() != label.size()) return false;
-    for (std::size_t i = 0; i < typed.size(); ++i) {
-        const bool separators = (typed[i] == '.' || typed[i] == ',') && (label[i] == '.' || label[i] == ',');
-        if (typed[i] != label[i] && !separators) return false;
-    }
-    return true;
-}
+// What a fresh reading waits for at most before the module counts as silent.
+constexpr double ReadingSeconds = 3.0;
 
 std::string Reason(const TCalibrationCheck& check, const std::string& what, const std::string& minimum,
                    const std::string& measured, char separator) {
@@ -52,10 +33,25 @@ std::string Reason(const TCalibrationCheck& check, const std::string& what, cons
     return {};
 }
 
+bool OurIds(const THidDevice& device) {
+    return device.VendorID() == InstrumentVendorID && device.ProductID() == InstrumentProductID;
+}
+
+std::string Names(const std::vector<TInstrumentKind>& kinds) {
+    if (kinds.size() == InstrumentKindCount) return "module";
+    std::string names;
+    for (const TInstrumentKind kind : kinds) names += (names.empty() ? "" : " or ") + std::string(InfoOf(kind).Name);
+    return names;
+}
+
+const std::vector<TInstrumentKind> AllKinds = {TInstrumentKind::Logger, TInstrumentKind::Generator,
+                                               TInstrumentKind::FrequencyMeter};
+const std::vector<TInstrumentKind> MeasuringKinds = {TInstrumentKind::Logger, TInstrumentKind::FrequencyMeter};
+
 }  // namespace
 
-TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separator)
-    : Platform_(platform), Loop_(loop), Separator_(separator), Instruments_(separator) {
+TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separator, TCliConsole& console)
+    : Platform_(platform), Loop_(loop), Separator_(separator), Console_(console), Instruments_(separator) {
     LoggerTimer_ = Loop_.MakeTimer(50, [this] { if (OnLoggerTick_) OnLoggerTick_(); });
     MeterTimer_ = Loop_.MakeTimer(250, [this] { if (OnMeterTick_) OnMeterTick_(); });
     for (const TInstrumentKindInfo& info : InstrumentKinds) {
@@ -69,12 +65,13 @@ TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separato
                 if (timer) on ? timer->Start() : timer->Stop();
             });
     }
+    Instruments_.Generator.BuildTables();
     Controller_ = std::make_unique<THidDeviceController>(Platform_, Loop_);
     Controller_->OnArrival = [this](THidDevice& device) {
         try {
             Instruments_.Binding.OnUSBConnect(device);
             // Read while the device may be opened: `list` shows them.
-            if (device.VendorID() == InstrumentVendorID && device.ProductID() == InstrumentProductID) {
+            if (OurIds(device)) {
                 device.ManufacturerString();
                 device.ProductString();
             }
@@ -95,17 +92,20 @@ TCliSession::~TCliSession() {
 }
 
 int TCliSession::Run(const TCommand& command) {
+    int code = ExitUsage;
     try {
         switch (command.Verb) {
-        case TVerb::Help: std::fputs(UsageText, stdout); return ExitOk;
-        case TVerb::List: return List(command.Json);
-        case TVerb::Watch: return Watch(command);
-        case TVerb::Record: return Record(command);
-        case TVerb::Logger: return LoggerControl(command);
-        case TVerb::Generator: return GeneratorControl(command);
-        case TVerb::Calibrate: return Calibrate(command);
+        case TVerb::Help:
+        case TVerb::Version: code = ExitUsage; break;  // answered before a session is made
+        case TVerb::List: code = List(command.Json); break;
+        case TVerb::Watch: code = Watch(command); break;
+        case TVerb::Measure: code = Measure(command); break;
+        case TVerb::Record: code = Record(command); break;
+        case TVerb::Logger: code = LoggerControl(command); break;
+        case TVerb::Generator: code = GeneratorControl(command); break;
+        case TVerb::Calibrate: code = Calibrate(command); break;
         case TVerb::RawRead:
-        case TVerb::RawWrite: return Raw(command);
+        case TVerb::RawWrite: code = Raw(command); break;
         }
     } catch (const EConvertError& error) {
         Complain(error.what());
@@ -114,17 +114,51 @@ int TCliSession::Run(const TCommand& command) {
         Complain(error.what());
         return ExitTransfer;
     }
-    return ExitUsage;
+    return OutputFailed_ ? ExitTransfer : code;
 }
 
-bool TCliSession::WaitFor(TInstrumentKind kind, double seconds) {
-    RunFor(seconds, [&] { return Instruments_.Binding.Present(kind); });
-    return Instruments_.Binding.Present(kind);
+void TCliSession::Say(const std::string& line) {
+    if (!OutputFailed_ && !Console_.Say(line)) OutputFailed_ = true;
+}
+
+std::string TCliSession::Time() const { return IsoTimeText(LocalTimeNow()); }
+
+bool TCliSession::Usable(TInstrumentKind kind) const {
+    const THidDevice* device = Instruments_.Binding.Device(kind);
+    return device && device->HasReadWriteAccess();
+}
+
+int TCliSession::Await(const std::vector<TInstrumentKind>& kinds, double wait) {
+    auto any = [&] {
+        for (const TInstrumentKind kind : kinds)
+            if (Usable(kind)) return true;
+        return false;
+    };
+    RunFor(wait, any);
+    if (any()) return ExitOk;
+    if (StopSignal) return Interrupted();
+    if (!TellMissingAccess(kinds)) Complain("no " + Names(kinds) + " is present");
+    return ExitNoModule;
+}
+
+bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
+    bool told = false;
+    for (std::size_t i = 0; i < Controller_->Count(); ++i) {
+        THidDevice& device = Controller_->Device(i);
+        if (!OurIds(device) || device.HasReadWriteAccess()) continue;
+        const auto kind = KindOfProduct(device.ProductString());
+        if (!kind || std::find(kinds.begin(), kinds.end(), *kind) == kinds.end()) continue;
+        Complain(device.PnPInfo().DevicePath + ": the " + InfoOf(*kind).Name +
+                 " cannot be opened for reading and writing; the udev rule 60-tavik.rules gives the logged-in user"
+                 " access (install it, then plug the module in again)");
+        told = true;
+    }
+    return told;
 }
 
 void TCliSession::RunFor(std::optional<double> seconds, const std::function<bool()>& done) {
     const auto start = std::chrono::steady_clock::now();
-    while (!StopRequested && !(done && done())) {
+    while (!StopSignal && !OutputFailed_ && !(done && done())) {
         if (seconds && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(*seconds)) break;
         Loop_.ProcessEvents(20);
     }
@@ -132,18 +166,15 @@ void TCliSession::RunFor(std::optional<double> seconds, const std::function<bool
 
 bool TCliSession::LastTransferOk(TInstrumentKind kind) const { return Instruments_.Binding.Port(kind).Transfer.Ok; }
 
-int TCliSession::NotPresent(TInstrumentKind kind) const {
-    Complain(std::string("no ") + InfoOf(kind).Name + " is present");
-    return ExitNoModule;
-}
-
 int TCliSession::List(bool json) {
+    int modules = 0;
     for (std::size_t i = 0; i < Controller_->Count(); ++i) {
         THidDevice& device = Controller_->Device(i);
-        if (device.VendorID() != InstrumentVendorID || device.ProductID() != InstrumentProductID) continue;
+        if (!OurIds(device)) continue;
+        ++modules;
         TListEntry entry;
-        entry.Manufacturer = Utf8(device.ManufacturerString());
-        entry.Product = Utf8(device.ProductString());
+        entry.Manufacturer = Utf8Of(device.ManufacturerString());
+        entry.Product = Utf8Of(device.ProductString());
         entry.Path = device.PnPInfo().DevicePath;
         entry.ReadWrite = device.HasReadWriteAccess();
         const auto kind = KindOfProduct(device.ProductString());
@@ -163,45 +194,94 @@ int TCliSession::List(bool json) {
         }
         Say(ListLine(entry, json, Separator_));
     }
+    if (modules == 0) Complain("no module is present");
+    TellMissingAccess(AllKinds);
     return ExitOk;
 }
 
 int TCliSession::Watch(const TCommand& command) {
+    const std::vector<TInstrumentKind> kinds = command.Module ? std::vector{*command.Module} : AllKinds;
+    if (const int code = Await(kinds, command.Wait)) return code;
     const bool json = command.Json;
-    OnBinding_ = [json](TInstrumentKind kind, bool bound) { Say(EventLine(Now(), InfoOf(kind).Name, bound, json)); };
-    for (const TInstrumentKindInfo& info : InstrumentKinds)
-        if (Instruments_.Binding.Present(info.Kind)) Say(EventLine(Now(), info.Name, true, json));
+    auto shown = [&](TInstrumentKind kind) { return !command.Module || *command.Module == kind; };
+    OnBinding_ = [&](TInstrumentKind kind, bool bound) {
+        if (shown(kind)) Say(EventLine(Time(), InfoOf(kind).Name, bound, json));
+    };
+    for (const TInstrumentKind kind : kinds)
+        if (Instruments_.Binding.Present(kind)) Say(EventLine(Time(), InfoOf(kind).Name, true, json));
+    int64_t readings = 0;
     logger::TLogger& logger = Instruments_.Logger;
-    bool measured = false;
+    // The voltmeter is shown only when the logger has sent samples since it
+    // was last shown: a silent logger prints nothing, not its last volts again.
+    bool newSamples = false;
     OnLoggerTick_ = [&] {
         const auto cycle = logger.Cycle();
-        if (cycle && cycle->HasSamples) measured = true;
+        if (cycle && cycle->HasSamples) newSamples = true;
     };
     const std::unique_ptr<TLoopTimer> voltmeter = Loop_.MakeTimer(500, [&] {
-        if (!logger.Present() || !measured) return;
+        if (!shown(TInstrumentKind::Logger) || !logger.Present() || !newSamples) return;
+        newSamples = false;
         const logger::TAcquisition& a = logger.Acquisition;
-        Say(LoggerLine(Now(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
+        Say(LoggerLine(Time(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
+        ++readings;
     });
     OnMeterTick_ = [&] {
         const auto reading = Instruments_.FrequencyMeter.Cycle("0");
-        if (!reading) return;
-        Say(FrequencyLine(Now(), {reading->Hertz, reading->ResultText, reading->InputIn}, json));
+        if (!reading || !shown(TInstrumentKind::FrequencyMeter)) return;
+        Say(FrequencyLine(Time(), {reading->Hertz, reading->ResultText, reading->InputIn}, json));
+        ++readings;
     };
     voltmeter->Start();
-    RunFor(command.Seconds);
+    RunFor(command.Seconds, [&] { return command.Count && readings >= *command.Count; });
     return ExitOk;
+}
+
+int TCliSession::Measure(const TCommand& command) {
+    const std::vector<TInstrumentKind> kinds = command.Module ? std::vector{*command.Module} : MeasuringKinds;
+    if (const int code = Await(kinds, command.Wait)) return code;
+    const bool json = command.Json;
+    bool wantLogger = Usable(TInstrumentKind::Logger) && (!command.Module || *command.Module == TInstrumentKind::Logger);
+    bool wantMeter = Usable(TInstrumentKind::FrequencyMeter) &&
+                     (!command.Module || *command.Module == TInstrumentKind::FrequencyMeter);
+    logger::TLogger& logger = Instruments_.Logger;
+    // Fresh: the voltmeter averages the last five reports, all read from now.
+    int reports = 0;
+    OnLoggerTick_ = [&] {
+        const auto cycle = logger.Cycle();
+        if (!wantLogger || !cycle || !cycle->HasSamples || ++reports < logger::HistoryLength) return;
+        const logger::TAcquisition& a = logger.Acquisition;
+        Say(LoggerLine(Time(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
+        wantLogger = false;
+    };
+    OnMeterTick_ = [&] {
+        const auto reading = Instruments_.FrequencyMeter.Cycle("0");
+        if (!wantMeter || !reading) return;
+        Say(FrequencyLine(Time(), {reading->Hertz, reading->ResultText, reading->InputIn}, json));
+        wantMeter = false;
+    };
+    RunFor(ReadingSeconds, [&] { return !wantLogger && !wantMeter; });
+    if (StopSignal && (wantLogger || wantMeter)) return Interrupted();
+    int code = ExitOk;
+    for (const auto& [kind, wanted] : {std::pair{TInstrumentKind::Logger, wantLogger},
+                                       std::pair{TInstrumentKind::FrequencyMeter, wantMeter}}) {
+        if (!wanted) continue;
+        const bool present = Instruments_.Binding.Present(kind);
+        Complain(std::string("the ") + InfoOf(kind).Name + (present ? " sent no measurement" : " is gone"));
+        code = present ? ExitTransfer : ExitNoModule;
+    }
+    return code;
 }
 
 int TCliSession::Record(const TCommand& command) {
     logger::TLogger& logger = Instruments_.Logger;
-    if (!WaitFor(TInstrumentKind::Logger, command.Wait)) return NotPresent(TInstrumentKind::Logger);
+    if (const int code = Await({TInstrumentKind::Logger}, command.Wait)) return code;
     const std::string name = logger.StartRecording(command.Directory, LocalTimeNow());
     if (name.empty()) {
         Complain("no recording file could be made in " + (command.Directory.empty() ? "." : command.Directory));
         return ExitTransfer;
     }
     Say(command.Directory.empty() ? name : command.Directory + "/" + name);
-    OnBinding_ = [](TInstrumentKind kind, bool bound) {
+    OnBinding_ = [this](TInstrumentKind kind, bool bound) {
         if (kind != TInstrumentKind::Logger) return;
         Complain(bound ? "the logger is back: recording goes on" : "the logger is gone: recording pauses");
     };
@@ -225,7 +305,9 @@ int TCliSession::Record(const TCommand& command) {
 }
 
 int TCliSession::LoggerControl(const TCommand& command) {
-    if (!WaitFor(TInstrumentKind::Logger, command.Wait)) return NotPresent(TInstrumentKind::Logger);
+    if (const int code = Await({TInstrumentKind::Logger}, command.Wait)) return code;
+    // Settings not given are the window's start-up ones: the module tells
+    // nothing of its own until it reports.
     uint8_t csr = 0;
     if (command.EightBit.value_or(false)) csr |= logger::Csr8Bit;
     if (command.Peak.value_or(false)) csr |= logger::CsrPeak;
@@ -236,40 +318,27 @@ int TCliSession::LoggerControl(const TCommand& command) {
         Complain("the logger did not take the control report");
         return ExitTransfer;
     }
-    Say("logger: CSR = " + std::to_string(csr));
+    Say("logger: CSR = " + std::to_string(Instruments_.Logger.Csr()));
     return ExitOk;
 }
 
 int TCliSession::GeneratorControl(const TCommand& command) {
-    if (!WaitFor(TInstrumentKind::Generator, command.Wait)) return NotPresent(TInstrumentKind::Generator);
+    if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
     generator::TGenerator& g = Instruments_.Generator;
-    g.BuildTables();
     generator::TControlState state;
-    // A frequency: an item's label, or hertz for the nearest item.
-    auto resolve = [&](const std::string& name, const std::string& text, const generator::TFreqTable& table,
-                       std::size_t count) -> int {
-        for (std::size_t i = 0; i < count; ++i)
-            if (SameLabel(text, table[i].Text)) return static_cast<int>(i);
-        if (text.size() > 2 && text.compare(text.size() - 2, 2, "Hz") == 0) {
-            const auto hertz = ParseDecimal(std::string_view(text).substr(0, text.size() - 2));
-            if (hertz && *hertz > 0) {
-                std::size_t best = 0;
-                for (std::size_t i = 1; i < count; ++i)
-                    if (std::fabs(table[i].Frequency - *hertz) < std::fabs(table[best].Frequency - *hertz)) best = i;
-                Say(name + ": " + text + " -> " + table[best].Text + " (" + FixedText(table[best].Frequency, 9, 3, Separator_) +
-                    " Hz)");
-                return static_cast<int>(best);
-            }
-        }
-        throw EConvertError(name + ": no frequency " + text + " (an item's label such as 8" + Separator_ +
-                            "25E+6, or hertz such as 1000Hz)");
+    auto frequency = [&](const char* name, const TOutputOptions& out, const generator::TFreqTable& table) {
+        const generator::TFreqTableEntry& entry = table[static_cast<std::size_t>(out.FreqIndex)];
+        if (out.Nearest)
+            Say(std::string(name) + ": " + *out.Frequency + " -> " + entry.Text + " (" +
+                FixedText(entry.Frequency, 9, 3, Separator_) + " Hz)");
+        return out.FreqIndex;
     };
     using generator::TControl;
     TControl control = TControl::Level;
     if (command.Out1.FromGenerator) state.OUT1FromGenerator = *command.Out1.FromGenerator;
     if (command.Out2.FromGenerator) state.OUT2FromGenerator = *command.Out2.FromGenerator;
-    if (command.Out1.Frequency) state.OUT1FreqIndex = resolve("out1", *command.Out1.Frequency, *g.OUT1FreqTable, g.OUT1Count());
-    if (command.Out2.Frequency) state.OUT2FreqIndex = resolve("out2", *command.Out2.Frequency, *g.OUT2FreqTable, g.OUT2Count());
+    if (command.Out1.Frequency) state.OUT1FreqIndex = frequency("out1", command.Out1, *g.OUT1FreqTable);
+    if (command.Out2.Frequency) state.OUT2FreqIndex = frequency("out2", command.Out2, *g.OUT2FreqTable);
     state.OUT1High = command.Out1.High.value_or(false);
     state.OUT2High = command.Out2.High.value_or(false);
     state.OUT3High = command.Out3High.value_or(false);
@@ -290,22 +359,20 @@ int TCliSession::GeneratorControl(const TCommand& command) {
 
 int TCliSession::Calibrate(const TCommand& command) {
     const TInstrumentKind kind = command.CalibrateLogger ? TInstrumentKind::Logger : TInstrumentKind::FrequencyMeter;
-    if (!WaitFor(kind, command.Wait)) return NotPresent(kind);
+    if (const int code = Await({kind}, command.Wait)) return code;
     std::vector<std::string> refusals;
     int written = 0;
     if (command.CalibrateLogger) {
         logger::TLogger& logger = Instruments_.Logger;
-        std::optional<float> reference = ParseLocaleFloat(command.Reference, Separator_);
-        if (!reference) reference = ParseLocaleFloat(command.Reference, '.');
-        if (!reference) throw EConvertError("not a voltage: " + command.Reference);
         // The averages are those of the reports read first.
         int reports = 0;
         OnLoggerTick_ = [&] {
             const auto cycle = logger.Cycle();
             if (cycle && cycle->HasSamples) ++reports;
         };
-        RunFor(3.0, [&] { return reports >= logger::HistoryLength || !logger.Present(); });
+        RunFor(ReadingSeconds, [&] { return reports >= logger::HistoryLength || !logger.Present(); });
         if (reports < logger::HistoryLength) {
+            if (StopSignal) return Interrupted();
             Complain("the logger sent no measurements to average");
             return logger.Present() ? ExitTransfer : ExitNoModule;
         }
@@ -315,30 +382,29 @@ int TCliSession::Calibrate(const TCommand& command) {
         Say("before: " + factors());
         const std::string minimum = std::string("1") + Separator_ + "5 V";
         for (int channel : {1, 2}) {
-            const TCalibrationCheck check = logger.CheckCalibration(channel, *reference);
+            const TCalibrationCheck check = logger.CheckCalibration(channel, command.Volts);
             const float average = channel == 1 ? logger.Acquisition.V1Avg : logger.Acquisition.V2Avg;
             if (check.Verdict == TCalibrationVerdict::Write) ++written;
             else refusals.push_back(Reason(check, "channel " + std::to_string(channel), minimum,
                                            FixedText(average, 5, 3, Separator_) + " V", Separator_));
         }
-        logger.Calibrate(*reference);
+        logger.Calibrate(command.Volts);
         Say("after:  " + factors());
     } else {
         freqmeter::TFrequencyMeter& meter = Instruments_.FrequencyMeter;
-        const std::optional<int32_t> reference = ParseInteger(command.Reference);
-        if (!reference) throw EConvertError("not a whole number of hertz: " + command.Reference);
         bool measured = false;
         OnMeterTick_ = [&] { measured |= meter.Cycle("0").has_value(); };
-        RunFor(3.0, [&] { return measured || !meter.Present(); });
+        RunFor(ReadingSeconds, [&] { return measured || !meter.Present(); });
         if (!measured) {
+            if (StopSignal) return Interrupted();
             Complain("the frequency meter sent no measurement");
             return meter.Present() ? ExitTransfer : ExitNoModule;
         }
         Say("before: factor = " + FixedText(meter.FreqCalFactor, 7, 6, Separator_));
-        const TCalibrationCheck check = meter.CheckCalibration(*reference);
+        const TCalibrationCheck check = meter.CheckCalibration(command.Hertz);
         if (check.Verdict == TCalibrationVerdict::Write) ++written;
         else refusals.push_back(Reason(check, "frequency", "900 Hz", std::to_string(meter.LastRawCount) + " Hz", Separator_));
-        meter.Calibrate(*reference);
+        meter.Calibrate(command.Hertz);
         Say("after:  factor = " + FixedText(meter.FreqCalFactor, 7, 6, Separator_));
     }
     for (const std::string& refusal : refusals) Complain("refused: " + refusal);
@@ -346,7 +412,7 @@ int TCliSession::Calibrate(const TCommand& command) {
 }
 
 int TCliSession::Raw(const TCommand& command) {
-    if (!WaitFor(TInstrumentKind::Generator, command.Wait)) return NotPresent(TInstrumentKind::Generator);
+    if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
     generator::TGenerator& g = Instruments_.Generator;
     if (command.Verb == TVerb::RawWrite) {
         g.RawWrite(command.Address, command.Data);

@@ -1,11 +1,15 @@
 #pragma once
 // tavik-cli's commands over the instrument core: the same binding, rules and
-// files as the window, driven from the terminal with Qt Core's event loop.
+// files as the window, driven from the terminal through whichever event loop
+// the front-end gives it.
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "cli_console.h"
 #include "cli_options.h"
 #include "common/event_loop.h"
 #include "device/hid_device_controller.h"
@@ -16,35 +20,48 @@ namespace tavik::cli {
 class TCliSession {
 public:
     // separator: the decimal separator of the number texts, as the window's.
-    TCliSession(THidPlatform& platform, TEventLoop& loop, char separator);
+    TCliSession(THidPlatform& platform, TEventLoop& loop, char separator, TCliConsole& console);
     ~TCliSession();
 
-    // Runs one command to its end; returns the exit code.
+    // Runs one command to its end; returns the exit code. The command line
+    // has been checked (ParseCommandLine, CheckFolders).
     int Run(const TCommand& command);
 
-    // Set from a signal handler: SIGINT or SIGTERM ends the command.
-    static volatile bool StopRequested;
+    // Set from a signal handler to the signal's number: it ends the command.
+    static volatile std::sig_atomic_t StopSignal;
 
 private:
     int List(bool json);
     int Watch(const TCommand& command);
+    int Measure(const TCommand& command);
     int Record(const TCommand& command);
     int LoggerControl(const TCommand& command);
     int GeneratorControl(const TCommand& command);
     int Calibrate(const TCommand& command);
     int Raw(const TCommand& command);
 
-    // Runs the event loop until the kind is bound or `seconds` are over.
-    bool WaitFor(TInstrumentKind kind, double seconds);
-    // Runs the event loop for `seconds` (for ever without), until a signal, or
-    // until `done` says so.
+    // Bound and open for reading and writing.
+    bool Usable(TInstrumentKind kind) const;
+    // Runs the event loop until one of the kinds is usable or `wait` seconds
+    // are over; 0 then, else the exit code, with the reason told.
+    int Await(const std::vector<TInstrumentKind>& kinds, double wait);
+    // Runs the event loop for `seconds` (for ever without), until a signal,
+    // until output fails, or until `done` says so.
     void RunFor(std::optional<double> seconds, const std::function<bool()>& done = nullptr);
+    int Interrupted() const { return ExitSignalBase + StopSignal; }
     bool LastTransferOk(TInstrumentKind kind) const;
-    int NotPresent(TInstrumentKind kind) const;
+    // The nodes of our modules of those kinds that we may not write; each is
+    // told with the way to mend it. True when there was one.
+    bool TellMissingAccess(const std::vector<TInstrumentKind>& kinds);
+    void Say(const std::string& line);
+    void Complain(const std::string& line) { Console_.Complain(line); }
+    std::string Time() const;
 
     THidPlatform& Platform_;
     TEventLoop& Loop_;
     char Separator_;
+    TCliConsole& Console_;
+    bool OutputFailed_ = false;
     TInstruments Instruments_;
     std::unique_ptr<THidDeviceController> Controller_;
     // The polling timers the binding switches; a command sets what a tick does.

@@ -1,50 +1,55 @@
 // tavik-cli: the modules from a terminal, a script or a headless board, over
-// the same instrument core as the window. `tavik-cli --help` lists the commands.
-#include <QCoreApplication>
-#include <QLocale>
-#include <csignal>
-#include <cstdio>
+// the same instrument core as the window. `tavik-cli --help` lists the
+// commands. Only the event loop and the locale's decimal separator are the
+// system's here; everything else is cli/'s.
+#include <clocale>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "cli_options.h"
-#include "cli_session.h"
+#include "cli_program.h"
 #include "device/platform/system_hid_platform.h"
+
+#if TAVIK_CLI_QT_LOOP
+#include <QCoreApplication>
+#include <QLocale>
+
 #include "loop/qt/qt_event_loop.h"
+#else
+#include "loop/manual/manual_event_loop.h"
+#endif
 
 namespace {
-void OnSignal(int) { tavik::cli::TCliSession::StopRequested = true; }
-
+#if TAVIK_CLI_QT_LOOP
 char SeparatorOf(const QLocale& locale) {
     const QString point = locale.decimalPoint();
     return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
 }
+#endif
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace tavik::cli;
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const TParsed parsed = ParseCommandLine(arguments);
-    if (!parsed.Error.empty()) {
-        std::fprintf(stderr, "tavik-cli: %s\n", parsed.Error.c_str());
-        return ExitUsage;
-    }
-    if (parsed.Command.Verb == TVerb::Help) {
-        std::fputs(UsageText, stdout);
-        return ExitOk;
-    }
+    // The user's locale, as Qt would set it anyway: nothing printed may
+    // depend on LC_NUMERIC.
+    std::setlocale(LC_ALL, "");
+    tavik::cli::TSystemServices system;
+    system.MakePlatform = [] { return tavik::CreateSystemHidPlatform(); };
+#if TAVIK_CLI_QT_LOOP
+    system.DecimalSeparator = SeparatorOf(QLocale::system());
+    // Qt's loop carries the udev monitor; made only when a command needs it.
+    std::unique_ptr<QCoreApplication> application;
     int qtArguments = 1;  // the command line is ours, not Qt's
-    QCoreApplication application(qtArguments, argv);
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    const std::unique_ptr<tavik::THidPlatform> platform = tavik::CreateSystemHidPlatform();
-    if (!platform->Available()) {
-        std::fprintf(stderr, "tavik-cli: the system's HID services could not be opened\n");
-        return ExitTransfer;
-    }
-    tavik::TQtEventLoop loop;
-    TCliSession session(*platform, loop, SeparatorOf(QLocale::system()));
-    return session.Run(parsed.Command);
+    system.MakeLoop = [&]() -> std::unique_ptr<tavik::TEventLoop> {
+        application = std::make_unique<QCoreApplication>(qtArguments, argv);
+        return std::make_unique<tavik::TQtEventLoop>();
+    };
+#else
+    system.MakeLoop = []() -> std::unique_ptr<tavik::TEventLoop> {
+        auto loop = std::make_unique<tavik::TManualEventLoop>();
+        loop->RealTime = true;
+        return loop;
+    };
+#endif
+    tavik::cli::TStdioConsole console;
+    return tavik::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), system, console);
 }

@@ -10,6 +10,13 @@ std::optional<TInstrumentKind> KindOfProduct(std::u16string_view product) {
     return std::nullopt;
 }
 
+std::optional<TInstrumentKind> KindOfName(std::string_view name) {
+    if (name == "meter") return TInstrumentKind::FrequencyMeter;
+    for (const TInstrumentKindInfo& info : InstrumentKinds)
+        if (name == info.Name) return info.Kind;
+    return std::nullopt;
+}
+
 bool IsInstrumentModule(THidDevice& device) {
     if (device.VendorID() != InstrumentVendorID || device.ProductID() != InstrumentProductID) return false;
     const std::u16string& manufacturer = device.ManufacturerString();

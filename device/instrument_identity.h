@@ -44,6 +44,10 @@ constexpr std::size_t InstrumentKindCount = InstrumentKinds.size();
 constexpr std::size_t SlotOf(TInstrumentKind kind) { return static_cast<std::size_t>(kind); }
 constexpr const TInstrumentKindInfo& InfoOf(TInstrumentKind kind) { return InstrumentKinds[SlotOf(kind)]; }
 
+// A kind by the name the command lines take: its own, or "meter" for the
+// frequency meter (tavik-sim's first name for it).
+std::optional<TInstrumentKind> KindOfName(std::string_view name);
+
 // Exact comparison, code unit by code unit: case, blanks and anything
 // trailing count.
 std::optional<TInstrumentKind> KindOfProduct(std::u16string_view product);

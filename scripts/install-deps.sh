@@ -10,10 +10,10 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libhidapi-dev libudev-dev
   googletest libgtest-dev
-  fonts-liberation xvfb xauth
+  fonts-liberation xvfb xauth locales
 )
 case "${1:-}" in
-  e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth) ;;
+  e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq) ;;
   package) packages=(dpkg-dev fakeroot lintian appstream desktop-file-utils gzip) ;;
   fuzz) packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev cmake pkg-config) ;;
   arm64)
@@ -32,7 +32,23 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "Installing: ${missing[*]}"
-"${apt_get[@]}" update -qq
-"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${apt_get[@]}" update -qq
+  "${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The locale of the program's own users: tavik-cli's tests run under it, and
+# where it is not generated the C library falls back to "C" without a word.
+if [ -z "${1:-}" ] && ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+  echo "Generating the ru_RU.UTF-8 locale"
+  if [ -f /etc/locale.gen ]; then
+    # Kept in locale.gen, so that a later locale-gen keeps it too.
+    grep -qx 'ru_RU.UTF-8 UTF-8' /etc/locale.gen ||
+      "${sudo[@]}" sed -i 's/^# *\(ru_RU\.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
+    grep -qx 'ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    "${sudo[@]}" locale-gen
+  else
+    "${sudo[@]}" localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+  fi
+fi

@@ -3,10 +3,21 @@
 #include <sstream>
 
 #include "common/strict_number.h"
+#include "device/instrument_identity.h"
 
 namespace tavik::sim {
 
 namespace {
+// "meter2" as "freqmeter2": one name printed, both taken.
+std::string ModuleName(const std::string& argument) {
+    const std::size_t digits = argument.find_first_of("0123456789");
+    const auto kind = KindOfName(std::string_view(argument).substr(0, digits));
+    if (!kind) return {};
+    const std::string number = digits == std::string::npos ? "" : argument.substr(digits);
+    if (!number.empty() && (number[0] == '0' || number.find_first_not_of("0123456789") != std::string::npos)) return {};
+    return InfoOf(*kind).Name + number;
+}
+
 TSimCommand Refused(std::string message) {
     TSimCommand command;
     command.Verb = TSimCommand::TVerb::Error;
@@ -25,9 +36,11 @@ TSimCommand ParseSimCommand(std::string_view line) {
     if (verb == "quit" && argument.empty()) {
         command.Verb = TSimCommand::TVerb::Quit;
     } else if (verb == "plug" || verb == "unplug") {
-        if (argument.empty()) return Refused(verb + " needs a module: logger, generator or meter, with a number for the second");
+        const char* kinds = "logger, generator or freqmeter (meter), with a number for the second";
+        if (argument.empty()) return Refused(verb + " needs a module: " + kinds);
+        command.Module = ModuleName(argument);
+        if (command.Module.empty()) return Refused("no module '" + argument + "': " + kinds);
         command.Verb = verb == "plug" ? TSimCommand::TVerb::Plug : TSimCommand::TVerb::Unplug;
-        command.Module = argument;
     } else if (verb == "count") {
         const auto count = ParseWhole(argument);
         if (!count || *count < INT32_MIN || *count > INT32_MAX)

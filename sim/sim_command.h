@@ -10,7 +10,7 @@ namespace tavik::sim {
 
 struct TSimCommand {
     enum class TVerb { None, Quit, Plug, Unplug, Count, In, Error } Verb = TVerb::None;
-    std::string Module;   // Plug, Unplug: "logger", "meter2", ...
+    std::string Module;   // Plug, Unplug: "logger", "freqmeter2" ("meter2" read as that), ...
     int32_t Count = 0;    // Count
     bool InputIn = false; // In
     std::string Error;    // Error: one line for the user

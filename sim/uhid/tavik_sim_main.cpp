@@ -2,13 +2,13 @@
 // answered by the same simulators the tests use. Needs write access to
 // /dev/uhid (usually root).
 //
-//   tavik-sim [--logger N] [--generator N] [--meter N] [--second-manufacturer]
+//   tavik-sim [--logger N] [--generator N] [--freqmeter N] [--second-manufacturer]
 //             [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]
 //             [--replug KIND:AFTER:DOWN] [--verbose]
 //
-// Without --logger/--generator/--meter one of each is made. SHAPE is
+// Without --logger/--generator/--freqmeter one of each is made. SHAPE is
 // constant, ramp, sine or steps; volts and a period in reports. --replug
-// unplugs the first module of KIND (logger, generator, meter) AFTER seconds
+// unplugs the first module of KIND (logger, generator, freqmeter) AFTER seconds
 // and plugs it in again DOWN seconds later. Lines on standard input steer it
 // while it runs: "unplug KIND[N]", "plug KIND[N]", "count HZ", "in 0|1",
 // "quit". Ctrl-C or SIGTERM destroys the devices and ends it.
@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "common/strict_number.h"
+#include "device/instrument_identity.h"
 #include "sim/frequency_meter_simulator.h"
 #include "sim/generator_simulator.h"
 #include "sim/logger_simulator.h"
@@ -86,16 +87,21 @@ std::string ParseOptions(int argc, char** argv, TOptions& o) {
         if (arg == "--second-manufacturer") { o.SecondManufacturer = true; continue; }
         if (arg == "--in") { o.InputIn = true; continue; }
         if (arg == "--verbose") { o.Verbose = true; continue; }
-        const bool takesValue = arg == "--logger" || arg == "--generator" || arg == "--meter" || arg == "--signal1" ||
-                                arg == "--signal2" || arg == "--count" || arg == "--replug";
+        // --meter: the frequency meter's first name here, still taken.
+        const auto counted = arg.size() > 2 ? tavik::KindOfName(std::string_view(arg).substr(2)) : std::nullopt;
+        int* modules = !counted                                        ? nullptr
+                       : *counted == tavik::TInstrumentKind::Logger    ? &o.Loggers
+                       : *counted == tavik::TInstrumentKind::Generator ? &o.Generators
+                                                                       : &o.Meters;
+        const bool takesValue = modules || arg == "--signal1" || arg == "--signal2" || arg == "--count" || arg == "--replug";
         if (!takesValue) return "unknown option " + arg;
         if (i + 1 >= argc) return arg + " needs a value";
         const std::string value = argv[++i];
         const std::string bad = "bad value for " + arg + ": " + value;
-        if (arg == "--logger" || arg == "--generator" || arg == "--meter") {
+        if (modules) {
             const auto count = tavik::ParseWhole(value);
             if (!count || *count < 0 || *count > 8) return bad;
-            (arg == "--logger" ? o.Loggers : arg == "--generator" ? o.Generators : o.Meters) = static_cast<int>(*count);
+            *modules = static_cast<int>(*count);
         } else if (arg == "--signal1" || arg == "--signal2") {
             if (!ParseSignal(value, arg == "--signal1" ? o.Signal1 : o.Signal2)) return bad;
         } else if (arg == "--count") {
@@ -105,12 +111,15 @@ std::string ParseOptions(int argc, char** argv, TOptions& o) {
         } else {
             std::istringstream in(value);
             std::string after, down;
-            std::getline(in, o.ReplugKind, ':');
+            std::string kind;
+            std::getline(in, kind, ':');
             std::getline(in, after, ':');
             std::getline(in, down, ':');
+            const auto replugged = tavik::KindOfName(kind);
             const auto afterSeconds = tavik::ParseDecimal(after);
             const auto downSeconds = tavik::ParseDecimal(down);
-            if (o.ReplugKind.empty() || !afterSeconds || !downSeconds) return bad;
+            if (!replugged || !afterSeconds || !downSeconds) return bad;
+            o.ReplugKind = tavik::InfoOf(*replugged).Name;
             o.ReplugAfter = *afterSeconds;
             o.ReplugDown = *downSeconds;
         }
@@ -120,10 +129,11 @@ std::string ParseOptions(int argc, char** argv, TOptions& o) {
 }
 
 constexpr const char* Usage =
-    "usage: tavik-sim [--logger N] [--generator N] [--meter N] [--second-manufacturer]\n"
+    "usage: tavik-sim [--logger N] [--generator N] [--freqmeter N] [--second-manufacturer]\n"
     "                 [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]\n"
     "                 [--replug KIND:AFTER:DOWN] [--verbose]\n"
-    "SHAPE: constant, ramp, sine or steps (volts, period in reports); KIND: logger, generator, meter.\n"
+    "SHAPE: constant, ramp, sine or steps (volts, period in reports);\n"
+    "KIND: logger, generator, freqmeter (or meter).\n"
     "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, quit.\n";
 
 class TSimulatorProgram {
@@ -142,7 +152,7 @@ public:
             meter->RawCount = options.Count;
             meter->InputIn = options.InputIn;
             Meters_.push_back(meter);
-            Add(meter, "meter", i);
+            Add(meter, tavik::InfoOf(tavik::TInstrumentKind::FrequencyMeter).Name, i);
         }
     }
 

@@ -15,11 +15,14 @@ TEST(SimCommand, GoodLinesAndBadOnes) {
     const TSimCommand unplug = ParseSimCommand("unplug logger2");
     EXPECT_EQ(unplug.Verb, TVerb::Unplug);
     EXPECT_EQ(unplug.Module, "logger2");
+    // The frequency meter under both its names, printed as one.
+    EXPECT_EQ(ParseSimCommand("plug meter2").Module, "freqmeter2");
+    EXPECT_EQ(ParseSimCommand("unplug freqmeter").Module, "freqmeter");
     const TSimCommand count = ParseSimCommand("count -5000");
     EXPECT_EQ(count.Verb, TVerb::Count);
     EXPECT_EQ(count.Count, -5000);
     EXPECT_TRUE(ParseSimCommand("in 1").InputIn);
-    for (const char* bad : {"count abc", "count 12x", "count 99999999999", "count", "in 2", "plug", "fly away",
+    for (const char* bad : {"count abc", "count 12x", "count 99999999999", "count", "in 2", "plug", "plug fly", "plug meter0", "unplug logger2x", "fly away",
                             "quit now", "count 5 6"}) {
         const TSimCommand command = ParseSimCommand(bad);
         EXPECT_EQ(command.Verb, TVerb::Error) << bad;

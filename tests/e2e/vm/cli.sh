@@ -14,10 +14,18 @@ check() {  # check "what" CONDITION...
     shift
     if "$@"; then passed=$((passed + 1)); echo "  ok   cli: $what"; else failed=$((failed + 1)); echo "  FAIL cli: $what"; fi
 }
+json() {  # json FILE FILTER: every line of FILE is JSON, and FILTER over the array of them holds
+    jq -e -s "$2" "$1" >/dev/null
+}
 lines_whole() {  # every line of the file ends in CR LF and has the window's fields
     [ -s "$1" ] && [ "$(tr -cd '\r' <"$1" | wc -c)" -eq "$(wc -l <"$1")" ] &&
         ! tr -d '\r' <"$1" | grep -qvE '^[0-9]{8};[0-9]{9};24;3,766;1,000;1,883;1,000$'
 }
+
+# Without the locale the C library falls back to "C" unseen, and the checks
+# below would not see the user's separator.
+check "ru_RU.UTF-8 is generated" sh -c "locale -a | grep -qix 'ru_RU.utf-\\?8'"
+check "jq is there to read the JSON lines" sh -c "command -v jq >/dev/null"
 
 # The shared folder takes no fifo: it lives in the VM's own /tmp.
 fifo=$(mktemp -u /tmp/tavik-sim-input.XXXXXX)
@@ -32,15 +40,23 @@ sleep 1
 "$cli" list >"$out/list.txt" 2>&1
 cat "$out/list.txt"
 check "list shows the three modules bound" [ "$(grep -cE '^(logger|generator|freqmeter) .*read/write  bound' "$out/list.txt")" -eq 3 ]
-"$cli" list --json >"$out/list.json" 2>&1
-check "list --json: one object per module" [ "$(grep -c '^{"kind":"' "$out/list.json")" -eq 3 ]
+"$cli" list --json >"$out/list.json" 2>"$out/list.err"
+check "list --json: one object per module, bound with access" \
+    json "$out/list.json" 'length == 3 and all(.[]; .read_write and .bound and .kind != "unknown")'
 
-"$cli" watch --json --seconds 3 >"$out/watch.json" 2>&1
-grep -m1 '"logger","v1"' "$out/watch.json"
-grep -m1 '"freqmeter","hz"' "$out/watch.json"
-check "watch --json carries the logger's volts" grep -q '"module":"logger","v1":3.765' "$out/watch.json"
-check "watch --json carries the frequency and IN" grep -q '"hz":123456,"result":"123,5 кГц","in":true' "$out/watch.json"
-check "watch --json: bindings" [ "$(grep -c '"event":"bound"' "$out/watch.json")" -eq 3 ]
+"$cli" watch --json --seconds 3 >"$out/watch.json" 2>"$out/watch.err"
+head -4 "$out/watch.json"
+check "watch --json: every line parses, with its UTC offset" \
+    json "$out/watch.json" 'length > 3 and all(.[]; .time | test("^[0-9-]{10}T[0-9:.]{12}[+-][0-9]{2}:[0-9]{2}$"))'
+check "watch --json carries the logger's volts, its texts with a comma" \
+    json "$out/watch.json" 'any(.[]; .module == "logger" and .v1 > 3.765 and .v1 < 3.767 and .v1_text == "V1 = 3,766 В")'
+check "watch --json carries the frequency and IN" \
+    json "$out/watch.json" 'any(.[]; .module == "freqmeter" and .hz == 123456 and .result == "123,5 кГц" and .in == true)'
+check "watch --json: bindings" json "$out/watch.json" '[.[] | select(.event == "bound")] | length == 3'
+
+"$cli" measure --json >"$out/measure.json" 2>&1
+check "measure --json: one fresh reading of each" \
+    json "$out/measure.json" 'length == 2 and ([.[].module] | sort) == ["freqmeter", "logger"]'
 
 "$cli" record --seconds 3 --dir "$out" >"$out/record.txt" 2>&1
 file=$(head -1 "$out/record.txt")

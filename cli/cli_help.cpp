@@ -1,0 +1,123 @@
+#include "cli_help.h"
+
+namespace tavik::cli {
+
+namespace {
+
+constexpr const char* General =
+    "usage: tavik-cli [--demo] COMMAND [OPTIONS]\n"
+    "       tavik-cli help [COMMAND] | COMMAND --help | --version\n"
+    "Commands:\n"
+    "  list       the modules present: kind, strings, node, access, factors\n"
+    "  watch      readings as they come, and modules bound or gone\n"
+    "  measure    one fresh reading of the logger, the frequency meter or both\n"
+    "  record     the logger's recording file, as the window writes it\n"
+    "  logger     sets the logger's resolution, peak mode and channel\n"
+    "  generator  sets the generator's outputs\n"
+    "  calibrate  calibrates the logger or the frequency meter\n"
+    "  raw        reads or writes one byte of the generator's memory\n"
+    "Options:\n"
+    "  --demo            every command over simulated modules in memory\n"
+    "  --wait SECONDS    wait that long for the module to be plugged in\n"
+    "  -h, --help        this text; with a command, that command's options\n"
+    "  -V, --version     the version\n"
+    "freqmeter may be written meter. Numbers take a point or a comma (2.5, 2,5);\n"
+    "texts show the locale's separator, JSON numbers always a point.\n"
+    "Exit status: 0 done; 1 usage error or a calibration refused; 2 module not\n"
+    "present or not open to us; 3 I/O or transfer failure, standard output too;\n"
+    "128+N ended by signal N before the command was done (130 for Ctrl-C).\n"
+    "man tavik-cli says more.\n";
+
+constexpr const char* List =
+    "usage: tavik-cli list [--json]\n"
+    "Every HID interface with the modules' vendor and product IDs (20A0:5E21):\n"
+    "its kind (logger, generator, freqmeter, or unknown and why), its product\n"
+    "and manufacturer strings, node, access, and a bound module's factors.\n"
+    "With none present it says so on standard error; exit status 0.\n"
+    "  --json    one JSON object per line\n";
+
+constexpr const char* Watch =
+    "usage: tavik-cli watch [--json] [--seconds N] [--count N] [--module KIND]\n"
+    "                       [--wait SECONDS]\n"
+    "Readings as they come: the logger's voltmeter every 500 ms once it has sent\n"
+    "a new report, the frequency meter every 250 ms, and a line when a module\n"
+    "is bound or gone. Runs until Ctrl-C, SIGTERM or SIGHUP (exit status 0), or:\n"
+    "  --seconds N      for N seconds\n"
+    "  --count N        until N readings are printed\n"
+    "  --module KIND    logger or freqmeter only\n"
+    "  --json           one JSON object per line\n"
+    "With no module present (or not that of --module) the exit status is 2.\n";
+
+constexpr const char* Measure =
+    "usage: tavik-cli measure [logger|freqmeter] [--json] [--wait SECONDS]\n"
+    "One fresh reading, then exit: the logger's voltmeter over five reports read\n"
+    "now, the frequency meter's next measurement. Without a module named, one\n"
+    "of each of the two that is present.\n"
+    "  --json    one JSON object per line\n";
+
+constexpr const char* Record =
+    "usage: tavik-cli record [--dir DIR] [--seconds N] [--wait SECONDS]\n"
+    "The logger's recording as the window writes it: a new file\n"
+    "DDMMYYYYhhmmss.csv in DIR (default: the working directory), one line per\n"
+    "report, whole lines only; prints the file's path. It ends after --seconds\n"
+    "or with Ctrl-C, SIGTERM or SIGHUP (exit status 0). An unplugged logger\n"
+    "pauses it and a replugged one resumes it.\n";
+
+constexpr const char* Logger =
+    "usage: tavik-cli logger [--mode 10bit|8bit] [--peak on|off] [--channel 1|2]\n"
+    "                        [--wait SECONDS]\n"
+    "Sends the logger's control report. The module cannot be asked for its\n"
+    "settings, so each call sets all three: one not given takes the window's\n"
+    "start-up state (10bit, peak off, channel 1). At least one is needed.\n";
+
+constexpr const char* Generator =
+    "usage: tavik-cli generator [--out1 gen|pc] [--out1-level 0|1] [--out1-freq F]\n"
+    "                           [--out2 gen|pc] [--out2-level 0|1] [--out2-freq F]\n"
+    "                           [--out3-level 0|1] [--wait SECONDS]\n"
+    "Sends one control report. The module cannot be asked for its state, so\n"
+    "each call sets every output: a field not given takes the window's start-up\n"
+    "state (from the generator, level 0, the list's first frequency). At least\n"
+    "one is needed. A report carries one output's source and frequency: give\n"
+    "those of --out1 or of --out2, not both.\n"
+    "  F    a label of the output's list (8,25E+6 or 8.25E+6), or hertz\n"
+    "       (1000Hz): the nearest entry, which is printed\n";
+
+constexpr const char* Calibrate =
+    "usage: tavik-cli calibrate logger VOLTS [--wait SECONDS]\n"
+    "       tavik-cli calibrate freqmeter HZ [--wait SECONDS]\n"
+    "The window's calibration against a reference: the logger averages five\n"
+    "reports read now, the frequency meter takes its next count. Prints the\n"
+    "factors before and after. Where a rule says no (a measurement or reference\n"
+    "below 1.5 V or 900 Hz, a factor outside 0.75 to 1.25) it gives the reason\n"
+    "and the exit status is 1.\n"
+    "  VOLTS    such as 5,0 or 5.0\n"
+    "  HZ       a whole number; $ or 0x before hexadecimal digits\n";
+
+constexpr const char* Raw =
+    "usage: tavik-cli raw read ADDR [--wait SECONDS]\n"
+    "       tavik-cli raw write ADDR DATA [--wait SECONDS]\n"
+    "The generator's memory byte by byte, as the window's service fields: ADDR\n"
+    "from 0 to 65535, DATA from 0 to 255, decimal or hexadecimal ($FF, 0xFF).\n"
+    "read prints the byte in decimal.\n";
+
+}  // namespace
+
+std::string HelpText(std::optional<TVerb> topic) {
+    if (!topic) return General;
+    switch (*topic) {
+    case TVerb::List: return List;
+    case TVerb::Watch: return Watch;
+    case TVerb::Measure: return Measure;
+    case TVerb::Record: return Record;
+    case TVerb::Logger: return Logger;
+    case TVerb::Generator: return Generator;
+    case TVerb::Calibrate: return Calibrate;
+    case TVerb::RawRead:
+    case TVerb::RawWrite: return Raw;
+    case TVerb::Help:
+    case TVerb::Version: break;
+    }
+    return General;
+}
+
+}  // namespace tavik::cli
