@@ -2,11 +2,12 @@ BUILD ?= build
 SAN_BUILD ?= build-san
 ARM_BUILD ?= build-arm64
 CORE_BUILD ?= build-core
+WIN_BUILD ?= build-windows
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run check package test test-core sanitize test-arm64 cross-arm64 fuzz bench demo install clean
+.PHONY: all deps build run check package test test-core sanitize test-arm64 cross-arm64 test-windows fuzz bench demo install clean
 
 all: build
 
@@ -29,6 +30,7 @@ test: build
 	@$(MAKE) --no-print-directory test-core
 	@$(MAKE) --no-print-directory sanitize
 	@$(MAKE) --no-print-directory test-arm64
+	@$(MAKE) --no-print-directory test-windows
 	@$(MAKE) --no-print-directory package >/dev/null
 	@tests/package/check.sh $(BUILD)
 	@tests/e2e/run.sh $(BUILD)
@@ -62,6 +64,16 @@ cross-arm64:
 	@cmake --build $(ARM_BUILD) -j $(JOBS)
 	@cd $(ARM_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The core cross-built for 64-bit Windows with mingw-w64 and run under Wine
+# (scripts/wine-run.sh keeps a private prefix in the build folder).
+test-windows: build
+	@scripts/install-deps.sh windows
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS)
+	@cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)
+	@WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix wineserver -k 2>/dev/null || true
+
 demo: build
 	@scripts/demo.sh $(BUILD)
 
@@ -86,4 +98,4 @@ bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $${b##*/}"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(ARM_BUILD) $(FUZZ_BUILD) $(CORE_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(ARM_BUILD) $(WIN_BUILD) $(FUZZ_BUILD) $(CORE_BUILD)

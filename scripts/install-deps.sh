@@ -5,6 +5,7 @@
 #   scripts/install-deps.sh fuzz     clang and libFuzzer
 #   scripts/install-deps.sh arm64    the arm64 cross build and qemu-user to run it
 #   scripts/install-deps.sh package  what builds and checks the Debian package
+#   scripts/install-deps.sh windows  the Windows cross build, Wine to run it, NSIS
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
@@ -21,6 +22,11 @@ case "${1:-}" in
     packages=(g++-aarch64-linux-gnu qemu-user-static binfmt-support qt6-base-dev qt6-base-dev-tools
               qt6-base-dev:arm64 libhidapi-dev:arm64 libudev-dev:arm64 libgtest-dev:arm64
               libqt6gui6:arm64 qt6-qpa-plugins:arm64 fonts-liberation xvfb xauth) ;;
+  windows)
+    # GoogleTest as sources, built by the cross build; wine64 runs the 64-bit
+    # programs, wine gives the wine, wineboot and wineserver commands.
+    packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake
+              wine wine64 nsis googletest util-linux sed) ;;
 esac
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "instruments/logger/logger_protocol.h"
 
@@ -12,7 +13,7 @@ double TSignal::At(double step) const {
     switch (Shape) {
     case TShape::Constant: return Volts;
     case TShape::Ramp: return Volts + (HighVolts - Volts) * phase;
-    case TShape::Sine: return Volts + (HighVolts - Volts) * 0.5 * (1.0 + std::sin(2.0 * M_PI * phase));
+    case TShape::Sine: return Volts + (HighVolts - Volts) * 0.5 * (1.0 + std::sin(2.0 * std::numbers::pi * phase));
     case TShape::Steps: return phase < 0.5 ? Volts : HighVolts;
     }
     return Volts;

@@ -1,9 +1,5 @@
 #include "recording_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 namespace tavik::logger {
@@ -31,26 +27,24 @@ std::string TRecordFile::Create(const std::string& directory, const std::string&
     for (int attempt = 1; attempt <= 1000; ++attempt) {
         const std::string candidate = attempt == 1 ? name : stem + "-" + std::to_string(attempt) + extension;
         const std::string path = prefix + candidate;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            Fd_ = fd;
+        const file_system::TCreated created = file_system::CreateNew(path, File_);
+        if (created == file_system::TCreated::Yes) {
             LineStart_ = 0;
             return candidate;
         }
-        if (errno != EEXIST) return std::string();
+        if (created == file_system::TCreated::Failed) return std::string();
     }
     return std::string();
 }
 
 void TRecordFile::Close() {
-    if (Fd_ >= 0) ::close(Fd_);
-    Fd_ = -1;
+    if (File_ != file_system::NoFile) file_system::Close(File_);
+    File_ = file_system::NoFile;
 }
 
 bool TRecordFile::WriteAll(const char* data, std::size_t length) {
     while (length > 0) {
-        const ssize_t written = ::write(Fd_, data, length);
-        if (written < 0 && errno == EINTR) continue;
+        const long long written = file_system::Write(File_, data, length);
         if (written <= 0) return false;
         data += written;
         length -= static_cast<std::size_t>(written);
@@ -59,23 +53,20 @@ bool TRecordFile::WriteAll(const char* data, std::size_t length) {
 }
 
 void TRecordFile::WriteTimestamp(const TLocalTime& time) {
-    if (Fd_ < 0) return;
-    LineStart_ = ::lseek(Fd_, 0, SEEK_CUR);
+    if (!IsOpen()) return;
+    LineStart_ = file_system::Position(File_);
     char text[40];
     LineOk_ = WriteAll(text, FormatTimestamp(time, text));
 }
 
 bool TRecordFile::WriteFieldsAndEnd(const char* fields, std::size_t length) {
-    if (Fd_ < 0) return false;
+    if (!IsOpen()) return false;
     if (LineOk_ && length > 0) LineOk_ = WriteAll(fields, length);
     if (LineOk_) LineOk_ = WriteAll("\r\n", 2);
     if (!LineOk_) {
         // Take the broken line back so that the lines after it stay whole;
         // what cannot be taken back ends the recording.
-        if (LineStart_ >= 0 && Truncate(Fd_, LineStart_) == 0)
-            ::lseek(Fd_, LineStart_, SEEK_SET);
-        else
-            Close();
+        if (LineStart_ < 0 || !Truncate(File_, LineStart_)) Close();
     }
     return LineOk_;
 }

@@ -1,13 +1,11 @@
 #pragma once
 // The recording file: one line per measurement report, written straight to the
 // operating system in three writes (timestamp, fields, CR LF).
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <string>
 
 #include "common/local_time.h"
+#include "recording_file_system.h"
 
 namespace tavik::logger {
 
@@ -30,7 +28,7 @@ public:
     // empty on failure.
     std::string Create(const std::string& directory, const std::string& name);
     void Close();
-    bool IsOpen() const { return Fd_ >= 0; }
+    bool IsOpen() const { return File_ != file_system::NoFile; }
 
     // One line: the timestamp part, then the fields (may be empty) and CR LF.
     // A line that cannot be written whole is taken back, so the file only ever
@@ -41,12 +39,12 @@ public:
     bool WriteFieldsAndEnd(const char* fields, std::size_t length);
 
     // How a line is taken back; tests make it fail.
-    int (*Truncate)(int fd, off_t length) = ::ftruncate;
+    bool (*Truncate)(file_system::TFile file, long long length) = file_system::CutAt;
 
 private:
     bool WriteAll(const char* data, std::size_t length);
 
-    int Fd_ = -1;
+    file_system::TFile File_ = file_system::NoFile;
     long long LineStart_ = 0;
     bool LineOk_ = true;
 };

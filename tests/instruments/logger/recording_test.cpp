@@ -6,13 +6,13 @@
 #include <fstream>
 
 #include "instruments/logger/logger.h"
-#include "tests/support/file_size_limit.h"
-#include "tests/support/instrument_harness.h"
+#include "recording_fixture.h"
 
 namespace tavik {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Recording;
 using test::TSimulatedModules;
 
 TEST(RecordNames, FileNameAndTimestampFields) {
@@ -25,21 +25,6 @@ TEST(RecordNames, FileNameAndTimestampFields) {
         EXPECT_EQ(std::string(text, n), expected);
     }
 }
-
-class Recording : public test::TBoundLogger {
-protected:
-    std::string Start() { return Logger.StartRecording(H.Folder.string(), H.Now); }
-    std::optional<logger::TLoggerCycle> Report(uint8_t csr, std::array<uint8_t, 4> samples, bool withSamples = true) {
-        Module->Csr = csr;
-        Module->SamplesReady = withSamples;
-        Module->FixedSamples = samples;
-        return H.LoggerTicks(1);
-    }
-    std::string Content() {
-        const auto files = H.RecordFiles();
-        return files.empty() ? std::string() : TSimulatedModules::ReadFile(files.back());
-    }
-};
 
 TEST_F(Recording, LinesOfEveryModeByteForByte) {
     EXPECT_EQ(Start(), "06122026232415.csv");
@@ -106,18 +91,6 @@ TEST_F(Recording, TwoStartsInOneSecondKeepTheFirstFile) {
     EXPECT_EQ(TSimulatedModules::ReadFile(files[0]), "06122026;232415042;24;1,883;1,000;3,766;1,000\r\n");
 }
 
-TEST_F(Recording, ALinkUnderTheNameCannotRedirectTheRecording) {
-    const fs::path target = H.Folder / "elsewhere.txt";
-    { std::ofstream(target) << "keep"; }
-    fs::create_symlink(target, H.Folder / "06122026232415.csv");
-    EXPECT_EQ(Start(), "06122026232415-2.csv");
-    Report(0x00, {0, 2, 0, 1});
-    Logger.StopRecording();
-    EXPECT_EQ(TSimulatedModules::ReadFile(target), "keep");
-    EXPECT_EQ(TSimulatedModules::ReadFile(H.Folder / "06122026232415-2.csv"),
-              "06122026;232415042;24;3,766;1,000;1,883;1,000\r\n");
-}
-
 TEST_F(Recording, AFileThatCannotBeCreatedLeavesRecordingOff) {
     fs::remove_all(H.Folder);  // the folder is gone
     EXPECT_EQ(Start(), "");
@@ -136,40 +109,6 @@ TEST(RecordingLocale, UnderAPointLocaleTheSeparatorIsAPoint) {
     h.LoggerTicks(1);
     h.Logger().StopRecording();
     EXPECT_EQ(TSimulatedModules::ReadFile(h.RecordFiles().at(0)), "06122026;232415042;24;3.766;1.000;1.883;1.000\r\n");
-}
-
-TEST_F(Recording, AFailedLineIsTakenBackAndLaterLinesAreWhole) {
-    Start();
-    Report(0x00, {0, 2, 0, 1});  // 47 bytes
-    {
-        test::TFileSizeLimit limit(60);  // the next line would pass it
-        const auto failed = Report(0x00, {0, 2, 0, 1});
-        EXPECT_TRUE(failed->Recorded);
-        EXPECT_FALSE(failed->RecordHealthy);
-        EXPECT_TRUE(Logger.RecordFile.IsOpen()) << "the file stays open and later lines are still tried";
-    }
-    EXPECT_TRUE(Report(0x00, {0, 1, 0, 2})->RecordHealthy);
-    Logger.StopRecording();
-    EXPECT_EQ(Content(),
-              "06122026;232415042;24;3,766;1,000;1,883;1,000\r\n"
-              "06122026;232415042;24;1,883;1,000;3,766;1,000\r\n");
-}
-
-TEST_F(Recording, ALineThatCannotBeTakenBackEndsTheRecordingThere) {
-    Start();
-    Report(0x00, {0, 2, 0, 1});  // 47 bytes
-    Logger.RecordFile.Truncate = [](int, off_t) { return -1; };
-    {
-        test::TFileSizeLimit limit(60);
-        const auto failed = Report(0x00, {0, 2, 0, 1});
-        EXPECT_FALSE(failed->RecordHealthy);
-        EXPECT_TRUE(failed->RecordStopped);
-    }
-    EXPECT_FALSE(Logger.RecordFile.IsOpen());
-    EXPECT_FALSE(Report(0x00, {0, 1, 0, 2})->Recorded) << "nothing is written after the broken line";
-    const std::string content = Content();
-    EXPECT_EQ(content.substr(0, 47), "06122026;232415042;24;3,766;1,000;1,883;1,000\r\n");
-    EXPECT_EQ(content.size(), 60u) << "the broken line, cut at the limit, is the last thing in the file";
 }
 
 }  // namespace
