@@ -30,7 +30,6 @@ test: build
 	@$(MAKE) --no-print-directory test-core
 	@$(MAKE) --no-print-directory sanitize
 	@$(MAKE) --no-print-directory test-arm64
-	@$(MAKE) --no-print-directory test-windows
 	@$(MAKE) --no-print-directory package >/dev/null
 	@tests/package/check.sh $(BUILD)
 	@tests/e2e/run.sh $(BUILD)

@@ -3,7 +3,9 @@
 # (WINEPREFIX, default: wine-prefix beside the program's build folder root,
 # made once, headless), no Wine chatter, the exit status kept, and the
 # console's CR LF line ends turned into LF on standard output (CTest parses the
-# test lists). WINE_RUN_RAW=1 leaves standard output byte for byte.
+# test lists). WINE_RUN_RAW=1 leaves standard output byte for byte;
+# WINE_RUN_DISPLAY=1 shows windows on the X server in DISPLAY (a prefix of its
+# own, with Wine's X11 driver).
 #   scripts/wine-run.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
 program=$1
@@ -13,9 +15,10 @@ if [ -z "${WINEPREFIX:-}" ]; then
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
   [ "$dir" = / ] && dir=$(cd "$(dirname "$program")" && pwd)
   export WINEPREFIX=$dir/wine-prefix
+  if [ "${WINE_RUN_DISPLAY:-0}" = 1 ]; then export WINEPREFIX=$dir/wine-prefix-x11; fi
 fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-unset DISPLAY WAYLAND_DISPLAY
+if [ "${WINE_RUN_DISPLAY:-0}" != 1 ]; then unset DISPLAY WAYLAND_DISPLAY; fi
 # Parallel tests share one prefix: the first makes it, the others wait. The
 # null display driver lets windows (hidden ones included) exist without X.
 mkdir -p "$WINEPREFIX"
@@ -23,7 +26,7 @@ mkdir -p "$WINEPREFIX"
   flock 9
   if [ ! -f "$WINEPREFIX/.tavik-ready" ]; then
     wineboot -i >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    [ "${WINE_RUN_DISPLAY:-0}" = 1 ] || wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.tavik-ready"
   fi
