@@ -61,6 +61,11 @@ TPlotRect PlotRectOf(int chartWidth, int chartHeight, int labelAreaWidth);
 // end), position 0 on its first column and the last on its last.
 double XOf(const TPlotRect& plot, double position);
 double YOf(const TPlotRect& plot, double volts);
+// A point inside a level run lies on the segment that passes over it: leaving
+// it out of the polyline draws the same pixels (a level line is one segment).
+inline bool InsideLevelRun(const std::vector<double>& points, std::size_t i) {
+    return i > 0 && i + 1 < points.size() && points[i - 1] == points[i] && points[i + 1] == points[i];
+}
 }  // namespace chart
 
 class TChartModel {

@@ -105,12 +105,10 @@ void TChartWidget::paintEvent(QPaintEvent*) {
     painter.setClipRect(QRect(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom)));
     for (const TChartSeries& series : Model_->AllSeries()) {
         if (series.Points.size() < 2) continue;
-        // A point inside a level run is on the segment that passes over it:
-        // leaving it out draws the same pixels (a level line is one segment).
         const std::vector<double>& points = series.Points;
         Polyline_.clear();
         for (std::size_t i = 0; i < points.size(); ++i) {
-            if (i > 0 && i + 1 < points.size() && points[i - 1] == points[i] && points[i + 1] == points[i]) continue;
+            if (InsideLevelRun(points, i)) continue;
             Polyline_.append(QPointF(XOf(plot, static_cast<double>(i)), YOf(plot, points[i])));
         }
         QPen pen(QtColour(series.Colour), series.Width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);

@@ -11,18 +11,18 @@ void InstallFontSubstitutes() {
 }
 
 QFont FontFor(TFontRole role) {
-    const TFontSpec& spec = FontOf(role);
-    const QString face = QString::fromUtf8(spec.Face);
+    const TFontSpec& laidOut = FontOf(role);
+    const QString face = QString::fromUtf8(laidOut.Face);
     if (role == TFontRole::ChartLabel) {
         QFont font;
         font.setFamilies({face, QStringLiteral("Liberation Sans")});
-        font.setPixelSize(spec.Pixels);
+        font.setPixelSize(laidOut.Pixels);
         return font;
     }
     QFont font(face);
-    font.setPixelSize(spec.Pixels);
-    font.setBold(spec.Bold);
-    font.setItalic(spec.Italic);
+    font.setPixelSize(laidOut.Pixels);
+    font.setBold(laidOut.Bold);
+    font.setItalic(laidOut.Italic);
     font.setStyleHint(face == QLatin1String("Times New Roman") ? QFont::Serif : QFont::SansSerif);
     return font;
 }

@@ -155,8 +155,7 @@ void TGdiChart::Paint(HDC target) {
             const std::vector<double>& points = series.Points;
             Polyline_.clear();
             for (std::size_t i = 0; i < points.size(); ++i) {
-                // A point inside a level run lies on the segment over it.
-                if (i > 0 && i + 1 < points.size() && points[i - 1] == points[i] && points[i + 1] == points[i]) continue;
+                if (InsideLevelRun(points, i)) continue;
                 Polyline_.push_back({Round(XOf(Plot_, static_cast<double>(i))), Round(YOf(Plot_, points[i]))});
             }
             HPEN pen = Pen(series.Colour, series.Width, PS_ENDCAP_SQUARE, PS_JOIN_BEVEL);

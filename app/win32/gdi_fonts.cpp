@@ -10,11 +10,11 @@ HFONT GdiFont(TFontRole role) {
     static std::array<HFONT, 6> fonts{};
     HFONT& font = fonts[static_cast<std::size_t>(role)];
     if (!font) {
-        const TFontSpec& spec = FontOf(role);
+        const TFontSpec& laidOut = FontOf(role);
         // A negative height asks for the character height, as laid out.
-        font = CreateFontW(-spec.Pixels, 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, spec.Italic, FALSE, FALSE,
+        font = CreateFontW(-laidOut.Pixels, 0, 0, 0, laidOut.Bold ? FW_BOLD : FW_NORMAL, laidOut.Italic, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, Wide(spec.Face).c_str());
+                           DEFAULT_PITCH | FF_DONTCARE, Wide(laidOut.Face).c_str());
     }
     return font;
 }
