@@ -64,13 +64,15 @@ cross-arm64:
 	@cd $(ARM_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The core cross-built for 64-bit Windows with mingw-w64 and run under Wine
-# (scripts/wine-run.sh keeps a private prefix in the build folder).
+# (scripts/wine-run.sh keeps a private prefix in the build folder), then the
+# number sweep of both builds compared byte for byte.
 test-windows: build
 	@scripts/install-deps.sh windows
 	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
 	@cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)
+	@tests/common/compare_number_sweep.sh $(BUILD)/tests/number_sweep $(WIN_BUILD)/tests/number_sweep.exe
 	@WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wine-prefix wineserver -k 2>/dev/null || true
 
 demo: build

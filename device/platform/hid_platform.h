@@ -1,7 +1,7 @@
 #pragma once
 // The one interface between the device layer and the operating system's HID
 // services. The Linux implementation uses libudev and hidapi; the in-memory one
-// serves the tests; a Windows one can stand beside them.
+// serves the tests; the Windows one binds SetupAPI and HID.dll at run time.
 #include <cstddef>
 #include <cstdint>
 #include <functional>

@@ -1,9 +1,19 @@
 #include "system_hid_platform.h"
 
+#ifdef _WIN32
+#include "device/platform/windows/windows_hid_platform.h"
+#else
 #include "device/platform/linux/linux_hid_platform.h"
+#endif
 
 namespace tavik {
 
-std::unique_ptr<THidPlatform> CreateSystemHidPlatform() { return std::make_unique<TLinuxHidPlatform>(); }
+std::unique_ptr<THidPlatform> CreateSystemHidPlatform() {
+#ifdef _WIN32
+    return std::make_unique<TWindowsHidPlatform>();
+#else
+    return std::make_unique<TLinuxHidPlatform>();
+#endif
+}
 
 }  // namespace tavik

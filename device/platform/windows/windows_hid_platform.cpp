@@ -1,0 +1,189 @@
+#include "windows_hid_platform.h"
+
+#include <dbt.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cwchar>
+#include <vector>
+
+#include "common/errors.h"
+
+namespace tavik {
+
+namespace {
+constexpr wchar_t WindowClass[] = L"TavikHidNotification";
+// The fallback the HID class is known by, should HidD_GetHidGuid not fill it.
+constexpr GUID DefaultHidGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+
+HANDLE Handle(THidHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+using TStringReader = decltype(THidEntryPoints::HidD_GetProductString);
+
+// A descriptor string: a zeroed buffer of MaxHidStringLength UTF-16 units,
+// the text up to its first NUL.
+bool ReadString(TStringReader reader, THidHandle handle, std::u16string& text) {
+    wchar_t buffer[MaxHidStringLength] = {};
+    if (!reader(Handle(handle), buffer, sizeof buffer)) return false;
+    text.assign(reinterpret_cast<const char16_t*>(buffer), ::wcsnlen(buffer, MaxHidStringLength));
+    return true;
+}
+
+// Releases a SetupAPI snapshot however the walk ends.
+struct TDeviceInfoSet {
+    const THidEntryPoints& Api;
+    const HDEVINFO Set;
+    ~TDeviceInfoSet() { Api.SetupDiDestroyDeviceInfoList(Set); }
+};
+}  // namespace
+
+TWindowsHidPlatform::TWindowsHidPlatform() { Start(SystemLoader_); }
+
+TWindowsHidPlatform::TWindowsHidPlatform(TLibraryLoader& loader) { Start(loader); }
+
+void TWindowsHidPlatform::Start(TLibraryLoader& loader) {
+    HidGuid_ = DefaultHidGuid;
+    if (!Api_.Bind(loader)) return;
+    Api_.HidD_GetHidGuid(&HidGuid_);
+
+    // A top-level popup, never shown: message-only windows get no broadcasts.
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = WindowClass;
+    ::RegisterClassExW(&windowClass);  // fails harmlessly for a second platform
+    Window_ = ::CreateWindowExW(0, WindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance,
+                                nullptr);
+    if (Window_) ::SetWindowLongPtrW(Window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TWindowsHidPlatform::~TWindowsHidPlatform() {
+    if (Window_) {
+        ::SetWindowLongPtrW(Window_, GWLP_USERDATA, 0);
+        ::DestroyWindow(Window_);
+    }
+}
+
+LRESULT CALLBACK TWindowsHidPlatform::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* platform = reinterpret_cast<TWindowsHidPlatform*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    // Only the device-tree change: arrivals and removals of single interfaces
+    // are seen by the pass it starts. The controller drops one that comes
+    // while a pass runs.
+    if (platform && message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED)
+        platform->RaiseDeviceChange(lParam == -1 ? -1 : 0);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool TWindowsHidPlatform::PostStartupNotice() {
+    return Window_ && ::PostMessageW(Window_, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, static_cast<LPARAM>(-1));
+}
+
+std::vector<THidInterface> TWindowsHidPlatform::Snapshot() {
+    std::vector<THidInterface> interfaces;
+    if (!Available()) return interfaces;
+    const HDEVINFO raw = Api_.SetupDiGetClassDevsW(&HidGuid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    // Without a snapshot nothing can be told gone: the controller skips the pass.
+    if (raw == INVALID_HANDLE_VALUE) throw EControllerError("No device snapshot");
+    const TDeviceInfoSet set{Api_, raw};
+
+    std::map<std::string, TPresent> present;
+    for (DWORD index = 0;; ++index) {
+        SP_DEVICE_INTERFACE_DATA interfaceData{};
+        interfaceData.cbSize = sizeof interfaceData;
+        if (!Api_.SetupDiEnumDeviceInterfaces(set.Set, nullptr, &HidGuid_, index, &interfaceData)) break;
+
+        // The detail's size first, then the detail; an interface whose detail
+        // cannot be read is skipped and the walk goes on.
+        SP_DEVINFO_DATA deviceData{};
+        deviceData.cbSize = sizeof deviceData;
+        DWORD size = 0;
+        ::SetLastError(ERROR_SUCCESS);
+        const bool sized =
+            !Api_.SetupDiGetDeviceInterfaceDetailW(set.Set, &interfaceData, nullptr, 0, &size, &deviceData) &&
+            ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+        constexpr std::size_t pathOffset = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
+        if (!sized || size <= pathOffset) continue;
+        // Sized in 8-byte words: the block is read through its struct.
+        std::vector<uint64_t> words((size + 7) / 8);
+        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(words.data());
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+        if (!Api_.SetupDiGetDeviceInterfaceDetailW(set.Set, &interfaceData, detail, size, nullptr, &deviceData))
+            continue;
+        const std::size_t units = (size - pathOffset) / sizeof(wchar_t);
+        const std::wstring widePath(detail->DevicePath, std::find(detail->DevicePath, detail->DevicePath + units, L'\0'));
+        if (widePath.empty()) continue;
+        const std::string path = Utf8(widePath);
+
+        const auto known = Present_.find(path);
+        const uint32_t instance = known != Present_.end() ? known->second.Instance : NextInstance_++;
+        present[path] = {instance, ReadDeviceRegistryProperties(Api_, set.Set, deviceData)};
+        interfaces.push_back({instance, path});
+    }
+    // A path that left is forgotten: when it comes back it is a new device.
+    Present_ = std::move(present);
+    return interfaces;
+}
+
+const TDeviceRegistryProperties* TWindowsHidPlatform::RegistryProperties(const std::string& path) const {
+    const auto found = Present_.find(path);
+    return found == Present_.end() ? nullptr : &found->second.Properties;
+}
+
+// Zero access is enough for the attributes and strings and is granted even
+// for keyboards and mice, which Windows keeps for itself.
+THidHandle TWindowsHidPlatform::Open(const std::string& path, bool readWrite) {
+    if (!Available()) return InvalidHidHandle;
+    const HANDLE handle = Api_.CreateFileW(Wide(path).c_str(), readWrite ? GENERIC_READ | GENERIC_WRITE : 0,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? InvalidHidHandle : reinterpret_cast<THidHandle>(handle);
+}
+
+void TWindowsHidPlatform::Close(THidHandle handle) {
+    if (Available() && handle != InvalidHidHandle) Api_.CloseHandle(Handle(handle));
+}
+
+bool TWindowsHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
+    if (!Available()) return false;
+    HIDD_ATTRIBUTES read{};
+    read.Size = sizeof read;
+    if (!Api_.HidD_GetAttributes(Handle(handle), &read)) return false;
+    attributes = {read.VendorID, read.ProductID, read.VersionNumber};
+    return true;
+}
+
+bool TWindowsHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
+    return Available() && ReadString(Api_.HidD_GetManufacturerString, handle, text);
+}
+
+bool TWindowsHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
+    return Available() && ReadString(Api_.HidD_GetProductString, handle, text);
+}
+
+bool TWindowsHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
+    return Available() && Api_.HidD_GetFeature(Handle(handle), buffer, static_cast<ULONG>(length));
+}
+
+// HID.dll only reads the buffer; its declaration just does not say so.
+bool TWindowsHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
+    return Available() && Api_.HidD_SetFeature(Handle(handle), const_cast<uint8_t*>(buffer), static_cast<ULONG>(length));
+}
+
+}  // namespace tavik

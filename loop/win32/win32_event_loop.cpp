@@ -1,0 +1,127 @@
+#include "win32_event_loop.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tavik {
+
+namespace {
+constexpr wchar_t WindowClass[] = L"TavikEventLoop";
+constexpr UINT RunPostedMessage = WM_APP + 1;
+
+HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
+}  // namespace
+
+class TWin32EventLoop::TTimer : public TLoopTimer {
+public:
+    TTimer(TWin32EventLoop& loop, int intervalMs, std::function<void()> tick)
+        : Loop_(loop), Id_(loop.NextTimerId_++), IntervalMs_(intervalMs), Tick_(std::move(tick)) {
+        Loop_.Timers_[Id_] = this;
+    }
+    ~TTimer() override {
+        Stop();
+        Loop_.Timers_.erase(Id_);
+    }
+    // SetTimer on an id in use starts that timer over.
+    void Start() override { Active_ = ::SetTimer(Loop_.Window_, Id_, static_cast<UINT>(IntervalMs_), nullptr) != 0; }
+    void Stop() override {
+        if (Active_) ::KillTimer(Loop_.Window_, Id_);
+        Active_ = false;
+    }
+    bool Active() const override { return Active_; }
+    int IntervalMs() const override { return IntervalMs_; }
+
+    // A WM_TIMER already queued when the timer stopped is not a tick.
+    void Fire() {
+        if (Active_ && Tick_) Tick_();
+    }
+
+private:
+    TWin32EventLoop& Loop_;
+    UINT_PTR Id_;
+    int IntervalMs_;
+    std::function<void()> Tick_;
+    bool Active_ = false;
+};
+
+TWin32EventLoop::TWin32EventLoop() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = Instance();
+    windowClass.lpszClassName = WindowClass;
+    ::RegisterClassExW(&windowClass);  // fails harmlessly for a second loop
+    Window_ = ::CreateWindowExW(0, WindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance(), nullptr);
+    if (Window_) ::SetWindowLongPtrW(Window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TWin32EventLoop::~TWin32EventLoop() {
+    // Messages still queued for the window go with it.
+    if (Window_) ::DestroyWindow(Window_);
+}
+
+void TWin32EventLoop::Post(std::function<void()> call) {
+    const uint64_t sequence = NextSequence_++;
+    Posted_.emplace_back(sequence, std::move(call));
+    ::PostMessageW(Window_, RunPostedMessage, static_cast<WPARAM>(sequence), 0);
+}
+
+void TWin32EventLoop::RunPostedUpTo(uint64_t sequence) {
+    while (!Posted_.empty() && Posted_.front().first <= sequence) {
+        std::function<void()> call = std::move(Posted_.front().second);
+        Posted_.pop_front();
+        call();
+    }
+}
+
+std::unique_ptr<TLoopTimer> TWin32EventLoop::MakeTimer(int intervalMs, std::function<void()> tick) {
+    return std::make_unique<TTimer>(*this, intervalMs, std::move(tick));
+}
+
+LRESULT CALLBACK TWin32EventLoop::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* loop = reinterpret_cast<TWin32EventLoop*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (loop && message == RunPostedMessage) {
+        loop->RunPostedUpTo(static_cast<uint64_t>(wParam));
+        return 0;
+    }
+    if (loop && message == WM_TIMER) {
+        const auto found = loop->Timers_.find(static_cast<UINT_PTR>(wParam));
+        if (found != loop->Timers_.end()) found->second->Fire();
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A timer always due (its handler outlasts its interval) would keep the queue
+// full for ever: a timer met a second time ends the round, its message left
+// queued for the next one.
+bool TWin32EventLoop::DispatchQueued() {
+    bool dispatched = false;
+    std::vector<std::pair<HWND, WPARAM>> timersSeen;
+    MSG message{};
+    while (!QuitReceived_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (message.message == WM_TIMER) {
+            const std::pair<HWND, WPARAM> timer{message.hwnd, message.wParam};
+            if (std::find(timersSeen.begin(), timersSeen.end(), timer) != timersSeen.end()) break;
+            timersSeen.push_back(timer);
+        }
+        if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
+        dispatched = true;
+        if (message.message == WM_QUIT) {
+            QuitReceived_ = true;
+            ExitCode_ = static_cast<int>(message.wParam);
+            break;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return dispatched;
+}
+
+void TWin32EventLoop::ProcessEvents(int maxWaitMs) {
+    if (QuitReceived_ || DispatchQueued() || maxWaitMs <= 0) return;
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(maxWaitMs), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    DispatchQueued();
+}
+
+}  // namespace tavik
