@@ -4,18 +4,50 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace tavik::cli {
+
+namespace {
+// Why a write failed, in the system's words: the C library of Windows calls
+// most pipe and device errors "Invalid argument".
+std::string WriteError(int error) {
+#ifdef _WIN32
+    if (const DWORD code = ::GetLastError()) {
+        wchar_t* text = nullptr;
+        const DWORD length = ::FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+            reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::string utf8;
+        if (length) {
+            const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+            utf8.resize(static_cast<std::size_t>(size > 0 ? size : 0));
+            ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr, nullptr);
+        }
+        ::LocalFree(text);
+        while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ' || utf8.back() == '.'))
+            utf8.pop_back();
+        if (!utf8.empty()) return utf8;
+    }
+#endif
+    return error ? std::strerror(error) : "cannot be written";
+}
+}  // namespace
 
 bool TStdioConsole::Say(const std::string& text) {
     if (Broken_) return false;
     // Flushed line by line: a script reading a pipe sees each line as it comes.
     errno = 0;
+#ifdef _WIN32
+    ::SetLastError(0);
+#endif
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
                          std::fputc('\n', stdout) != EOF && std::fflush(stdout) == 0;
     if (written) return true;
     Broken_ = true;
-    const int error = errno;
-    Complain(std::string("standard output: ") + (error ? std::strerror(error) : "cannot be written"));
+    Complain("standard output: " + WriteError(errno));
     return false;
 }
 

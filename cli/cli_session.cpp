@@ -9,6 +9,7 @@
 #include "common/local_time.h"
 #include "common/number_text.h"
 #include "common/utf8_text.h"
+#include "instruments/logger/recording_file.h"
 #include "device/hid_device.h"
 
 namespace tavik::cli {
@@ -280,7 +281,7 @@ int TCliSession::Record(const TCommand& command) {
         Complain("no recording file could be made in " + (command.Directory.empty() ? "." : command.Directory));
         return ExitTransfer;
     }
-    Say(command.Directory.empty() ? name : command.Directory + "/" + name);
+    Say(logger::PathIn(command.Directory, name));
     OnBinding_ = [this](TInstrumentKind kind, bool bound) {
         if (kind != TInstrumentKind::Logger) return;
         Complain(bound ? "the logger is back: recording goes on" : "the logger is gone: recording pauses");

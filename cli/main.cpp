@@ -15,6 +15,13 @@
 #include <QLocale>
 
 #include "loop/qt/qt_event_loop.h"
+#elif defined(_WIN32)
+#include <windows.h>
+
+#include <csignal>
+
+#include "cli_session.h"
+#include "loop/win32/win32_event_loop.h"
 #else
 #include "loop/manual/manual_event_loop.h"
 #endif
@@ -24,6 +31,34 @@ namespace {
 char SeparatorOf(const QLocale& locale) {
     const QString point = locale.decimalPoint();
     return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
+}
+#elif defined(_WIN32)
+char UserDecimalSeparator() {
+    wchar_t point[8] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, point, 8) != 2 || point[0] >= 0x80) return '.';
+    return static_cast<char>(point[0]);
+}
+
+// Ctrl-C and Ctrl-Break end a command as SIGINT does elsewhere; a closed
+// console window, a log-off or a shut-down as SIGTERM. Windows ends the
+// process once this returns from those, so it gives the command a moment to
+// close its file; main returning ends the process sooner.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    using tavik::cli::TCliSession;
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        TCliSession::StopSignal = SIGINT;
+        return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        TCliSession::StopSignal = SIGTERM;
+        Sleep(3000);
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 #endif
 }  // namespace
@@ -43,6 +78,14 @@ int main(int argc, char** argv) {
         application = std::make_unique<QCoreApplication>(qtArguments, argv);
         return std::make_unique<tavik::TQtEventLoop>();
     };
+#elif defined(_WIN32)
+    // The console takes UTF-8, so the Russian texts arrive whole.
+    SetConsoleOutputCP(CP_UTF8);
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    system.DecimalSeparator = UserDecimalSeparator();
+    // The Windows platform's device notifications come as window messages,
+    // which this loop dispatches.
+    system.MakeLoop = []() -> std::unique_ptr<tavik::TEventLoop> { return std::make_unique<tavik::TWin32EventLoop>(); };
 #else
     system.MakeLoop = []() -> std::unique_ptr<tavik::TEventLoop> {
         auto loop = std::make_unique<tavik::TManualEventLoop>();

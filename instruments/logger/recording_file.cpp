@@ -16,17 +16,27 @@ std::size_t FormatTimestamp(const TLocalTime& t, char* out) {
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
+std::string PathIn(const std::string& directory, const std::string& name) {
+#ifdef _WIN32
+    constexpr char Separator = '\\';
+    const bool ended = !directory.empty() && (directory.back() == '\\' || directory.back() == '/' || directory.back() == ':');
+#else
+    constexpr char Separator = '/';
+    const bool ended = !directory.empty() && directory.back() == '/';
+#endif
+    return directory.empty() || ended ? directory + name : directory + Separator + name;
+}
+
 TRecordFile::~TRecordFile() { Close(); }
 
 std::string TRecordFile::Create(const std::string& directory, const std::string& name) {
     Close();
-    const std::string prefix = directory.empty() ? std::string() : directory + "/";
     const auto dot = name.rfind('.');
     const std::string stem = name.substr(0, dot);
     const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
     for (int attempt = 1; attempt <= 1000; ++attempt) {
         const std::string candidate = attempt == 1 ? name : stem + "-" + std::to_string(attempt) + extension;
-        const std::string path = prefix + candidate;
+        const std::string path = PathIn(directory, candidate);
         const file_system::TCreated created = file_system::CreateNew(path, File_);
         if (created == file_system::TCreated::Yes) {
             LineStart_ = 0;

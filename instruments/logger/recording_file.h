@@ -14,6 +14,10 @@ std::string RecordFileName(const TLocalTime& time);
 // "DDMMYYYY;hhmmssmmm;" into out (at least 32 bytes); returns the length.
 std::size_t FormatTimestamp(const TLocalTime& time, char* out);
 
+// A file's path in directory (empty: the working directory), joined with the
+// system's separator unless the directory already ends in one.
+std::string PathIn(const std::string& directory, const std::string& name);
+
 class TRecordFile {
 public:
     TRecordFile() = default;

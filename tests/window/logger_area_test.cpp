@@ -6,7 +6,9 @@
 #include <filesystem>
 
 #include "instruments/logger/logger_protocol.h"
+#ifndef _WIN32
 #include "tests/support/file_size_limit.h"
+#endif
 #include "tests/support/window_harness.h"
 
 namespace tavik {
@@ -202,6 +204,9 @@ TEST_F(RecordingArea, ClosingTheWindowMidRecordingKeepsEveryLine) {
     EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
 }
 
+// A file-size limit needs POSIX; on Windows the full-disk test of the
+// recording file covers the failed write.
+#ifndef _WIN32
 TEST_F(RecordingArea, AFailedLineIsTakenBackShownRedAndLaterLinesAreWhole) {
     V.Click(I::VXLogger_StartStop);
     Report(0x00, {0, 2, 0, 1});  // 47 bytes
@@ -219,6 +224,8 @@ TEST_F(RecordingArea, AFailedLineIsTakenBackShownRedAndLaterLinesAreWhole) {
               "06122026;232415042;24;3,766;1,000;1,883;1,000\r\n"
               "06122026;232415042;24;1,883;1,000;3,766;1,000\r\n");
 }
+
+#endif
 
 }  // namespace
 }  // namespace tavik

@@ -12,6 +12,14 @@ namespace tavik {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* WindowsOrUnix([[maybe_unused]] const char* windows, [[maybe_unused]] const char* unix) {
+#ifdef _WIN32
+    return windows;
+#else
+    return unix;
+#endif
+}
 using test::Recording;
 using test::TSimulatedModules;
 
@@ -24,6 +32,15 @@ TEST(RecordNames, FileNameAndTimestampFields) {
         const std::size_t n = logger::FormatTimestamp({2026, 1, 1, 10, 5, 3, ms}, text);
         EXPECT_EQ(std::string(text, n), expected);
     }
+    // The path a user is shown, in the system's own form.
+#ifdef _WIN32
+    const char* joined[] = {"C:\\logs\\a.csv", "C:\\logs\\a.csv", "C:/logs/a.csv", "D:a.csv", "a.csv"};
+#else
+    const char* joined[] = {"/logs/a.csv", "/logs\\/a.csv", "/logs/a.csv", "D:/a.csv", "a.csv"};
+#endif
+    const char* folders[] = {WindowsOrUnix("C:\\logs", "/logs"), WindowsOrUnix("C:\\logs\\", "/logs\\"),
+                             WindowsOrUnix("C:/logs/", "/logs/"), "D:", ""};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(logger::PathIn(folders[i], "a.csv"), joined[i]) << folders[i];
 }
 
 TEST_F(Recording, LinesOfEveryModeByteForByte) {
