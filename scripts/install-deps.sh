@@ -14,7 +14,7 @@ packages=(
   fonts-liberation xvfb xauth locales
 )
 case "${1:-}" in
-  e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq) ;;
+  e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq udev) ;;
   package) packages=(dpkg-dev fakeroot lintian appstream desktop-file-utils gzip) ;;
   fuzz) packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev cmake pkg-config) ;;
   arm64)

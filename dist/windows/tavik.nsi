@@ -1,8 +1,8 @@
 ; The Windows installer: both programs into Program Files, a Start-menu
 ; entry, and an uninstaller that takes everything away again. Built by
 ; scripts/package-windows.sh with makensis -DVERSION=... -DSTAGE=... -DOUTFILE=...
-Unicode true
-!include "x64.nsh"
+; A 64-bit installer: it runs where the programs run, and nowhere else.
+Target amd64-unicode
 
 Name "Тавик ${VERSION}"
 OutFile "${OUTFILE}"
@@ -19,10 +19,6 @@ UninstPage instfiles
 
 Function .onInit
   SetRegView 64
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "Тавик needs 64-bit Windows."
-    Abort
-  ${EndIf}
 FunctionEnd
 
 Section "Тавик"

@@ -333,9 +333,17 @@ TEST(CliProcess, OutputThatCannotBeWrittenIsAnError) {
 TEST(CliProcess, AHangUpEndsARecordingWithWholeLines) {
     test::TSimulatedModules folder;  // only its private folder
     TChild record({"--demo", "record", "--dir", folder.Folder.string()});
-    const std::string path = record.ReadLine();
+    std::string path = record.ReadLine();
     ASSERT_FALSE(path.empty());
-    ::usleep(400 * 1000);
+    // A Windows program joins the folder we gave and its file with its own separator.
+    if (WindowsProgram) std::replace(path.begin(), path.end(), '\\', '/');
+    // Until two lines are down (a program under Wine starts slowly).
+    for (int i = 0; i < 200; ++i) {
+        const std::string written = test::TSimulatedModules::ReadFile(path);
+        if (std::count(written.begin(), written.end(), '\n') >= 2) break;
+        ::usleep(50 * 1000);
+    }
+    ::usleep(100 * 1000);
     // Wine turns SIGINT into the console's Ctrl-C.
     record.Signal(WindowsProgram ? SIGINT : SIGHUP);
     const TExit exit = record.Finish();

@@ -2,12 +2,16 @@
 # The end-to-end test on a real Linux kernel, in a VM: installs what it needs
 # (qemu and friends) when it can, boots Debian's kernel, runs tavik_e2e
 # against tavik-sim's virtual modules and takes a screenshot of the real
-# program under Xvfb. Skips with a reason when qemu cannot be had.
-#   tests/e2e/run.sh BUILD_FOLDER
+# program under Xvfb; given a Windows build folder too, runs the Windows
+# platform under Wine against the same modules. Skips with a reason when qemu
+# cannot be had.
+#   tests/e2e/run.sh BUILD_FOLDER [WINDOWS_BUILD_FOLDER]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 out=$build/e2e-out
+win=
+if [ -n "${2:-}" ]; then win=$(cd "$2" && pwd); fi
 rm -rf "$out"
 mkdir -p "$out"
 
@@ -24,17 +28,22 @@ for tool in qemu-system-x86_64 busybox cpio modinfo Xvfb import; do
 done
 
 command="QT_QPA_PLATFORM=offscreen $build/tests/e2e/tavik_e2e $build/sim/tavik-sim $out; code=\$?; \
-sh $here/vm/cli.sh $build $out || code=1; sh $here/vm/screenshot.sh $build $out; exit \$code"
+sh $here/vm/cli.sh $build $out || code=1; sh $here/vm/screenshot.sh $build $out"
+if [ -n "$win" ]; then command="$command; sh $here/vm/wine.sh $build $win $out || code=1"; fi
+command="$command; exit \$code"
 "$here/vm/run-vm.sh" "$out" "$command" >"$out/console.log" 2>&1
 status=$?
-grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^TIMES|^screenshot|^VM: |^cli: ' | sed 's/^/    /'
+grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^    (device|frequency|memory|logger|generator|freqmeter|unknown)|^TIMES|^screenshot|^VM: |^(cli|wine): ' | sed 's/^/    /'
 if [ $status -eq 3 ]; then
     echo "e2e: skipped: no kernel could be fetched (see $out/console.log)"
     exit 0
 fi
 line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
 cli=$(grep -E '^cli: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
-if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && echo "$cli" | grep -q ' 0 failed' &&
+wine=$(grep -E '^wine: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
+wine_ok=true
+if [ -n "$win" ] && ! echo "$wine" | grep -q ' 0 failed'; then wine_ok=false; fi
+if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && echo "$cli" | grep -q ' 0 failed' && $wine_ok &&
     grep -q 'VM: command exit code 0' "$out/console.log"; then
     echo "$line"
     exit 0

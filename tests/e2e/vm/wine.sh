@@ -1,0 +1,66 @@
+#!/bin/sh
+# Inside the VM: the Windows build under Wine against tavik-sim's virtual
+# modules on the real kernel. Wine's HID bus reads hidraw devices only with its
+# SDL backend off, and hears them come and go through udev, so udevd runs for
+# it. Prints one line per check and "wine: N passed, M failed".
+#   wine.sh BUILD_FOLDER WINDOWS_BUILD_FOLDER OUT_FOLDER
+build=$1
+win=$2
+out=$3/wine
+top=$(cd "$(dirname "$0")/../../.." && pwd)
+mkdir -p "$out"
+run() { WINE_RUN_RAW=1 "$top/scripts/wine-run.sh" "$@"; }
+export WINEPREFIX=$win/wine-prefix WINEDEBUG=-all
+passed=0
+failed=0
+check() {  # check "what" CONDITION...
+    what=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); echo "  ok   wine: $what"; else failed=$((failed + 1)); echo "  FAIL wine: $what"; fi
+}
+
+udevd=$(command -v systemd-udevd || ls /lib/systemd/systemd-udevd /usr/lib/systemd/systemd-udevd 2>/dev/null | head -1)
+if [ -n "$udevd" ]; then "$udevd" --daemon; else echo "wine: no udevd: Wine will not hear the modules come and go"; fi
+wine reg add 'HKLM\System\CurrentControlSet\Services\winebus' /v 'Enable SDL' /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wineserver -k
+wineserver -w
+
+fifo=$(mktemp -u /tmp/tavik-sim-input.XXXXXX)
+mkfifo "$fifo"
+"$build/sim/tavik-sim" --verbose --count 123456 <"$fifo" >"$out/sim.log" 2>&1 &
+sim=$!
+exec 3>"$fifo"
+for i in $(seq 100); do grep -q '^ready' "$out/sim.log" && break; sleep 0.1; done
+[ -n "$udevd" ] && udevadm settle --timeout=30
+
+run "$win/cli/tavik-cli.exe" list >"$out/list.txt" 2>&1
+tr -d '\r' <"$out/list.txt" | sed 's/^/    /'
+run "$win/cli/tavik-cli.exe" list --json >"$out/list.json" 2>"$out/list.err"
+tr -d '\r' <"$out/list.json" >"$out/list.lines"
+check "tavik-cli.exe list --json: the three modules through SetupAPI, read/write" \
+    jq -e -s '[.[] | select(.product | test("VX(Logger|Generator|FrequencyMeter)$"))] | length == 3 and all(.[]; .read_write)' \
+    "$out/list.lines"
+
+request=/tmp/tavik-wine-request
+rm -f "$request"
+run "$win/tests/e2e/windows/tavik_e2e_windows.exe" 'Z:\tmp\tavik-wine-request' >"$out/e2e.txt" 2>&1 &
+e2e=$!
+while kill -0 $e2e 2>/dev/null; do
+    if [ -f "$request" ]; then cat "$request" >&3; rm -f "$request"; fi
+    sleep 0.2
+done
+wait $e2e
+code=$?
+tr -d '\r' <"$out/e2e.txt" | grep -v '^wine: [0-9]* passed'
+line=$(tr -d '\r' <"$out/e2e.txt" | grep -E '^wine: [0-9]+ passed, [0-9]+ failed' | tail -1)
+check "the Windows platform against the modules (${line:-no result})" [ "$code" -eq 0 ]
+check "the generator got 02 01 10 00 00 00 00 EF through HidD_SetFeature" \
+    grep -q 'generator1 <-: 02 01 10 00 00 00 00 EF' "$out/sim.log"
+
+echo quit >&3
+exec 3>&-
+wait $sim
+rm -f "$fifo"
+wineserver -k
+echo "wine: $passed passed, $failed failed"
+[ $failed -eq 0 ]
