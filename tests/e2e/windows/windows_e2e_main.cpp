@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
 
     const double startUp = WaitFor(loop, [&] {
         return Find(controller, u"VXLogger") && Find(controller, u"VXGenerator") && Find(controller, u"VXFrequencyMeter");
-    }, 20000);
+    }, 60000);
     Check(startUp >= 0, "the start-up pass lists the three modules");
     for (std::size_t i = 0; i < controller.Count(); ++i) {
         THidDevice& d = controller.Device(i);
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
     const THidDevice* generatorBefore = generator;
     const THidDevice* meterBefore = meter;
     Check(Request(loop, requests, "unplug logger"), "the script passes the unplug on");
-    const double unplugged = WaitFor(loop, [&] { return !removals.empty(); }, 20000);
+    const double unplugged = WaitFor(loop, [&] { return !removals.empty(); }, 60000);
     Check(unplugged >= 0 && removals == std::vector<std::string>{loggerPath} && !Find(controller, u"VXLogger"),
           "unplugging the logger removes it, and only it");
     Check(Find(controller, u"VXGenerator") == generatorBefore && Find(controller, u"VXFrequencyMeter") == meterBefore &&
@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
 
     arrivals.clear();
     Check(Request(loop, requests, "plug logger"), "the script passes the plug on");
-    const double plugged = WaitFor(loop, [&] { return Find(controller, u"VXLogger") != nullptr; }, 20000);
+    const double plugged = WaitFor(loop, [&] { return Find(controller, u"VXLogger") != nullptr; }, 60000);
     Check(plugged >= 0 && arrivals.size() == 1, "plugging it in again lists it once more");
     if (THidDevice* again = Find(controller, u"VXLogger")) {
         Check(again->PnPInfo().DeviceInstance != loggerInstance || again->PnPInfo().DevicePath != loggerPath,
