@@ -8,11 +8,12 @@
 // cost more than the passes themselves. Each input starts from the same empty
 // state (everything unplugged, a pass run, nothing listed or announced), so
 // that an input that fails fails on its own too.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <set>
+#include <vector>
 
 #include "device/hid_device_controller.h"
 #include "device/platform/memory/memory_hid_platform.h"
@@ -34,7 +35,7 @@ struct TRig {
     std::unique_ptr<tavik::THidDeviceController> Controller;
     std::array<std::shared_ptr<tavik::TMemoryHidDevice>, Slots> Devices;
     std::array<uint32_t, Slots> Instance{};  // 0: the slot's device is not plugged in
-    std::set<const tavik::THidDevice*> Announced;
+    std::vector<const tavik::THidDevice*> Announced;
 
     TRig() {
         Platform.LogWire = false;  // nothing here reads it
@@ -43,37 +44,43 @@ struct TRig {
                                                                u"tavik.example", u"VXLogger");
         Controller = std::make_unique<tavik::THidDeviceController>(Platform, Loop);
         tavik::THidDeviceController& controller = *Controller;
+        Announced.reserve(2 * Slots);
         controller.OnArrival = [this, &controller](tavik::THidDevice& d) {
-            if (!controller.Lists(&d) || !d.Enumerating() || !Announced.insert(&d).second) std::abort();
+            if (!controller.Lists(&d) || !d.Enumerating() || Find(&d) != Announced.end()) std::abort();
+            Announced.push_back(&d);
         };
         controller.OnRemoval = [this](tavik::THidDevice& d) {
-            if (d.PluggedIn() || !Announced.erase(&d)) std::abort();
+            const auto announced = Find(&d);
+            if (d.PluggedIn() || announced == Announced.end()) std::abort();
+            Announced.erase(announced);
         };
         Loop.ProcessEvents();  // the start-up pass
     }
 
-    // The slot of a present instance.
+    std::vector<const tavik::THidDevice*>::iterator Find(const tavik::THidDevice* device) {
+        return std::find(Announced.begin(), Announced.end(), device);
+    }
+
+    // The slot of a present instance; there is none for anything else.
     std::size_t SlotOf(uint32_t instance) const {
-        for (std::size_t s = 0; s < Slots; ++s)
+        for (std::size_t s = 0; instance != 0 && s < Slots; ++s)
             if (Instance[s] == instance) return s;
         std::abort();
     }
 
     void Pass() {
         Platform.NotifyDeviceChange();
+        std::array<bool, Slots> listed{};
+        for (std::size_t k = 0; k < Controller->Count(); ++k) {
+            const tavik::THidDevice& device = Controller->Device(k);
+            const std::size_t s = SlotOf(device.PnPInfo().DeviceInstance);
+            if (!device.PluggedIn() || listed[s]) std::abort();
+            listed[s] = true;
+        }
         // An interface opens, with access or without, unless it refuses every
         // open, and is identified unless its attributes cannot be read.
-        std::set<uint32_t> expected;
-        for (uint32_t instance : Platform.PresentInstances()) {
-            const tavik::TMemoryHidDevice& device = *Devices[SlotOf(instance)];
-            if (!device.RefuseOpen && !device.FailAttributes) expected.insert(instance);
-        }
-        std::set<uint32_t> listed;
-        for (std::size_t k = 0; k < Controller->Count(); ++k) {
-            if (!Controller->Device(k).PluggedIn()) std::abort();
-            listed.insert(Controller->Device(k).PnPInfo().DeviceInstance);
-        }
-        if (listed != expected || listed.size() != Controller->Count()) std::abort();
+        for (std::size_t s = 0; s < Slots; ++s)
+            if (listed[s] != (Instance[s] != 0 && !Devices[s]->RefuseOpen && !Devices[s]->FailAttributes)) std::abort();
         if (Announced.size() != Controller->Count()) std::abort();
         if (Platform.OpenHandleCount() != 0) std::abort();
     }
