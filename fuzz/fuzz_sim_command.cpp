@@ -108,9 +108,13 @@ void CheckLine(std::string_view line) {
           again.InputIn == command.InputIn);
 }
 
+// Longer lines only copy longer strings; the rest of the input is not read.
+constexpr std::size_t MaxLength = 128;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    size = std::min(size, MaxLength);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     for (std::size_t start = 0; start < size;) {
         const std::size_t end = std::min(input.find('\n', start), size);
