@@ -1,11 +1,11 @@
 // The controller's pass fed with arbitrary sequences of interfaces appearing,
 // disappearing and failing: after every pass its list is exactly the present
 // interfaces that can be opened and identified, each announced once, with no
-// handle left open; only announced devices are removed.
+// handle left open; only announced devices are removed. A pass whose snapshot
+// fails changes nothing.
 //
 // One platform, loop and controller serve every input, and a fixed set of
-// device objects is plugged in and out: building them afresh for each input
-// cost more than the passes themselves. Each input starts from the same empty
+// device objects is plugged in and out. Each input starts from the same empty
 // state (everything unplugged, a pass run, nothing listed or announced), so
 // that an input that fails fails on its own too.
 #include <algorithm>
@@ -85,6 +85,19 @@ struct TRig {
         if (Platform.OpenHandleCount() != 0) std::abort();
     }
 
+    // A notice whose snapshot throws: nothing is told gone or new.
+    void FailedPass() {
+        std::vector<const tavik::THidDevice*> before;
+        for (std::size_t k = 0; k < Controller->Count(); ++k) before.push_back(&Controller->Device(k));
+        Platform.FailSnapshot = true;
+        Platform.NotifyDeviceChange();
+        Platform.FailSnapshot = false;
+        if (Controller->Count() != before.size() || Announced.size() != before.size()) std::abort();
+        for (std::size_t k = 0; k < before.size(); ++k)
+            if (&Controller->Device(k) != before[k]) std::abort();
+        if (Platform.OpenHandleCount() != 0) std::abort();
+    }
+
     void Reset() {
         Platform.UnplugAll();
         Instance.fill(0);
@@ -127,7 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         default:
-            rig.Pass();
+            if ((op & 0xC0) == 0xC0) rig.FailedPass();
+            else rig.Pass();
         }
     }
     // Everything the input built is freed again: libFuzzer runs an input whose
