@@ -5,16 +5,25 @@
 #                                                 earlier runs kept in BUILD/corpus
 #   scripts/fuzz.sh BUILD_FOLDER SECONDS seeds    from the seed corpus alone; what
 #                                                 it finds on the way is dropped
-# Every fuzz_* program the build made is run, each from fuzz/corpus/<name>.
+# Every target in fuzz/ is run, each from its seed corpus fuzz/corpus/<name>.
 set -uo pipefail
 build=$1
 seconds=$2
 mode=${3:-}
 found=0
 ran=0
-for binary in "$build"/fuzz/fuzz_*; do
-    [ -f "$binary" ] && [ -x "$binary" ] || continue
-    target=${binary##*/fuzz_}
+for source in fuzz/fuzz_*.cpp; do
+    target=${source#fuzz/fuzz_}
+    target=${target%.cpp}
+    binary="$build/fuzz/fuzz_$target"
+    if [ ! -x "$binary" ]; then
+        echo "fuzz_$target: not built ($binary)"
+        exit 1
+    fi
+    if [ ! -d "fuzz/corpus/$target" ]; then
+        echo "fuzz_$target: no seed corpus in fuzz/corpus/$target"
+        exit 1
+    fi
     if [ "$mode" = seeds ]; then
         kept="$build/smoke/$target"
         rm -rf "$kept"
@@ -38,7 +47,7 @@ for binary in "$build"/fuzz/fuzz_*; do
     fi
 done
 if [ $ran -eq 0 ]; then
-    echo "fuzz: no fuzz target in $build/fuzz"
+    echo "fuzz: no fuzz target in fuzz/"
     exit 1
 fi
 [ $found -eq 0 ] && echo "fuzz: no finding"
