@@ -5,9 +5,10 @@ CORE_BUILD ?= build-core
 WIN_BUILD ?= build-windows
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 4
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run check package test test-core sanitize test-arm64 cross-arm64 test-windows cross-windows package-windows fuzz bench demo install clean
+.PHONY: all deps build run check package test test-core sanitize test-arm64 cross-arm64 test-windows cross-windows package-windows fuzz fuzz-smoke fuzz-build bench demo install clean
 
 all: build
 
@@ -29,6 +30,7 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-core
 	@$(MAKE) --no-print-directory sanitize
+	@$(MAKE) --no-print-directory fuzz-smoke
 	@$(MAKE) --no-print-directory test-arm64
 	@$(MAKE) --no-print-directory test-windows
 	@$(MAKE) --no-print-directory package >/dev/null
@@ -106,13 +108,22 @@ install: build
 	@if [ "$$(id -u)" -eq 0 ]; then cmake --install $(BUILD); else sudo cmake --install $(BUILD); fi
 	@echo "Installed. Reload the udev rules (sudo udevadm control --reload) and plug the modules in again."
 
-# Each fuzz target for FUZZ_SECONDS, from the seed corpus in fuzz/corpus.
-fuzz:
+# Each fuzz target for FUZZ_SECONDS, from the seed corpus in fuzz/corpus and
+# what earlier runs kept in the build folder.
+fuzz: fuzz-build
+	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Each fuzz target for FUZZ_SMOKE_SECONDS from its seed corpus alone: part of
+# `make test`, so that a target that no longer builds, or finds something,
+# fails the run.
+fuzz-smoke: fuzz-build
+	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS) seeds
+
+fuzz-build:
 	@scripts/install-deps.sh fuzz
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIK_FUZZ=ON \
 	  -DTAVIK_TESTS=OFF -DTAVIK_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $${b##*/}"; $$b; done

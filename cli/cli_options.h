@@ -29,6 +29,8 @@ struct TOutputOptions {
     std::optional<std::string> Frequency;  // --outN-freq F, as typed
     int FreqIndex = -1;                    // the entry of the output's list it names
     bool Nearest = false;                  // given in hertz: the nearest entry
+
+    bool operator==(const TOutputOptions&) const = default;
 };
 
 struct TCommand {
@@ -58,11 +60,15 @@ struct TCommand {
     // raw
     std::string Address;  // as typed, in range
     std::string Data;
+
+    bool operator==(const TCommand&) const = default;
 };
 
 struct TParsed {
     TCommand Command;
     std::string Error;  // empty when the command line is good
+
+    bool operator==(const TParsed&) const = default;
 };
 
 TParsed ParseCommandLine(const std::vector<std::string>& arguments);

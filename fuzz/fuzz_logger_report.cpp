@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/calibration_factor.h"
 #include "instruments/logger/acquisition.h"
 #include "instruments/logger/logger_protocol.h"
 

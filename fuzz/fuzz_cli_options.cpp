@@ -1,0 +1,169 @@
+// tavik-cli's command line, its arguments split from the input at NUL bytes
+// (what an argument cannot hold): a line is refused with a reason or read
+// into a command whose every value is one the command takes and within its
+// range; the same line reads the same every time, and --name=VALUE reads as
+// --name VALUE.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "common/integer_text.h"
+#include "instruments/freqmeter/frequency_meter.h"
+#include "instruments/generator/frequency_tables.h"
+#include "instruments/logger/logger.h"
+
+namespace {
+
+using tavik::TInstrumentKind;
+using namespace tavik::cli;
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+constexpr unsigned Bit(TVerb verb) { return 1u << static_cast<unsigned>(verb); }
+
+bool Is(TVerb verb, unsigned verbs) { return (Bit(verb) & verbs) != 0; }
+
+struct TLists {
+    tavik::generator::TFreqTable Out1;
+    tavik::generator::TFreqTable Out2;
+    TLists() {
+        tavik::generator::BuildFrequencyTable(tavik::generator::OUT1Groups(), Out1, '.');
+        tavik::generator::BuildFrequencyTable(tavik::generator::OUT2Groups(), Out2, '.');
+    }
+};
+
+// An output's list entry's label, with a point.
+const std::string& Label(bool first, int index) {
+    static const TLists lists;
+    return (first ? lists.Out1 : lists.Out2)[static_cast<std::size_t>(index)].Text;
+}
+
+void CheckOutput(const TOutputOptions& out, bool first) {
+    if (!out.Frequency) {
+        Check(out.FreqIndex == -1 && !out.Nearest);
+        return;
+    }
+    const std::size_t count = first ? tavik::generator::OUT1EntryCount : tavik::generator::OUT2EntryCount;
+    Check(out.FreqIndex >= 0 && static_cast<std::size_t>(out.FreqIndex) < count);
+    const std::string& text = *out.Frequency;
+    if (out.Nearest) {
+        Check(text.size() > 2 && text.compare(text.size() - 2, 2, "Hz") == 0);
+    } else {
+        std::string typed = text;
+        for (char& c : typed)
+            if (c == ',') c = '.';
+        Check(typed == Label(first, out.FreqIndex));
+    }
+}
+
+bool InRange(const std::string& text, int32_t maximum) {
+    const auto value = tavik::ParseInteger(text);
+    return value && *value >= 0 && *value <= maximum;
+}
+
+// A command read without an error: each value set only where its command
+// takes it, and within what that command accepts.
+void CheckCommand(const TCommand& c) {
+    constexpr unsigned Raw = Bit(TVerb::RawRead) | Bit(TVerb::RawWrite);
+    constexpr unsigned NeedsModule = Bit(TVerb::Watch) | Bit(TVerb::Measure) | Bit(TVerb::Record) |
+                                     Bit(TVerb::Logger) | Bit(TVerb::Generator) | Bit(TVerb::Calibrate) | Raw;
+    const TVerb v = c.Verb;
+    Check(std::isfinite(c.Wait) && c.Wait >= 0 && (c.Wait == 0 || Is(v, NeedsModule)));
+    if (c.HelpTopic) Check(v == TVerb::Help && *c.HelpTopic != TVerb::Version && *c.HelpTopic != TVerb::RawWrite);
+    if (c.Json) Check(Is(v, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure)));
+    if (c.Seconds) Check(Is(v, Bit(TVerb::Watch) | Bit(TVerb::Record)) && std::isfinite(*c.Seconds) && *c.Seconds > 0);
+    if (c.Count) Check(v == TVerb::Watch && *c.Count >= 1);
+    if (c.Module) Check(Is(v, Bit(TVerb::Watch) | Bit(TVerb::Measure)) && *c.Module != TInstrumentKind::Generator);
+    Check(c.Directory.empty() || v == TVerb::Record);
+    const bool loggerSet = c.EightBit || c.Peak || c.Channel;
+    Check(loggerSet == (v == TVerb::Logger));
+    if (c.Channel) Check(*c.Channel == 1 || *c.Channel == 2);
+    const bool out1Set = c.Out1.FromGenerator || c.Out1.High || c.Out1.Frequency;
+    const bool out2Set = c.Out2.FromGenerator || c.Out2.High || c.Out2.Frequency;
+    Check((out1Set || out2Set || c.Out3High) == (v == TVerb::Generator));
+    Check(!((c.Out1.FromGenerator || c.Out1.Frequency) && (c.Out2.FromGenerator || c.Out2.Frequency)));
+    CheckOutput(c.Out1, true);
+    CheckOutput(c.Out2, false);
+    if (v == TVerb::Calibrate) {
+        Check(!c.Reference.empty());
+        if (c.CalibrateLogger)
+            Check(std::isfinite(c.Volts) && c.Volts >= tavik::logger::CalibrationMinimumVolts && c.Hertz == 0);
+        else
+            Check(c.Hertz >= tavik::freqmeter::MinimumCalibrationHz && c.Volts == 0);
+    } else {
+        Check(c.Reference.empty() && c.Volts == 0 && c.Hertz == 0);
+    }
+    if (Is(v, Raw)) Check(InRange(c.Address, 0xFFFF));
+    else Check(c.Address.empty());
+    if (v == TVerb::RawWrite) Check(InRange(c.Data, 0xFF));
+    else Check(c.Data.empty());
+}
+
+// As the parser tells an option from a value: "-5" and "-" are values.
+bool LooksLikeOption(const std::string& arg) {
+    if (arg.size() < 2 || arg[0] != '-') return false;
+    const char second = arg[1];
+    return second == '-' || !((second >= '0' && second <= '9') || second == '.' || second == ',');
+}
+
+bool TakesValue(const std::string& name) {
+    for (const char* option : {"--wait", "--seconds", "--count", "--module", "--dir", "--mode", "--peak", "--channel",
+                               "--out1", "--out1-level", "--out1-freq", "--out2", "--out2-level", "--out2-freq",
+                               "--out3-level"})
+        if (name == option) return true;
+    return false;
+}
+
+// Each --name=VALUE before "--" as --name VALUE, for an option that takes a
+// value and a value the parser would not take for an option.
+std::vector<std::string> SplitValues(const std::vector<std::string>& arguments) {
+    std::vector<std::string> split;
+    bool optionsEnd = false;
+    for (const std::string& arg : arguments) {
+        optionsEnd = optionsEnd || arg == "--";
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (optionsEnd || equals == std::string::npos || !TakesValue(name) || LooksLikeOption(arg.substr(equals + 1))) {
+            split.push_back(arg);
+            continue;
+        }
+        split.push_back(name);
+        split.push_back(arg.substr(equals + 1));
+    }
+    return split;
+}
+
+// Longer lines only copy longer strings; the rest of the input is not read.
+constexpr std::size_t MaxLength = 128;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    size = std::min(size, MaxLength);
+    std::vector<std::string> arguments;
+    const char* text = reinterpret_cast<const char*>(data);
+    for (std::size_t start = 0; start <= size;) {
+        std::size_t end = start;
+        while (end < size && text[end] != '\0') ++end;
+        if (end < size || end > start) arguments.emplace_back(text + start, end - start);
+        start = end + 1;
+    }
+    const TParsed parsed = ParseCommandLine(arguments);
+    if (parsed.Error.empty()) CheckCommand(parsed.Command);
+    Check(ParseCommandLine(arguments) == parsed);
+
+    // --help and --version end the reading before the options are read: the
+    // help's topic is the first word naming a command, an option's value too.
+    const TParsed split = ParseCommandLine(SplitValues(arguments));
+    Check(split.Error.empty() == parsed.Error.empty());
+    if (!parsed.Error.empty()) return 0;
+    const bool help = parsed.Command.Verb == TVerb::Help || parsed.Command.Verb == TVerb::Version;
+    Check(help ? split.Command.Verb == parsed.Command.Verb : split.Command == parsed.Command);
+    return 0;
+}

@@ -1,0 +1,125 @@
+// tavik-sim's standard input, split into lines at each newline as the
+// simulator reads it: every line is read exactly as the command grammar says
+// (words apart by blanks; a module name with an optional number not starting
+// with 0; a count in the signed 32-bit range; in 0 or 1), a refused line gives
+// a one-line reason and nothing else, and the blanks between words do not
+// matter.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/sim_command.h"
+
+namespace {
+
+using tavik::sim::ParseSimCommand;
+using tavik::sim::TSimCommand;
+using TVerb = TSimCommand::TVerb;
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+std::vector<std::string> Words(std::string_view line) {
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < line.size();) {
+        if (Blank(line[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && !Blank(line[i])) ++i;
+        words.emplace_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+bool Digits(std::string_view text) { return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos; }
+
+// The module a plug or unplug names, as it is printed; empty for no module.
+std::string ModuleOf(const std::string& word) {
+    for (const auto& [typed, printed] : {std::pair{"logger", "logger"}, std::pair{"generator", "generator"},
+                                         std::pair{"freqmeter", "freqmeter"}, std::pair{"meter", "freqmeter"}}) {
+        const std::string_view name = typed;
+        if (word.compare(0, name.size(), name) != 0) continue;
+        const std::string number = word.substr(name.size());
+        if (number.empty() || (Digits(number) && number[0] != '0')) return printed + number;
+    }
+    return {};
+}
+
+// A whole number in the signed 32-bit range, in decimal digits with an
+// optional minus: the value, or false.
+bool Whole(const std::string& word, int64_t& value) {
+    const bool negative = !word.empty() && word[0] == '-';
+    std::string digits = word.substr(negative ? 1 : 0);
+    if (!Digits(digits)) return false;
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+    if (digits.size() > 10) return false;
+    value = std::stoll(digits) * (negative ? -1 : 1);
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
+
+TSimCommand Expected(const std::vector<std::string>& words) {
+    TSimCommand command;
+    if (words.empty()) return command;
+    command.Verb = TVerb::Error;
+    if (words.size() > 2) return command;
+    const std::string& verb = words[0];
+    const std::string argument = words.size() > 1 ? words[1] : "";
+    const std::string module = ModuleOf(argument);
+    int64_t count = 0;
+    if (verb == "quit" && words.size() == 1) {
+        command.Verb = TVerb::Quit;
+    } else if ((verb == "plug" || verb == "unplug") && !module.empty()) {
+        command.Verb = verb == "plug" ? TVerb::Plug : TVerb::Unplug;
+        command.Module = module;
+    } else if (verb == "count" && Whole(argument, count)) {
+        command.Verb = TVerb::Count;
+        command.Count = static_cast<int32_t>(count);
+    } else if (verb == "in" && (argument == "0" || argument == "1")) {
+        command.Verb = TVerb::In;
+        command.InputIn = argument == "1";
+    }
+    return command;
+}
+
+void CheckLine(std::string_view line) {
+    const TSimCommand command = ParseSimCommand(line);
+    const std::vector<std::string> words = Words(line);
+    const TSimCommand expected = Expected(words);
+    Check(command.Verb == expected.Verb && command.Module == expected.Module && command.Count == expected.Count &&
+          command.InputIn == expected.InputIn);
+    if (command.Verb == TVerb::Error)
+        Check(!command.Error.empty() && command.Error.find('\n') == std::string::npos);
+    else
+        Check(command.Error.empty());
+
+    // The same words one blank apart read the same.
+    std::string joined;
+    for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
+    const TSimCommand again = ParseSimCommand(joined);
+    Check(again.Verb == command.Verb && again.Module == command.Module && again.Count == command.Count &&
+          again.InputIn == command.InputIn);
+}
+
+// Longer lines only copy longer strings; the rest of the input is not read.
+constexpr std::size_t MaxLength = 128;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    size = std::min(size, MaxLength);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    for (std::size_t start = 0; start < size;) {
+        const std::size_t end = std::min(input.find('\n', start), size);
+        CheckLine(input.substr(start, end - start));
+        start = end + 1;
+    }
+    return 0;
+}
