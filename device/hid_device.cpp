@@ -4,14 +4,28 @@
 
 namespace tavik {
 
+THidProbe THidDevice::Probe(THidPlatform& platform, const std::string& path) {
+    THidProbe probe;
+    const THidHandle handle = OpenInterface(platform, path, probe.ReadWrite);
+    if (handle == InvalidHidHandle) return probe;
+    probe.Outcome = platform.GetAttributes(handle, probe.Attributes) ? THidProbe::TOutcome::Identified
+                                                                     : THidProbe::TOutcome::CannotIdentify;
+    platform.Close(handle);
+    return probe;
+}
+
+THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner,
+                       const THidProbe& probe)
+    : Platform_(platform), Owner_(owner), PnPInfo_(std::move(pnpInfo)), HasReadWriteAccess_(probe.ReadWrite),
+      Attributes_(probe.Attributes) {}
+
 THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner)
     : Platform_(platform), Owner_(owner), PnPInfo_(std::move(pnpInfo)) {
-    if (!OpenHandle()) throw EControllerError("Device cannot be opened");
-    if (!Platform_.GetAttributes(Handle_, Attributes_)) {
-        CloseDevice();
-        throw EControllerError("Device cannot be identified");
-    }
-    CloseDevice();
+    const THidProbe probe = Probe(Platform_, PnPInfo_.DevicePath);
+    if (probe.Outcome == THidProbe::TOutcome::CannotOpen) throw EControllerError("Device cannot be opened");
+    if (probe.Outcome == THidProbe::TOutcome::CannotIdentify) throw EControllerError("Device cannot be identified");
+    HasReadWriteAccess_ = probe.ReadWrite;
+    Attributes_ = probe.Attributes;
 }
 
 THidDevice::~THidDevice() {
@@ -21,10 +35,15 @@ THidDevice::~THidDevice() {
 
 // Read and write access first; a device that refuses it (a keyboard, a mouse)
 // is still opened with no access so that it can be identified.
+THidHandle THidDevice::OpenInterface(THidPlatform& platform, const std::string& path, bool& readWrite) {
+    THidHandle handle = platform.Open(path, true);
+    readWrite = handle != InvalidHidHandle;
+    if (handle == InvalidHidHandle) handle = platform.Open(path, false);
+    return handle;
+}
+
 bool THidDevice::OpenHandle() {
-    Handle_ = Platform_.Open(PnPInfo_.DevicePath, true);
-    HasReadWriteAccess_ = Handle_ != InvalidHidHandle;
-    if (Handle_ == InvalidHidHandle) Handle_ = Platform_.Open(PnPInfo_.DevicePath, false);
+    Handle_ = OpenInterface(Platform_, PnPInfo_.DevicePath, HasReadWriteAccess_);
     return Handle_ != InvalidHidHandle;
 }
 

@@ -20,10 +20,27 @@ struct THidPnPInfo {
     std::string DevicePath;
 };
 
+// What one open of an interface tells: whether it opened, with which access,
+// and its USB attributes.
+struct THidProbe {
+    enum class TOutcome { Identified, CannotOpen, CannotIdentify };
+    TOutcome Outcome = TOutcome::CannotOpen;
+    bool ReadWrite = false;
+    THidAttributes Attributes;
+
+    bool Identified() const { return Outcome == TOutcome::Identified; }
+};
+
 class THidDevice {
 public:
-    // Opens the interface once to read its attributes and closes it again.
-    // Raises EControllerError when it can be neither opened nor identified.
+    // Opens the interface at path once, with read and write access or else
+    // with none, reads its attributes and closes it again.
+    static THidProbe Probe(THidPlatform& platform, const std::string& path);
+
+    // A device over an interface its probe identified; opens nothing.
+    THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner, const THidProbe& probe);
+    // Probes the interface first. Raises EControllerError when it can be
+    // neither opened nor identified.
     THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner);
     ~THidDevice();
     THidDevice(const THidDevice&) = delete;
@@ -66,6 +83,7 @@ public:
 private:
     using StringReader = bool (THidPlatform::*)(THidHandle, std::u16string&);
     const std::u16string& ReadString(std::u16string& cache, StringReader reader);
+    static THidHandle OpenInterface(THidPlatform& platform, const std::string& path, bool& readWrite);
     bool OpenHandle();
 
     THidPlatform& Platform_;

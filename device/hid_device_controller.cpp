@@ -18,10 +18,6 @@ public:
 private:
     bool& Flag_;
 };
-
-bool SameInstance(const std::unique_ptr<THidDevice>& device, uint32_t instance) {
-    return device && device->PnPInfo().DeviceInstance == instance;
-}
 }  // namespace
 
 THidDeviceController::THidDeviceController(THidPlatform& platform, TEventLoop& loop)
@@ -59,29 +55,26 @@ bool THidDeviceController::Lists(const THidDevice* device) const {
                        [device](const auto& listed) { return listed.get() == device; });
 }
 
-std::optional<THidDeviceController::DeviceVector> THidDeviceController::EnumerateInterfaces() {
-    DeviceVector fresh;
-    if (Inert_) return fresh;
-    std::vector<THidInterface> snapshot;
+std::optional<std::vector<THidDeviceController::TFoundInterface>> THidDeviceController::EnumerateInterfaces() {
+    std::vector<TFoundInterface> found;
+    if (Inert_) return found;
+    std::optional<std::vector<THidInterface>> snapshot;
     try {
         snapshot = Platform_.Snapshot();
     } catch (...) {
-        // Without a snapshot nothing can be told gone or new: the pass is
-        // skipped and the next notice tries again.
-        return std::nullopt;
+        snapshot.reset();
     }
-    for (const THidInterface& found : snapshot) {
-        try {
-            auto device = std::make_unique<THidDevice>(
-                Platform_, THidPnPInfo{found.DeviceInstance, found.DevicePath}, this);
-            device->SetUnplugCallback(OnDeviceUnplug);
-            fresh.push_back(std::move(device));
-        } catch (...) {
-            // An interface that can be neither opened nor identified is
-            // skipped silently and tried again on the next pass.
-        }
+    // Without a snapshot nothing can be told gone or new: the pass is skipped
+    // and the next notice tries again.
+    if (!snapshot) return std::nullopt;
+    found.reserve(snapshot->size());
+    for (THidInterface& present : *snapshot) {
+        // An interface that can be neither opened nor identified is skipped
+        // silently and tried again on the next pass.
+        const THidProbe probe = THidDevice::Probe(Platform_, present.DevicePath);
+        if (probe.Identified()) found.push_back({std::move(present), probe});
     }
-    return fresh;
+    return found;
 }
 
 void THidDeviceController::Raise(const THidPlugEvent& event, THidDevice& device) {
@@ -96,20 +89,20 @@ void THidDeviceController::Raise(const THidPlugEvent& event, THidDevice& device)
 
 void THidDeviceController::DeviceChange() {
     bool changed = LastChangeParam_ == -1;
-    std::optional<DeviceVector> enumerated = EnumerateInterfaces();
+    std::optional<std::vector<TFoundInterface>> enumerated = EnumerateInterfaces();
     if (!enumerated) {
         if (changed && OnDeviceChange) OnDeviceChange(*this);  // the start-up notice all the same
         return;
     }
-    DeviceVector& fresh = *enumerated;
+    std::vector<TFoundInterface>& fresh = *enumerated;
 
     // Removals, from the most recently listed device backwards.
     for (std::size_t i = DeviceList_.size(); i-- > 0;) {
         THidDevice& listed = *DeviceList_[i];
         const uint32_t instance = listed.PnPInfo().DeviceInstance;
-        const bool stillPresent =
-            listed.PluggedIn() &&
-            std::any_of(fresh.rbegin(), fresh.rend(), [instance](const auto& d) { return SameInstance(d, instance); });
+        const bool stillPresent = listed.PluggedIn() && std::any_of(fresh.rbegin(), fresh.rend(), [instance](const auto& f) {
+                                      return f.Interface.DeviceInstance == instance;
+                                  });
         if (stillPresent) continue;
         listed.Unplug();
         Raise(OnRemoval, listed);
@@ -120,23 +113,24 @@ void THidDeviceController::DeviceChange() {
         changed = true;
     }
 
-    // Interfaces already listed keep their object: drop the fresh duplicate.
+    // Interfaces already listed keep their object; all of them are known
+    // before the first arrival is listed.
     for (auto& candidate : fresh) {
-        const uint32_t instance = candidate->PnPInfo().DeviceInstance;
-        const bool listed = std::any_of(DeviceList_.begin(), DeviceList_.end(), [instance](const auto& d) {
-            return d->PluggedIn() && SameInstance(d, instance);
+        const uint32_t instance = candidate.Interface.DeviceInstance;
+        candidate.Listed = std::any_of(DeviceList_.begin(), DeviceList_.end(), [instance](const auto& d) {
+            return d->PluggedIn() && d->PnPInfo().DeviceInstance == instance;
         });
-        if (listed) {
-            candidate->Detach();
-            candidate.reset();
-        }
     }
 
     // Arrivals in enumeration order; each is listed before its handler runs.
     for (auto& candidate : fresh) {
-        if (!candidate) continue;
-        THidDevice& arrived = *candidate;
-        DeviceList_.push_back(std::move(candidate));
+        if (candidate.Listed) continue;
+        auto device = std::make_unique<THidDevice>(
+            Platform_, THidPnPInfo{candidate.Interface.DeviceInstance, std::move(candidate.Interface.DevicePath)}, this,
+            candidate.Probe);
+        device->SetUnplugCallback(OnDeviceUnplug);
+        THidDevice& arrived = *device;
+        DeviceList_.push_back(std::move(device));
         changed = true;
         Raise(OnArrival, arrived);
     }

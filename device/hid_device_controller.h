@@ -48,8 +48,15 @@ public:
 
 private:
     using DeviceVector = std::vector<std::unique_ptr<THidDevice>>;
+    // An interface of this pass's snapshot that opened and was identified. A
+    // device object is built only for one that is not listed already.
+    struct TFoundInterface {
+        THidInterface Interface;
+        THidProbe Probe;
+        bool Listed = false;
+    };
     // Nothing when the platform could not take a snapshot.
-    std::optional<DeviceVector> EnumerateInterfaces();
+    std::optional<std::vector<TFoundInterface>> EnumerateInterfaces();
     void Raise(const THidPlugEvent& event, THidDevice& device);
     void Recount();
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,9 @@ public:
     // False when the platform's HID services could not be set up at all.
     virtual bool Available() const = 0;
 
-    // The interfaces present now, in enumeration order.
-    virtual std::vector<THidInterface> Snapshot() = 0;
+    // The interfaces present now, in enumeration order; nothing when no
+    // snapshot could be taken at all, which is not the same as an empty one.
+    virtual std::optional<std::vector<THidInterface>> Snapshot() = 0;
 
     // Opens the interface at path: with read and write access, or, when
     // readWrite is false, with no access (enough for attributes and strings).

@@ -16,6 +16,16 @@ std::shared_ptr<TMemoryHidDevice> Device(const char16_t* product) {
     return std::make_shared<TMemoryHidDevice>(THidAttributes{0x1234, 0x0001, 1}, u"maker", product);
 }
 
+// The platform calls so far, one line each: "open 3", "attributes 3 failed".
+std::vector<std::string> Calls(const TMemoryHidPlatform& platform) {
+    static const char* const names[] = {"open", "close", "attributes", "manufacturer", "product", "get", "set"};
+    std::vector<std::string> calls;
+    for (const TWireEvent& event : platform.Wire())
+        calls.push_back(std::string(names[static_cast<int>(event.Call)]) + " " + std::to_string(event.DeviceInstance) +
+                        (event.Ok ? "" : " failed"));
+    return calls;
+}
+
 class ControllerTest : public ::testing::Test {
 protected:
     TMemoryHidPlatform Platform;
@@ -155,13 +165,52 @@ TEST_F(ControllerTest, UnopenableOrUnidentifiableInterfacesAreSkippedAndTriedAga
     EXPECT_EQ(controller->Count(), 1u);
 }
 
+TEST_F(ControllerTest, EveryPassOpensEachPresentInterfaceOnceAndDropsOneThatNoLongerOpens) {
+    auto first = Device(u"a");
+    const std::string a = std::to_string(Platform.Plug(first));
+    auto controller = MakeController();
+    Loop.ProcessEvents();
+    auto keyboard = Device(u"keyboard");
+    keyboard->RefuseReadWrite = true;
+    const std::string k = std::to_string(Platform.Plug(keyboard));
+    auto mute = Device(u"mute");
+    mute->FailAttributes = true;
+    const std::string m = std::to_string(Platform.Plug(mute));
+    Platform.ClearWire();
+    Events.clear();
+    Platform.NotifyDeviceChange();
+    EXPECT_EQ(Calls(Platform), (std::vector<std::string>{"open " + a, "attributes " + a, "close " + a,
+                                                         "open " + k + " failed", "open " + k, "attributes " + k,
+                                                         "close " + k, "open " + m, "attributes " + m + " failed",
+                                                         "close " + m}))
+        << "the listed interface is opened again, and only the new one is built: nothing more is read";
+    EXPECT_EQ(Events, (std::vector<std::string>{"arrival " + k + " listed enumerating", "change"}));
+    ASSERT_EQ(controller->Count(), 2u);
+    const THidDevice& arrived = controller->Device(1);
+    EXPECT_FALSE(arrived.HasReadWriteAccess());
+    EXPECT_EQ(arrived.VendorID(), 0x1234);
+    EXPECT_EQ(arrived.ProductID(), 0x0001);
+    EXPECT_FALSE(arrived.IsOpen());
+
+    first->RefuseOpen = true;  // still present, but it no longer opens
+    Platform.ClearWire();
+    Events.clear();
+    Platform.NotifyDeviceChange();
+    EXPECT_EQ(Calls(Platform), (std::vector<std::string>{"open " + a + " failed", "open " + a + " failed",
+                                                         "open " + k + " failed", "open " + k, "attributes " + k,
+                                                         "close " + k, "open " + m, "attributes " + m + " failed",
+                                                         "close " + m}));
+    EXPECT_EQ(Events, (std::vector<std::string>{"removal " + a + " enumerating", "change"}));
+    EXPECT_EQ(controller->Count(), 1u);
+}
+
 TEST_F(ControllerTest, ASnapshotThatFailsSkipsThePassAndNothingEscapes) {
     Platform.Plug(Device(u"a"));
     auto controller = MakeController();
     Loop.ProcessEvents();
     Events.clear();
     Platform.Plug(Device(u"b"));
-    Platform.FailSnapshot = true;  // the platform throws from its snapshot
+    Platform.FailSnapshot = true;  // the platform gives no snapshot
     EXPECT_NO_THROW(Platform.NotifyDeviceChange());
     EXPECT_EQ(controller->Count(), 1u) << "nothing is taken for removed";
     EXPECT_TRUE(Events.empty());

@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "common/errors.h"
 #include "device/hid_device_controller.h"
 #include "device/platform/system_hid_platform.h"
 #include "device/platform/windows/windows_hid_platform.h"
@@ -333,7 +332,7 @@ TEST_F(WindowsHid, OnlyTheNamesItCallsAreAskedForAndAnyMissingOneLeavesItInert) 
             EXPECT_FALSE(platform.Available());
             EXPECT_FALSE(platform.PostStartupNotice());
             EXPECT_EQ(platform.NotificationWindow(), nullptr);
-            EXPECT_TRUE(platform.Snapshot().empty());
+            EXPECT_FALSE(platform.Snapshot().has_value()) << "no libraries, no snapshot";
             EXPECT_EQ(platform.Open(Narrow(Stage.Devices[0].Path), false), InvalidHidHandle);
 
             THidDeviceController controller(platform, Loop);
@@ -359,7 +358,7 @@ TEST_F(WindowsHid, TheSnapshotIsWalkedWithTheTwoCallDetailProbe) {
     TWindowsHidPlatform platform(Loader);
     Stage.Calls.clear();
 
-    const std::vector<THidInterface> found = platform.Snapshot();
+    const std::vector<THidInterface> found = platform.Snapshot().value();
     ASSERT_EQ(found.size(), 2u) << "the interface whose detail fails is skipped, the walk goes on";
     EXPECT_EQ(found[0].DevicePath, "\\\\?\\hid#a");
     EXPECT_EQ(found[1].DevicePath, Narrow(longPath));
@@ -378,7 +377,7 @@ TEST_F(WindowsHid, TheSnapshotIsWalkedWithTheTwoCallDetailProbe) {
     EXPECT_EQ(Stage.OpenSets, 0);
 
     Stage.NoSnapshot = true;
-    EXPECT_THROW(platform.Snapshot(), EControllerError) << "no snapshot is not an empty one";
+    EXPECT_FALSE(platform.Snapshot().has_value()) << "no snapshot is not an empty one";
 }
 
 TEST_F(WindowsHid, AnInterfaceKeepsItsInstanceWhileItStaysWhereverItSits) {
@@ -386,19 +385,19 @@ TEST_F(WindowsHid, AnInterfaceKeepsItsInstanceWhileItStaysWhereverItSits) {
     Add(L"b");
     Add(L"c");
     TWindowsHidPlatform platform(Loader);
-    const auto first = platform.Snapshot();
+    const auto first = platform.Snapshot().value();
     ASSERT_EQ(first.size(), 3u);
     const std::set<uint32_t> distinct = {first[0].DeviceInstance, first[1].DeviceInstance, first[2].DeviceInstance};
     EXPECT_EQ(distinct.size(), 3u);
 
     Stage.Devices.erase(Stage.Devices.begin());  // a leaves: b and c move up
-    const auto second = platform.Snapshot();
+    const auto second = platform.Snapshot().value();
     ASSERT_EQ(second.size(), 2u);
     EXPECT_EQ(second[0].DeviceInstance, first[1].DeviceInstance);
     EXPECT_EQ(second[1].DeviceInstance, first[2].DeviceInstance);
 
     Add(L"a");  // back again: a new device
-    const auto third = platform.Snapshot();
+    const auto third = platform.Snapshot().value();
     ASSERT_EQ(third.size(), 3u);
     EXPECT_EQ(third[2].DevicePath, "a");
     EXPECT_FALSE(distinct.count(third[2].DeviceInstance)) << "a replugged device is new, its number never reused";
@@ -577,15 +576,16 @@ TEST(WindowsHidSystem, BindsThisWindowsLibrariesAndAnnouncesTheStartUpPass) {
     ASSERT_NE(platform, nullptr);
     ASSERT_TRUE(platform->Available()) << "SetupApi.dll and HID.dll hold every name the platform calls";
 
-    std::vector<THidInterface> first;
-    ASSERT_NO_THROW(first = platform->Snapshot());
+    const auto taken = platform->Snapshot();
+    ASSERT_TRUE(taken.has_value());
+    const std::vector<THidInterface>& first = *taken;
     std::set<uint32_t> instances;
     for (const THidInterface& found : first) {
         EXPECT_FALSE(found.DevicePath.empty());
         instances.insert(found.DeviceInstance);
     }
     EXPECT_EQ(instances.size(), first.size());
-    const std::vector<THidInterface> second = platform->Snapshot();
+    const std::vector<THidInterface> second = platform->Snapshot().value();
     ASSERT_EQ(second.size(), first.size());
     for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(second[i].DeviceInstance, first[i].DeviceInstance);
 

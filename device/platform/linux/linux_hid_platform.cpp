@@ -93,13 +93,16 @@ bool TLinuxHidPlatform::Describe(const std::string& devnode, TNodeInfo& info) co
     return true;
 }
 
-std::vector<THidInterface> TLinuxHidPlatform::Snapshot() {
-    std::vector<THidInterface> interfaces;
-    if (!Udev_) return interfaces;
+std::optional<std::vector<THidInterface>> TLinuxHidPlatform::Snapshot() {
+    if (!Udev_) return std::nullopt;
     udev_enumerate* enumerate = udev_enumerate_new(Udev_);
-    if (!enumerate) return interfaces;
-    udev_enumerate_add_match_subsystem(enumerate, "hidraw");
-    udev_enumerate_scan_devices(enumerate);
+    if (!enumerate) return std::nullopt;
+    // A scan that fails tells nothing about what is gone.
+    if (udev_enumerate_add_match_subsystem(enumerate, "hidraw") < 0 || udev_enumerate_scan_devices(enumerate) < 0) {
+        udev_enumerate_unref(enumerate);
+        return std::nullopt;
+    }
+    std::vector<THidInterface> interfaces;
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
         TUdevDevice device(udev_device_new_from_syspath(Udev_, udev_list_entry_get_name(entry)));

@@ -25,7 +25,7 @@ public:
     TLinuxHidPlatform& operator=(const TLinuxHidPlatform&) = delete;
 
     bool Available() const override { return Udev_ != nullptr && HidApiReady_; }
-    std::vector<THidInterface> Snapshot() override;
+    std::optional<std::vector<THidInterface>> Snapshot() override;
     THidHandle Open(const std::string& path, bool readWrite) override;
     void Close(THidHandle handle) override;
     bool GetAttributes(THidHandle handle, THidAttributes& attributes) override;

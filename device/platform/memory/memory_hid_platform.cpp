@@ -1,7 +1,7 @@
 #include "memory_hid_platform.h"
 
+#include <algorithm>
 #include <charconv>
-#include <stdexcept>
 
 namespace tavik {
 
@@ -15,15 +15,10 @@ void TMemoryHidPlatform::Unplug(uint32_t instance) { Devices_.erase(instance); }
 
 void TMemoryHidPlatform::UnplugAll() { Devices_.clear(); }
 
-std::vector<uint32_t> TMemoryHidPlatform::PresentInstances() const {
-    std::vector<uint32_t> instances;
-    for (const auto& [instance, device] : Devices_) instances.push_back(instance);
-    return instances;
-}
-
-std::vector<THidInterface> TMemoryHidPlatform::Snapshot() {
-    if (FailSnapshot) throw std::runtime_error("snapshot failed");
+std::optional<std::vector<THidInterface>> TMemoryHidPlatform::Snapshot() {
+    if (FailSnapshot) return std::nullopt;
     std::vector<THidInterface> interfaces;
+    interfaces.reserve(Devices_.size());
     for (const auto& [instance, device] : Devices_) interfaces.push_back({instance, PathOf(instance)});
     return interfaces;
 }
@@ -43,23 +38,27 @@ THidHandle TMemoryHidPlatform::Open(const std::string& path, bool readWrite) {
     Log(TWireCall::Open, instance, ok);
     if (!ok) return InvalidHidHandle;
     const THidHandle handle = NextHandle_++;
-    Handles_[handle] = {instance, readWrite};
+    Handles_.push_back({handle, instance, readWrite});
     return handle;
 }
 
+std::vector<TMemoryHidPlatform::THandle>::const_iterator TMemoryHidPlatform::FindHandle(THidHandle handle) const {
+    return std::find_if(Handles_.begin(), Handles_.end(), [handle](const THandle& open) { return open.Handle == handle; });
+}
+
 void TMemoryHidPlatform::Close(THidHandle handle) {
-    const auto found = Handles_.find(handle);
+    const auto found = FindHandle(handle);
     if (found == Handles_.end()) return;
-    Log(TWireCall::Close, found->second.Instance, true);
+    Log(TWireCall::Close, found->Instance, true);
     Handles_.erase(found);
 }
 
 std::shared_ptr<TMemoryHidDevice> TMemoryHidPlatform::DeviceOf(THidHandle handle, uint32_t& instance,
                                                              bool& readWrite) const {
-    const auto open = Handles_.find(handle);
+    const auto open = FindHandle(handle);
     if (open == Handles_.end()) return nullptr;
-    instance = open->second.Instance;
-    readWrite = open->second.ReadWrite;
+    instance = open->Instance;
+    readWrite = open->ReadWrite;
     const auto device = Devices_.find(instance);
     return device == Devices_.end() ? nullptr : device->second;
 }

@@ -59,11 +59,10 @@ public:
     // Delivers one device-tree-changed notice, as the operating system would.
     void NotifyDeviceChange() { RaiseDeviceChange(); }
 
-    // A snapshot that throws, as a broken platform might.
+    // No snapshot at all, as a broken platform might give.
     bool FailSnapshot = false;
 
     bool Present(uint32_t instance) const { return Devices_.count(instance) != 0; }
-    std::vector<uint32_t> PresentInstances() const;
     int OpenHandleCount() const { return static_cast<int>(Handles_.size()); }
 
     const std::vector<TWireEvent>& Wire() const { return Wire_; }
@@ -73,7 +72,7 @@ public:
     void ClearWire() { Wire_.clear(); }
 
     // THidPlatform
-    std::vector<THidInterface> Snapshot() override;
+    std::optional<std::vector<THidInterface>> Snapshot() override;
     THidHandle Open(const std::string& path, bool readWrite) override;
     void Close(THidHandle handle) override;
     bool GetAttributes(THidHandle handle, THidAttributes& attributes) override;
@@ -86,9 +85,11 @@ public:
 
 private:
     struct THandle {
+        THidHandle Handle;
         uint32_t Instance;
         bool ReadWrite;
     };
+    std::vector<THandle>::const_iterator FindHandle(THidHandle handle) const;
     // A device may be unplugged while it answers: the caller holds it.
     std::shared_ptr<TMemoryHidDevice> DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const;
     bool ReadString(THidHandle handle, std::u16string TMemoryHidDevice::*field, TWireCall call, std::u16string& text);
@@ -98,7 +99,7 @@ private:
     uint32_t NextInstance_ = 1;
     THidHandle NextHandle_ = 100;
     std::map<uint32_t, std::shared_ptr<TMemoryHidDevice>> Devices_;  // ordered: enumeration order
-    std::map<THidHandle, THandle> Handles_;
+    std::vector<THandle> Handles_;  // few are open at once: a search costs less than a map node per open
     std::vector<TWireEvent> Wire_;
 };
 

@@ -7,7 +7,6 @@
 #include <cwchar>
 #include <vector>
 
-#include "common/errors.h"
 
 namespace tavik {
 
@@ -96,12 +95,12 @@ bool TWindowsHidPlatform::PostStartupNotice() {
     return Window_ && ::PostMessageW(Window_, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, static_cast<LPARAM>(-1));
 }
 
-std::vector<THidInterface> TWindowsHidPlatform::Snapshot() {
-    std::vector<THidInterface> interfaces;
-    if (!Available()) return interfaces;
+std::optional<std::vector<THidInterface>> TWindowsHidPlatform::Snapshot() {
+    if (!Available()) return std::nullopt;
     const HDEVINFO raw = Api_.SetupDiGetClassDevsW(&HidGuid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     // Without a snapshot nothing can be told gone: the controller skips the pass.
-    if (raw == INVALID_HANDLE_VALUE) throw EControllerError("No device snapshot");
+    if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<THidInterface> interfaces;
     const TDeviceInfoSet set{Api_, raw};
 
     std::map<std::string, TPresent> present;

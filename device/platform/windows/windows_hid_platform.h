@@ -28,8 +28,7 @@ public:
     TWindowsHidPlatform& operator=(const TWindowsHidPlatform&) = delete;
 
     bool Available() const override { return Api_.Bound(); }
-    // Raises EControllerError when SetupAPI gives no snapshot at all.
-    std::vector<THidInterface> Snapshot() override;
+    std::optional<std::vector<THidInterface>> Snapshot() override;
     THidHandle Open(const std::string& path, bool readWrite) override;
     void Close(THidHandle handle) override;
     bool GetAttributes(THidHandle handle, THidAttributes& attributes) override;
