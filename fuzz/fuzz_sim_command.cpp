@@ -103,6 +103,7 @@ void CheckLine(std::string_view line) {
     // The same words one blank apart read the same.
     std::string joined;
     for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
+    if (joined == line) return;  // read once already
     const TSimCommand again = ParseSimCommand(joined);
     Check(again.Verb == command.Verb && again.Module == command.Module && again.Count == command.Count &&
           again.InputIn == command.InputIn);
