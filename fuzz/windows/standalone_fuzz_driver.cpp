@@ -81,10 +81,12 @@ int main(int argc, char** argv) {
         else if (arg.rfind("-seed=", 0) == 0) seed = static_cast<unsigned>(std::atol(arg.c_str() + 6));
         else if (arg.rfind("-artifact_prefix=", 0) == 0) ArtifactPrefix = arg.substr(17);
         else if (arg.rfind("-", 0) == 0) continue;  // libFuzzer flags this driver has no use for
-        else if (std::filesystem::is_directory(arg))
+        else if (std::filesystem::is_directory(arg)) {
             for (const auto& entry : std::filesystem::directory_iterator(arg))
                 if (entry.is_regular_file()) corpus.push_back(ReadFile(entry.path()));
-        else corpus.push_back(ReadFile(arg));
+        } else {
+            corpus.push_back(ReadFile(arg));  // one input, as libFuzzer takes it
+        }
     }
     std::signal(SIGABRT, OnAbort);
     ::SetUnhandledExceptionFilter(OnFault);
