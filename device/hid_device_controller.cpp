@@ -100,9 +100,10 @@ void THidDeviceController::DeviceChange() {
     for (std::size_t i = DeviceList_.size(); i-- > 0;) {
         THidDevice& listed = *DeviceList_[i];
         const uint32_t instance = listed.PnPInfo().DeviceInstance;
-        const bool stillPresent = listed.PluggedIn() && std::any_of(fresh.rbegin(), fresh.rend(), [instance](const auto& f) {
-                                      return f.Interface.DeviceInstance == instance;
-                                  });
+        const bool stillPresent =
+            listed.PluggedIn() && std::any_of(fresh.rbegin(), fresh.rend(), [instance](const TFoundInterface& f) {
+                return f.Interface.DeviceInstance == instance;
+            });
         if (stillPresent) continue;
         listed.Unplug();
         Raise(OnRemoval, listed);
