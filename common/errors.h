@@ -18,12 +18,6 @@ public:
     EAbort() : ETavikError(std::string()) {}
 };
 
-// Raised while a device object is built; the controller swallows it.
-class EControllerError : public ETavikError {
-public:
-    using ETavikError::ETavikError;
-};
-
 // A text that should have held an integer did not.
 class EConvertError : public ETavikError {
 public:

@@ -1,15 +1,12 @@
 #include "hid_device.h"
 
-#include "common/errors.h"
-
 namespace tavik {
 
 THidProbe THidDevice::Probe(THidPlatform& platform, const std::string& path) {
     THidProbe probe;
     const THidHandle handle = OpenInterface(platform, path, probe.ReadWrite);
     if (handle == InvalidHidHandle) return probe;
-    probe.Outcome = platform.GetAttributes(handle, probe.Attributes) ? THidProbe::TOutcome::Identified
-                                                                     : THidProbe::TOutcome::CannotIdentify;
+    probe.Identified = platform.GetAttributes(handle, probe.Attributes);
     platform.Close(handle);
     return probe;
 }
@@ -18,15 +15,6 @@ THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceCo
                        const THidProbe& probe)
     : Platform_(platform), Owner_(owner), PnPInfo_(std::move(pnpInfo)), HasReadWriteAccess_(probe.ReadWrite),
       Attributes_(probe.Attributes) {}
-
-THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner)
-    : Platform_(platform), Owner_(owner), PnPInfo_(std::move(pnpInfo)) {
-    const THidProbe probe = Probe(Platform_, PnPInfo_.DevicePath);
-    if (probe.Outcome == THidProbe::TOutcome::CannotOpen) throw EControllerError("Device cannot be opened");
-    if (probe.Outcome == THidProbe::TOutcome::CannotIdentify) throw EControllerError("Device cannot be identified");
-    HasReadWriteAccess_ = probe.ReadWrite;
-    Attributes_ = probe.Attributes;
-}
 
 THidDevice::~THidDevice() {
     UnplugCallback_ = nullptr;

@@ -23,12 +23,9 @@ struct THidPnPInfo {
 // What one open of an interface tells: whether it opened, with which access,
 // and its USB attributes.
 struct THidProbe {
-    enum class TOutcome { Identified, CannotOpen, CannotIdentify };
-    TOutcome Outcome = TOutcome::CannotOpen;
+    bool Identified = false;  // it opened and its attributes were read
     bool ReadWrite = false;
     THidAttributes Attributes;
-
-    bool Identified() const { return Outcome == TOutcome::Identified; }
 };
 
 class THidDevice {
@@ -39,9 +36,6 @@ public:
 
     // A device over an interface its probe identified; opens nothing.
     THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner, const THidProbe& probe);
-    // Probes the interface first. Raises EControllerError when it can be
-    // neither opened nor identified.
-    THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner);
     ~THidDevice();
     THidDevice(const THidDevice&) = delete;
     THidDevice& operator=(const THidDevice&) = delete;

@@ -72,7 +72,7 @@ std::optional<std::vector<THidDeviceController::TFoundInterface>> THidDeviceCont
         // An interface that can be neither opened nor identified is skipped
         // silently and tried again on the next pass.
         const THidProbe probe = THidDevice::Probe(Platform_, present.DevicePath);
-        if (probe.Identified()) found.push_back({std::move(present), probe});
+        if (probe.Identified) found.push_back({std::move(present), probe});
     }
     return found;
 }

@@ -2,7 +2,6 @@
 // does to the shared handle.
 #include <gtest/gtest.h>
 
-#include "common/errors.h"
 #include "device/hid_device.h"
 #include "device/platform/memory/memory_hid_platform.h"
 
@@ -17,7 +16,9 @@ protected:
     uint32_t Instance = Platform.Plug(Module);
 
     std::unique_ptr<THidDevice> Make() {
-        return std::make_unique<THidDevice>(Platform, THidPnPInfo{Instance, TMemoryHidPlatform::PathOf(Instance)}, nullptr);
+        const std::string path = TMemoryHidPlatform::PathOf(Instance);
+        return std::make_unique<THidDevice>(Platform, THidPnPInfo{Instance, path}, nullptr,
+                                            THidDevice::Probe(Platform, path));
     }
 };
 
@@ -32,23 +33,20 @@ TEST_F(HidDeviceTest, ConstructionReadsAttributesAndLeavesTheHandleClosed) {
     EXPECT_FALSE(device->OpenDevice());
 }
 
-TEST_F(HidDeviceTest, ConstructionFailuresRaiseControllerErrors) {
+TEST_F(HidDeviceTest, AProbeThatCannotOpenOrIdentifyLeavesNoHandleOpen) {
+    const std::string path = TMemoryHidPlatform::PathOf(Instance);
     Module->RefuseOpen = true;
-    try {
-        Make();
-        FAIL() << "no error raised";
-    } catch (const EControllerError& error) {
-        EXPECT_STREQ(error.what(), "Device cannot be opened");
-    }
+    EXPECT_FALSE(THidDevice::Probe(Platform, path).Identified);
     Module->RefuseOpen = false;
     Module->FailAttributes = true;
-    try {
-        Make();
-        FAIL() << "no error raised";
-    } catch (const EControllerError& error) {
-        EXPECT_STREQ(error.what(), "Device cannot be identified");
-    }
+    EXPECT_FALSE(THidDevice::Probe(Platform, path).Identified);
     EXPECT_EQ(Platform.OpenHandleCount(), 0);
+    Module->FailAttributes = false;
+    Module->RefuseReadWrite = true;
+    const THidProbe probe = THidDevice::Probe(Platform, path);
+    EXPECT_TRUE(probe.Identified);
+    EXPECT_FALSE(probe.ReadWrite) << "opened with no access, and identified all the same";
+    EXPECT_EQ(probe.Attributes.VersionNumber, 0x0100);
 }
 
 TEST_F(HidDeviceTest, AFirstStringReadClosesTheHandleJustOpened) {

@@ -7,7 +7,6 @@
 #include <cwchar>
 #include <vector>
 
-
 namespace tavik {
 
 namespace {
