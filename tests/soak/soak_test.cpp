@@ -2,10 +2,15 @@
 // unplugging, duplicate and foreign modules, module faults, and everything a
 // user can do, with the invariants checked after every step. The seed is
 // printed; TAVIK_SOAK_SEED and TAVIK_SOAK_STEPS replay or lengthen a run.
+// TAVIK_SOAK_TRACE=FILE writes what every step did to the modules and the
+// window (every frame, every control's state, timers, errors, files, the
+// chart's points), so that a restructuring can be shown to change none of it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -32,6 +37,7 @@ public:
         H_.ProcessEvents();
         for (Step_ = 0; Step_ < steps; ++Step_) {
             RandomStep();
+            Trace();
             CheckInvariants();
             if (::testing::Test::HasFatalFailure() || ::testing::Test::HasFailure()) {
                 ADD_FAILURE() << "failed at step " << Step_ << " (" << LastAction_ << ")";
@@ -42,8 +48,44 @@ public:
         CheckFiles();
     }
 
+    std::ofstream TraceFile;
+
 private:
     TTavik& W() { return *H_.Window; }
+
+    void Trace() {
+        if (!TraceFile.is_open()) return;
+        std::ofstream& out = TraceFile;
+        out << "step " << Step_ << ' ' << LastAction_ << '\n';
+        auto frames = [&out](const char* what, const std::vector<TFrame>& log, std::size_t& seen) {
+            for (; seen < log.size(); ++seen) {
+                out << "  " << what;
+                for (uint8_t b : log[seen]) out << ' ' << static_cast<int>(b);
+                out << '\n';
+            }
+        };
+        for (TModule& m : Modules_) {
+            out << " module " << m.Instance << '\n';
+            frames("<-", m.Module->Received, Seen_[m.Module.get()].first);
+            frames("->", m.Module->Answered, Seen_[m.Module.get()].second);
+        }
+        for (std::size_t i = 0; i < ControlCount; ++i) {
+            const auto& c = V()[static_cast<TControlId>(i)];
+            out << ' ' << i << " [" << c.Text << "] " << int(c.TextColour.Kind) << ':' << int(c.TextColour.R) << ','
+                << int(c.TextColour.G) << ',' << int(c.TextColour.B)
+                << ' ' << c.Checked << ' ' << c.Items.size() << ' ' << c.Selection << '\n';
+        }
+        std::size_t points = 0;
+        const TChartModel& chart = W().VXLogger_OSC;
+        for (int s = 0; s < 4; ++s)
+            for (int p = 0; p < chart.PointCount(chart.SeriesAt(s)); ++p)
+                points = points * 31 + std::hash<double>{}(chart.SeriesAt(s).Points[static_cast<std::size_t>(p)]);
+        out << " timers " << W().VXLogger_MainTimer->Active() << W().VXFrequencyMeter_Timer->Active() << W().VXLogger_ValueTimer->Active()
+            << " errors " << V().Errors.size() << (V().Errors.empty() ? "" : " " + V().Errors.back()) << " chart " << points
+            << " changes " << V().ChartChanges << '\n';
+        for (const auto& entry : fs::directory_iterator(H_.Folder))
+            out << " file " << entry.path().filename().string() << ' ' << fs::file_size(entry.path()) << '\n';
+    }
     test::TRecordingView& V() { return H_.View; }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(Random_); }
     bool Chance(int percent) { return Pick(100) < percent; }
@@ -253,6 +295,7 @@ private:
     fs::path OpenFile_;
     int Step_ = 0;
     std::string LastAction_;
+    std::map<const void*, std::pair<std::size_t, std::size_t>> Seen_;
 };
 
 TEST(Soak, RandomStepsKeepEveryInvariant) {
@@ -262,6 +305,7 @@ TEST(Soak, RandomStepsKeepEveryInvariant) {
     const int steps = stepsText ? std::atoi(stepsText) : 20000;
     std::printf("soak: seed %u, %d steps (TAVIK_SOAK_SEED=%u replays it)\n", seed, steps, seed);
     TSoak soak(seed);
+    if (const char* trace = std::getenv("TAVIK_SOAK_TRACE")) soak.TraceFile.open(trace);
     soak.Run(steps);
 }
 
