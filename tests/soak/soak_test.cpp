@@ -66,8 +66,8 @@ private:
         };
         for (TModule& m : Modules_) {
             out << " module " << m.Instance << '\n';
-            frames("<-", m.Module->Received, Seen_[m.Module.get()].first);
-            frames("->", m.Module->Answered, Seen_[m.Module.get()].second);
+            frames("<-", m.Module->Received, Seen_[m.Instance].first);
+            frames("->", m.Module->Answered, Seen_[m.Instance].second);
         }
         for (std::size_t i = 0; i < ControlCount; ++i) {
             const auto& c = V()[static_cast<TControlId>(i)];
@@ -295,7 +295,7 @@ private:
     fs::path OpenFile_;
     int Step_ = 0;
     std::string LastAction_;
-    std::map<const void*, std::pair<std::size_t, std::size_t>> Seen_;
+    std::map<uint32_t, std::pair<std::size_t, std::size_t>> Seen_;  // frames traced, per plugged module
 };
 
 TEST(Soak, RandomStepsKeepEveryInvariant) {
