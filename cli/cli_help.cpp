@@ -78,7 +78,8 @@ constexpr const char* Generator =
     "each call sets every output: a field not given takes the window's start-up\n"
     "state (from the generator, level 0, the list's first frequency). At least\n"
     "one is needed. A report carries one output's source and frequency: give\n"
-    "those of --out1 or of --out2, not both.\n"
+    "those of --out1 or of --out2, not both; an output on pc keeps its\n"
+    "frequency, so it takes no --outN-freq.\n"
     "  F    a label of the output's list (8,25E+6 or 8.25E+6), or hertz\n"
     "       (1000Hz): the nearest entry, which is printed\n";
 
@@ -87,9 +88,11 @@ constexpr const char* Calibrate =
     "       tavik-cli calibrate freqmeter HZ [--wait SECONDS]\n"
     "The window's calibration against a reference: the logger averages five\n"
     "reports read now, the frequency meter takes its next count. Prints the\n"
-    "factors before and after. Where a rule says no (a measurement or reference\n"
-    "below 1.5 V or 900 Hz, a factor outside 0.75 to 1.25) it gives the reason\n"
-    "and the exit status is 1.\n"
+    "factors before and after, and each factor written. Where a rule says no (a\n"
+    "measurement or reference below 1.5 V or 900 Hz, a factor outside 0.75 to\n"
+    "1.25) it gives the reason and the exit status is 1, also when the logger's\n"
+    "other channel was written; a factor not taken or read back otherwise is an\n"
+    "I/O failure, exit status 3.\n"
     "  VOLTS    such as 5,0 or 5.0\n"
     "  HZ       a whole number; $ or 0x before hexadecimal digits\n";
 

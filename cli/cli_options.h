@@ -58,8 +58,8 @@ struct TCommand {
     float Volts = 0;
     int32_t Hertz = 0;
     // raw
-    std::string Address;  // as typed, in range
-    std::string Data;
+    uint16_t Address = 0;
+    uint8_t Data = 0;
 
     bool operator==(const TCommand&) const = default;
 };

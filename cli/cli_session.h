@@ -1,7 +1,9 @@
 #pragma once
 // tavik-cli's commands over the instrument core: the same binding, rules and
 // files as the window, driven from the terminal through whichever event loop
-// the front-end gives it.
+// the front-end gives it. One file a family of commands: cli_list,
+// cli_readings (watch, measure, record), cli_settings (logger, generator,
+// raw) and cli_calibrate.
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -38,6 +40,8 @@ private:
     int LoggerControl(const TCommand& command);
     int GeneratorControl(const TCommand& command);
     int Calibrate(const TCommand& command);
+    int CalibrateLogger(float volts);
+    int CalibrateFrequencyMeter(int32_t hertz);
     int Raw(const TCommand& command);
 
     // Bound and open for reading and writing.
@@ -49,7 +53,9 @@ private:
     // until output fails, or until `done` says so.
     void RunFor(std::optional<double> seconds, const std::function<bool()>& done = nullptr);
     int Interrupted() const { return ExitSignalBase + StopSignal; }
-    bool LastTransferOk(TInstrumentKind kind) const;
+    // Why the last transfer with the module failed, as ": reason", or
+    // nothing when the platform gave none.
+    std::string TransferReason(TInstrumentKind kind) const;
     // The nodes of our modules of those kinds that we may not write; each is
     // told with the way to mend it. True when there was one.
     bool TellMissingAccess(const std::vector<TInstrumentKind>& kinds);
@@ -71,5 +77,8 @@ private:
     std::unique_ptr<TLoopTimer> MeterTimer_;
     std::function<void(TInstrumentKind, bool)> OnBinding_;
 };
+
+// The modules' IDs, whatever their strings.
+bool OurIds(const THidDevice& device);
 
 }  // namespace tavik::cli

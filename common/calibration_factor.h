@@ -2,6 +2,9 @@
 // The calibration factor rule both the logger and the frequency meter keep in
 // their parameter memory: a factor is used only from 0.75 to 1.25, ends
 // included; anything else, a non-number too, is used as 1.0.
+#include <bit>
+#include <cstdint>
+
 namespace tavik {
 
 constexpr float MinimumCalibrationFactor = 0.75f;
@@ -20,6 +23,20 @@ enum class TCalibrationVerdict { Write, MeasurementTooLow, ReferenceTooLow, OutO
 struct TCalibrationCheck {
     TCalibrationVerdict Verdict = TCalibrationVerdict::Write;
     float Factor = 1.0f;  // reference / measurement, once both are high enough
+};
+
+// What calibrating one factor did: the rules' word, and with a factor to
+// write, whether the module took it and what its memory holds afterwards.
+struct TCalibrationResult {
+    TCalibrationCheck Check;
+    bool WriteFailed = false;  // a memory write the module did not take
+    float ReadBack = 1.0f;     // the factor read back, before the range rule
+
+    // The factor meant stands in the module's memory, bit for bit.
+    bool Written() const {
+        return Check.Verdict == TCalibrationVerdict::Write && !WriteFailed &&
+               std::bit_cast<uint32_t>(ReadBack) == std::bit_cast<uint32_t>(Check.Factor);
+    }
 };
 
 }  // namespace tavik

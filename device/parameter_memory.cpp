@@ -26,7 +26,7 @@ float ReadMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base) {
     return std::bit_cast<float>(pattern);
 }
 
-void WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value) {
+bool WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value) {
     const uint32_t pattern = std::bit_cast<uint32_t>(value);
     for (uint16_t i = 0; i < 4; ++i) {
         port.BeginCommand(buffer, CmdWriteMemoryByte);
@@ -35,8 +35,9 @@ void WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, floa
         buffer[5] = 0;
         buffer[6] = 0;
         SealCommand(buffer);
-        if (!port.SendReport(buffer)) break;
+        if (!port.SendReport(buffer)) return false;
     }
+    return true;
 }
 
 }  // namespace tavik

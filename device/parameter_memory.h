@@ -16,7 +16,8 @@ constexpr uint32_t UnitFloatPattern = 0x3F800000;
 // A send or read that fails ends the loop.
 float ReadMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base);
 
-// Writes the four bytes, low byte first; a send that fails ends the loop.
-void WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value);
+// Writes the four bytes, low byte first; a send that fails ends the loop and
+// gives false.
+bool WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value);
 
 }  // namespace tavik

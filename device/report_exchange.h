@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace tavik {
 
@@ -32,6 +33,7 @@ void SealCommand(TFrame& frame);
 
 struct TransferRecord {
     bool Ok = false;
+    std::string Error;  // after a failure: the operation and the system's reason
     std::array<uint8_t, ReportSize> Report{};
 };
 

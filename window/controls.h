@@ -61,6 +61,9 @@ public:
     using TControl::TControl;
     bool Checked() const { return View().Checked(Id_); }
     void SetChecked(bool checked);
+    // Shows a state whose consequences the program has already drawn: no
+    // click handler runs.
+    void ShowChecked(bool checked) { View().SetChecked(Id_, checked); }
 };
 
 class TRadioButton : public TControl {

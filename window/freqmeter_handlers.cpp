@@ -6,10 +6,13 @@
 namespace tavik {
 
 void TTavik::VXFrequencyMeter_TimerTimer() {
-    const std::optional<freqmeter::TReading> reading = Instruments.FrequencyMeter.Cycle(VXFrequencyMeter_PromEdit.Text());
+    // A text that is not an integer counts as no intermediate frequency, and
+    // shows red once a reading comes.
+    const std::optional<int32_t> offset = ParseInteger(VXFrequencyMeter_PromEdit.Text());
+    const std::optional<freqmeter::TReading> reading = Instruments.FrequencyMeter.Cycle(offset.value_or(0));
     if (!reading) return;
     VXFrequencyMeter_FreqEdit.SetText(reading->FrequencyText);
-    VXFrequencyMeter_PromEdit.SetTextColour(reading->PromValid ? colours::Normal : colours::Red);
+    VXFrequencyMeter_PromEdit.SetTextColour(offset ? colours::Normal : colours::Red);
     VXFrequencyMeter_ResultLabel.SetCaption(reading->ResultText);
     VXFrequencyMeter_LAinRadioButton.SetChecked(reading->InputIn);
 }

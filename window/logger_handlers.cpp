@@ -7,6 +7,12 @@
 
 namespace tavik {
 
+namespace {
+constexpr logger::TSettingBox SettingBoxes[] = {logger::TSettingBox::TenBit, logger::TSettingBox::EightBit,
+                                                logger::TSettingBox::Peak, logger::TSettingBox::CH1,
+                                                logger::TSettingBox::CH2};
+}  // namespace
+
 TCheckBox& TTavik::SettingBox(logger::TSettingBox box) {
     switch (box) {
     case logger::TSettingBox::TenBit: return VXLogger_10bit;
@@ -18,21 +24,16 @@ TCheckBox& TTavik::SettingBox(logger::TSettingBox box) {
     return VXLogger_CH2;
 }
 
-void TTavik::MirrorCsr(uint8_t moduleCsr) {
-    // Each box whose state changes runs its click handler, in this order.
-    for (const logger::TBoxState& state : logger::BoxesShowing(moduleCsr)) SettingBox(state.Box).SetChecked(state.Checked);
-}
-
 void TTavik::VXLogger_MainTimerTimer() {
-    std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.ReadMeasurement();
+    std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.Cycle();
     if (!cycle) return;
     char csr[16];
     std::snprintf(csr, sizeof csr, "CSR = %u", static_cast<unsigned>(cycle->Csr));
     VXLogger_CSR.SetCaption(csr);
-    MirrorCsr(cycle->ModuleCsr);
-    // The time of the record line is read after the boxes have followed the
-    // module, with whatever SetControl that sent.
-    Instruments.Logger.DecodeMeasurement(*cycle);
+    // The boxes followed the module in the logger, each with the SetControl
+    // its click sends: they only show it.
+    for (logger::TSettingBox box : SettingBoxes)
+        if (cycle->BoxesChanged & logger::BoxBit(box)) SettingBox(box).ShowChecked(Instruments.Logger.BoxChecked(box));
     if (cycle->HasSamples) {
         TChartModel& chart = VXLogger_OSC;
         if (cycle->NewSweep) {
@@ -55,8 +56,7 @@ void TTavik::VXLogger_ValueTimerTimer() {
 }
 
 void TTavik::CheckBox_ControlClick(TCheckBox& sender) {
-    for (logger::TSettingBox box : {logger::TSettingBox::TenBit, logger::TSettingBox::EightBit, logger::TSettingBox::Peak,
-                                    logger::TSettingBox::CH1, logger::TSettingBox::CH2})
+    for (logger::TSettingBox box : SettingBoxes)
         if (&SettingBox(box) == &sender) Instruments.Logger.ControlClick(box, sender.Checked());
 }
 

@@ -125,7 +125,6 @@ private:
 
     void ReportError(const char* place);
     void ShowRecordState(bool healthy);
-    void MirrorCsr(uint8_t moduleCsr);
     TCheckBox& SettingBox(logger::TSettingBox box);
 };
 

@@ -6,7 +6,6 @@
 #include "common/calibration_factor.h"
 #include "common/display_number.h"
 #include "common/exact_float.h"
-#include "common/integer_text.h"
 #include "device/parameter_memory.h"
 
 namespace tavik::freqmeter {
@@ -45,29 +44,27 @@ void TFrequencyMeter::RequestMeasurement() {
     Port_.SendReport(MeasurementBuffer);
 }
 
-std::optional<TReading> TFrequencyMeter::Cycle(std::string_view promText) {
+std::optional<TReading> TFrequencyMeter::Cycle(int32_t offsetHz) {
     if (!Port_.Present()) return std::nullopt;
     if (!Port_.ReadReport(MeasurementBuffer)) return std::nullopt;
     if (MeasurementBuffer[0] != MeasurementReportKind) {
         RequestMeasurement();
         return std::nullopt;
     }
-    const TFrame& r = MeasurementBuffer;
-    LastRawCount = static_cast<int32_t>(static_cast<uint32_t>(r[3]) | static_cast<uint32_t>(r[4]) << 8 |
-                                        static_cast<uint32_t>(r[5]) << 16 | static_cast<uint32_t>(r[6]) << 24);
+    LastRawCount = RawCountOf(MeasurementBuffer);
     TReading reading;
     reading.Hertz = WholeHertz(LastRawCount, FreqCalFactor);
     reading.FrequencyText = std::to_string(reading.Hertz);
-    const std::optional<int32_t> offset = ParseInteger(promText);
-    reading.PromValid = offset.has_value();
-    reading.ResultText = ResultText(Result(LastRawCount, FreqCalFactor, offset.value_or(0)), Separator_);
-    reading.InputIn = (r[2] & InputInBit) != 0;
+    reading.ResultText = ResultText(Result(LastRawCount, FreqCalFactor, offsetHz), Separator_);
+    reading.InputIn = InputInOf(MeasurementBuffer);
     return reading;
 }
 
-void TFrequencyMeter::ReadFrequencyCalibration() {
-    if (!Port_.Present()) return;
-    FreqCalFactor = AcceptedFactor(ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactorAddress));
+float TFrequencyMeter::ReadFrequencyCalibration() {
+    if (!Port_.Present()) return FreqCalFactor;
+    const float read = ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactorAddress);
+    FreqCalFactor = AcceptedFactor(read);
+    return read;
 }
 
 TCalibrationCheck TFrequencyMeter::CheckCalibration(int32_t reference) const {
@@ -77,14 +74,17 @@ TCalibrationCheck TFrequencyMeter::CheckCalibration(int32_t reference) const {
     return {InFactorRange(factor) ? TCalibrationVerdict::Write : TCalibrationVerdict::OutOfRange, factor};
 }
 
-void TFrequencyMeter::Calibrate(int32_t reference) {
-    const TCalibrationCheck check = CheckCalibration(reference);
+TCalibrationResult TFrequencyMeter::Calibrate(int32_t reference) {
+    TCalibrationResult result;
+    result.Check = CheckCalibration(reference);
+    result.ReadBack = FreqCalFactor;
     // Below 900 Hz on either side nothing is sent, not even the read-back.
-    if (check.Verdict == TCalibrationVerdict::MeasurementTooLow || check.Verdict == TCalibrationVerdict::ReferenceTooLow)
-        return;
-    if (check.Verdict == TCalibrationVerdict::Write && Port_.Present())
-        WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, check.Factor);
-    ReadFrequencyCalibration();
+    const TCalibrationVerdict verdict = result.Check.Verdict;
+    if (verdict == TCalibrationVerdict::MeasurementTooLow || verdict == TCalibrationVerdict::ReferenceTooLow) return result;
+    if (verdict == TCalibrationVerdict::Write && Port_.Present())
+        result.WriteFailed = !WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, result.Check.Factor);
+    result.ReadBack = ReadFrequencyCalibration();
+    return result;
 }
 
 }  // namespace tavik::freqmeter

@@ -4,23 +4,21 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "common/calibration_factor.h"
 #include "device/report_exchange.h"
+#include "freqmeter_protocol.h"
 
 namespace tavik::freqmeter {
 
-constexpr uint16_t CalFactorAddress = 16;
+// Neither the count nor the reference may be below this to calibrate.
 constexpr int32_t MinimumCalibrationHz = 900;
-constexpr uint8_t InputInBit = 0x01;
 
 // What one accepted measurement shows.
 struct TReading {
     int64_t Hertz = 0;          // calibrated, whole
     std::string FrequencyText;  // the same in digits
-    std::string ResultText;     // number and unit
-    bool PromValid = true;      // the intermediate frequency was an integer
+    std::string ResultText;     // number and unit, less the intermediate frequency
     bool InputIn = false;
 };
 
@@ -47,15 +45,17 @@ public:
     // starts.
     void OnBound() { ReadFrequencyCalibration(); }
 
-    // One 250 ms cycle with the intermediate frequency's text; a reading when
-    // a measurement was accepted.
-    std::optional<TReading> Cycle(std::string_view promText);
+    // One 250 ms cycle with the intermediate frequency in hertz; a reading
+    // when a measurement was accepted.
+    std::optional<TReading> Cycle(int32_t offsetHz);
     void RequestMeasurement();
-    void ReadFrequencyCalibration();
+    // The factor from parameter memory, out-of-range values as 1.0; returns
+    // it as read, before that rule.
+    float ReadFrequencyCalibration();
     // What calibrating against the reference would do with the last count.
     TCalibrationCheck CheckCalibration(int32_t reference) const;
     // The calibration click after the reference text passed the integer test.
-    void Calibrate(int32_t reference);
+    TCalibrationResult Calibrate(int32_t reference);
 
 private:
     TInstrumentPort& Port_;

@@ -1,5 +1,7 @@
 #include "frequency_tables.h"
 
+#include <cmath>
+
 #include "common/number_text.h"
 
 namespace tavik::generator {
@@ -45,6 +47,25 @@ std::size_t BuildFrequencyTable(const std::vector<TPrescalerGroup>& groups, TFre
         }
     }
     return index;
+}
+
+std::optional<std::size_t> EntryLabelled(const TFreqTable& table, std::size_t count, std::string_view text) {
+    auto separator = [](char c) { return c == '.' || c == ','; };
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& label = table[i].Text;
+        if (label.size() != text.size()) continue;
+        std::size_t at = 0;
+        while (at < text.size() && (text[at] == label[at] || (separator(text[at]) && separator(label[at])))) ++at;
+        if (at == text.size()) return i;
+    }
+    return std::nullopt;
+}
+
+std::size_t NearestEntry(const TFreqTable& table, std::size_t count, double hertz) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < count; ++i)
+        if (std::fabs(table[i].Frequency - hertz) < std::fabs(table[best].Frequency - hertz)) best = i;
+    return best;
 }
 
 }  // namespace tavik::generator

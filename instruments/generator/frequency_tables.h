@@ -3,7 +3,9 @@
 // prescaler and an 8-bit divider, f = 16 500 000 / (2 p (N + 1)).
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavik::generator {
@@ -39,5 +41,11 @@ using TFreqTable = std::array<TFreqTableEntry, FreqTableCapacity>;
 
 // Fills a table from its groups and returns the number of entries used.
 std::size_t BuildFrequencyTable(const std::vector<TPrescalerGroup>& groups, TFreqTable& table, char separator);
+
+// The first of the first count entries whose label is text, a point and a
+// comma standing for each other.
+std::optional<std::size_t> EntryLabelled(const TFreqTable& table, std::size_t count, std::string_view text);
+// The entry nearest to hertz (the first of two as near); count is above 0.
+std::size_t NearestEntry(const TFreqTable& table, std::size_t count, double hertz);
 
 }  // namespace tavik::generator

@@ -6,32 +6,17 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string_view>
 
 #include "device/report_exchange.h"
 #include "frequency_tables.h"
+#include "generator_protocol.h"
 
 namespace tavik::generator {
 
-// Output flags, byte 2 of the control report.
-constexpr uint8_t FlagOUT1FromPC = 0x01;
-constexpr uint8_t FlagOUT2FromPC = 0x02;
-constexpr uint8_t FlagOUT1High = 0x04;
-constexpr uint8_t FlagOUT2High = 0x08;
-constexpr uint8_t FlagOUT3High = 0x10;
-constexpr uint8_t FlagChannel2Frequency = 0x20;
-
-enum class TControl { OUT1Type, OUT1Freq, OUT2Type, OUT2Freq, Level };
-
-// The state of the generator area's controls when one of them changed.
-struct TControlState {
-    bool OUT1FromGenerator = true;  // item 0 of the source box selected
-    bool OUT2FromGenerator = true;
-    int OUT1FreqIndex = 0;          // -1 when no item is selected
-    int OUT2FreqIndex = 0;
-    bool OUT1High = false;
-    bool OUT2High = false;
-    bool OUT3High = false;
+// The answer to a raw read: the byte, 0 when the answer did not come.
+struct TRawByte {
+    uint8_t Value = 0;
+    bool Ok = false;  // the request went out and the answer came
 };
 
 class TGenerator {
@@ -53,20 +38,27 @@ public:
     void BuildTables();
     std::size_t OUT1Count() const { return OUT1Count_; }
     std::size_t OUT2Count() const { return OUT2Count_; }
+    // The list of a switchable output (1 or 2) and how many entries it holds.
+    const TFreqTable& Table(int output) const { return output == 1 ? *OUT1FreqTable : *OUT2FreqTable; }
+    std::size_t EntryCount(int output) const { return output == 1 ? OUT1EntryCount : OUT2EntryCount; }
 
-    // One control report for the control that changed; false when nothing
-    // was sent. A frequency box with no selected item sends nothing and keeps
-    // the buffer as it was.
-    bool ControlChanged(TControl sender, const TControlState& state);
+    // One control report; false when nothing was sent: unbound, or a
+    // frequency outside the output's list (the buffer and the counter then
+    // stay as they were). Whether the module took it: the port's transfer.
+    bool SetOutputs(const TGeneratorOutputs& outputs);
     // Where the last report put each switchable output's source.
     bool OUT1FromPC() const { return (ControlBuffer[2] & FlagOUT1FromPC) != 0; }
     bool OUT2FromPC() const { return (ControlBuffer[2] & FlagOUT2FromPC) != 0; }
 
-    // The service path. The texts go through the integer test; a text that
-    // fails raises EConvertError after bytes 0 and 1 are written.
-    // Returns the byte read (0 after a failed read); nothing when unbound.
-    std::optional<uint8_t> RawRead(std::string_view addressText);
-    void RawWrite(std::string_view addressText, std::string_view dataText);
+    // The service path. A read sends its request and reads the answer
+    // whatever the send gave; nothing while unbound.
+    std::optional<TRawByte> RawRead(uint16_t address);
+    // False when unbound or when the module did not take the write.
+    bool RawWrite(uint16_t address, uint8_t data);
+    // A raw command whose operand a front-end could not read: its code and
+    // sequence number are spent, as they were when the conversion failed, and
+    // nothing is sent. Unbound, nothing changes.
+    void RawCommandAborted(TCommandCode code);
 
 private:
     TInstrumentPort& Port_;

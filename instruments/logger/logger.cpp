@@ -15,12 +15,6 @@ std::array<TBoxState, 5> BoxesShowing(uint8_t moduleCsr) {
 }
 
 std::optional<TLoggerCycle> TLogger::Cycle() {
-    std::optional<TLoggerCycle> cycle = ReadMeasurement();
-    if (cycle) DecodeMeasurement(*cycle);
-    return cycle;
-}
-
-std::optional<TLoggerCycle> TLogger::ReadMeasurement() {
     if (!Port_.Present()) return std::nullopt;
     if (!Port_.ReadReport(MeasurementBuffer)) return std::nullopt;
     if (MeasurementBuffer[0] != MeasurementReportKind) {
@@ -30,10 +24,24 @@ std::optional<TLoggerCycle> TLogger::ReadMeasurement() {
     TLoggerCycle cycle;
     cycle.Csr = Csr();
     cycle.ModuleCsr = MeasurementBuffer[2];
+    // The time of the record line is read after the boxes have followed the
+    // module, with whatever SetControl that sent.
+    cycle.BoxesChanged = FollowModule(cycle.ModuleCsr);
+    Decode(cycle);
     return cycle;
 }
 
-void TLogger::DecodeMeasurement(TLoggerCycle& cycle) {
+uint8_t TLogger::FollowModule(uint8_t moduleCsr) {
+    uint8_t changed = 0;
+    for (const TBoxState& state : BoxesShowing(moduleCsr)) {
+        if (BoxChecked(state.Box) == state.Checked) continue;
+        ControlClick(state.Box, state.Checked);
+        changed |= BoxBit(state.Box);
+    }
+    return changed;
+}
+
+void TLogger::Decode(TLoggerCycle& cycle) {
     const TFrame& report = MeasurementBuffer;
     cycle.Recorded = RecordFile.IsOpen();
     if (cycle.Recorded) RecordFile.WriteTimestamp(Clock());
@@ -52,6 +60,7 @@ void TLogger::DecodeMeasurement(TLoggerCycle& cycle) {
 }
 
 void TLogger::ControlClick(TSettingBox box, bool checked) {
+    Boxes_[static_cast<std::size_t>(box)] = checked;
     if (!Port_.Present()) return;
     uint8_t csr = Csr();
     auto setBit = [&csr](uint8_t bit, bool on) { csr = on ? static_cast<uint8_t>(csr | bit) : static_cast<uint8_t>(csr & ~bit); };
@@ -81,15 +90,18 @@ void TLogger::SendControl() {
     Port_.SendReport(ControlBuffer);
 }
 
-void TLogger::ReadCalibrationFactors() {
-    if (!Port_.Present()) return;
-    CalFactor1 = AcceptedFactor(ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor1Address));
-    CalFactor2 = AcceptedFactor(ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor2Address));
+std::array<float, 2> TLogger::ReadCalibrationFactors() {
+    if (!Port_.Present()) return {CalFactor1, CalFactor2};
+    const std::array<float, 2> read = {ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor1Address),
+                                       ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor2Address)};
+    CalFactor1 = AcceptedFactor(read[0]);
+    CalFactor2 = AcceptedFactor(read[1]);
+    return read;
 }
 
-void TLogger::WriteCalibrationFactor(int channel, float value) {
-    if (!Port_.Present()) return;
-    WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
+bool TLogger::WriteCalibrationFactor(int channel, float value) {
+    if (!Port_.Present()) return false;
+    return WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
 }
 
 std::string TLogger::StartRecording(const std::string& directory, const TLocalTime& now) {
@@ -105,12 +117,18 @@ TCalibrationCheck TLogger::CheckCalibration(int channel, float reference) const 
     return {InFactorRange(factor) ? TCalibrationVerdict::Write : TCalibrationVerdict::OutOfRange, factor};
 }
 
-void TLogger::Calibrate(float reference) {
+std::array<TCalibrationResult, 2> TLogger::Calibrate(float reference) {
+    std::array<TCalibrationResult, 2> results;
     for (int channel : {1, 2}) {
-        const TCalibrationCheck check = CheckCalibration(channel, reference);
-        if (check.Verdict == TCalibrationVerdict::Write && Port_.Present()) WriteCalibrationFactor(channel, check.Factor);
+        TCalibrationResult& result = results[static_cast<std::size_t>(channel - 1)];
+        result.Check = CheckCalibration(channel, reference);
+        if (result.Check.Verdict == TCalibrationVerdict::Write && Port_.Present())
+            result.WriteFailed = !WriteCalibrationFactor(channel, result.Check.Factor);
     }
-    ReadCalibrationFactors();
+    const std::array<float, 2> read = ReadCalibrationFactors();
+    results[0].ReadBack = read[0];
+    results[1].ReadBack = read[1];
+    return results;
 }
 
 }  // namespace tavik::logger

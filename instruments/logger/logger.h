@@ -22,8 +22,9 @@ constexpr int SweepPoints = 512;
 // Neither a channel's average nor the reference may be below this to calibrate.
 constexpr double CalibrationMinimumVolts = 1.5;
 
-// The five settings boxes.
+// The five settings boxes, in the order they follow the module.
 enum class TSettingBox { TenBit, EightBit, Peak, CH1, CH2 };
+constexpr uint8_t BoxBit(TSettingBox box) { return static_cast<uint8_t>(1u << static_cast<unsigned>(box)); }
 
 struct TBoxState {
     TSettingBox Box;
@@ -36,6 +37,7 @@ std::array<TBoxState, 5> BoxesShowing(uint8_t moduleCsr);
 struct TLoggerCycle {
     uint8_t Csr = 0;         // the program's CSR copy when the report came
     uint8_t ModuleCsr = 0;   // the status byte the module reported
+    uint8_t BoxesChanged = 0;  // BoxBit of each box that followed the module
     bool HasSamples = false;
     bool NewSweep = false;   // the traces start again at the left before these points
     TTracePoints Points{};   // calibrated volts, with HasSamples
@@ -66,17 +68,17 @@ public:
 
     // One 50 ms cycle: reads a report; a report of another kind is answered
     // with a measurement request. Nothing while unbound or when the read fails.
+    // A measurement first makes the settings boxes follow the module's CSR:
+    // each box that does not show it changes as a click on it would, with its
+    // SetControl; then come the local time, the samples and the record line.
     std::optional<TLoggerCycle> Cycle();
-    // The cycle in its two halves, for a front-end that mirrors the module's
-    // CSR into its settings boxes in between: the read (Csr and ModuleCsr
-    // filled in), then the local time, the samples and the record line.
-    std::optional<TLoggerCycle> ReadMeasurement();
-    void DecodeMeasurement(TLoggerCycle& cycle);
 
     uint8_t Csr() const { return ControlBuffer[2]; }
     void SetCsr(uint8_t csr) { ControlBuffer[2] = csr; }
-    // A settings box changed: its bit in the CSR copy and a SetControl. Unbound,
-    // nothing changes.
+    // The settings boxes as the user sees them: all clear at start.
+    bool BoxChecked(TSettingBox box) const { return Boxes_[static_cast<std::size_t>(box)]; }
+    // A settings box changed: while bound, its bit in the CSR copy and a
+    // SetControl; unbound, only the box.
     void ControlClick(TSettingBox box, bool checked);
 
     // Command 1, carrying bytes 2-6 of the last report read.
@@ -84,9 +86,11 @@ public:
     // Command 2 with the CSR copy.
     void SendControl();
     // Both factors from parameter memory; out-of-range values become 1.0.
-    void ReadCalibrationFactors();
+    // Returns them as read, before that rule.
+    std::array<float, 2> ReadCalibrationFactors();
     // The four bytes of a factor to the channel's addresses; channel 1 or 2.
-    void WriteCalibrationFactor(int channel, float value);
+    // False when unbound or when the module did not take a byte.
+    bool WriteCalibrationFactor(int channel, float value);
     // Starts recording into a new file in directory (empty: the working
     // directory) named after `now`; returns the name used, or empty when no
     // file could be made. A recording already open is closed first.
@@ -97,13 +101,17 @@ public:
     TCalibrationCheck CheckCalibration(int channel, float reference) const;
     // Each channel whose five-report average and the reference are at least
     // 1.5 V gets reference / average, when that is in range; both factors are
-    // read back in any case.
-    void Calibrate(float reference);
+    // read back in any case. What it did for channels 1 and 2.
+    std::array<TCalibrationResult, 2> Calibrate(float reference);
 
 private:
+    uint8_t FollowModule(uint8_t moduleCsr);
+    void Decode(TLoggerCycle& cycle);
+
     TInstrumentPort& Port_;
     char Separator_;
     int SweepPosition_ = 0;
+    std::array<bool, 5> Boxes_{};
 };
 
 }  // namespace tavik::logger

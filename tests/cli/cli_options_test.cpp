@@ -55,10 +55,10 @@ TEST(CliOptions, GoodLinesInEveryForm) {
         {{"raw", "write", "$FFFF", "255"},
          [](const TCommand& c) {
              EXPECT_EQ(c.Verb, TVerb::RawWrite);
-             EXPECT_EQ(c.Address, "$FFFF");
-             EXPECT_EQ(c.Data, "255");
+             EXPECT_EQ(c.Address, 0xFFFF);
+             EXPECT_EQ(c.Data, 255);
          }},
-        {{"raw", "read", "--", "0"}, [](const TCommand& c) { EXPECT_EQ(c.Verb, TVerb::RawRead); EXPECT_EQ(c.Address, "0"); }},
+        {{"raw", "read", "--", "0"}, [](const TCommand& c) { EXPECT_EQ(c.Verb, TVerb::RawRead); EXPECT_EQ(c.Address, 0); }},
         // A label typed with either separator names the same entry; hertz the nearest.
         {{"generator", "--out1-freq", "8,25E+6", "--out1-level", "1"},
          [](const TCommand& c) {

@@ -198,6 +198,7 @@ TEST(CliProcess, BadLinesAreRefusedAtOnceWithTheirReason) {
          "bad value for --out1-freq: '7E+9' (a label of the output's list, such as 8,25E+6, or hertz, such as 1000Hz)"},
         {{"generator", "--out1", "gen", "--out2-freq", "1000Hz"},
          "one report carries one output's source and frequency: give --out1 or --out2 settings, not both"},
+        {{"generator", "--out1", "pc", "--out1-freq", "1000Hz"}, "--out1 pc takes no frequency: --out1-freq goes with --out1 gen"},
         // A call sets every output or setting: one with none is a slip.
         {{"generator"}, "generator needs an output's setting: each call sets every output (tavik-cli help generator)"},
         {{"logger"}, "logger needs --mode, --peak or --channel: each call sets all three (tavik-cli help logger)"},

@@ -162,6 +162,8 @@ TEST_F(CliSession, TheModulesGetTheWindowsFrames) {
     EXPECT_EQ(generator->Memory[0x1234], 0x2C);
     generator->FailReads = 1;
     EXPECT_EQ(Run({"raw", "read", "1"}), ExitTransfer);
+    generator->FailSends = 1;
+    EXPECT_EQ(Run({"raw", "read", "1"}), ExitTransfer) << "a request not taken, whatever the read gives";
 
     logger->Received.clear();
     EXPECT_EQ(Run({"logger", "--peak", "on"}), ExitOk) << "the others as in a new window: 10 bit, channel 1";
@@ -171,14 +173,59 @@ TEST_F(CliSession, TheModulesGetTheWindowsFrames) {
     EXPECT_EQ(logger->Csr, 0x04);
 }
 
-TEST_F(CliSession, CalibrationRefusedWithTheRule) {
-    // The simulated logger's inputs are at 0 V: the averages are too low.
+TEST_F(CliSession, CalibrationSaysWhichFactorWasWrittenRefusedOrLost) {
+    // 10 bit, channel 1 at 3,766 V; channel 2 at 3,766 V or 1,883 V.
     const auto logger = M.PlugLogger();
+    logger->Csr = 0;
+    const auto meter = M.PlugFrequencyMeter();
+    meter->RawCount = 100000;
+    const struct {
+        std::vector<std::string> Line;
+        uint8_t Channel2Sample;
+        std::function<void()> OnBefore;  // a fault once the factors before are printed
+        int Exit;
+        std::vector<std::string> Written, Err;
+    } cases[] = {
+        {{"calibrate", "logger", "4"}, 0x02, nullptr, ExitOk, {"written: channel 1", "written: channel 2"}, {}},
+        {{"calibrate", "logger", "4"}, 0x01, nullptr, ExitUsage, {"written: channel 1"},
+         {"refused: channel 2: the factor would be 2,1244, outside 0,75 to 1,25"}},
+        {{"calibrate", "logger", "1,6"}, 0x01, nullptr, ExitUsage, {"written: channel 2"},
+         {"refused: channel 1: the factor would be 0,4249, outside 0,75 to 1,25"}},
+        {{"calibrate", "logger", "4"}, 0x02, [&] { logger->FailSends = 1; }, ExitTransfer, {"written: channel 2"},
+         {"channel 1: the factor 1,062205 was not written"}},
+        {{"calibrate", "logger", "4"}, 0x02, [&] { logger->ZeroReads = 1000; }, ExitTransfer, {},
+         {"channel 1: the factor 1,062205 reads back as 0,000000", "channel 2: the factor 1,062205 reads back as 0,000000"}},
+        {{"calibrate", "freqmeter", "100500"}, 0x02, [&] { meter->FailSends = 1; }, ExitTransfer, {},
+         {"the factor 1,005000 was not written"}},
+        {{"calibrate", "freqmeter", "200000"}, 0x02, nullptr, ExitUsage, {},
+         {"refused: frequency: the factor would be 2,0000, outside 0,75 to 1,25"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Line));
+        logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, c.Channel2Sample};
+        logger->Memory.StoreFloat(16, 1.0f);
+        logger->Memory.StoreFloat(20, 1.0f);
+        logger->ZeroReads = 0;
+        meter->Memory.StoreFloat(16, 1.0f);
+        Console.OnSay = [&](const std::string& line) {
+            if (line.starts_with("before:") && c.OnBefore) c.OnBefore();
+        };
+        EXPECT_EQ(Run(c.Line), c.Exit);
+        std::vector<std::string> written;
+        for (const std::string& line : Console.Out)
+            if (line.starts_with("written:")) written.push_back(line);
+        EXPECT_EQ(written, c.Written);
+        ASSERT_EQ(Console.Err.size(), c.Err.size());
+        for (std::size_t i = 0; i < c.Err.size(); ++i) EXPECT_TRUE(Console.Err[i].starts_with(c.Err[i])) << Console.Err[i];
+    }
+    // The rule keeps the logger's memory untouched when its inputs are too low.
+    logger->FixedSamples = std::array<uint8_t, 4>{0, 0, 0, 0};
+    logger->Received.clear();
+    Console.OnSay = nullptr;
     EXPECT_EQ(Run({"calibrate", "logger", "5"}), ExitUsage);
     EXPECT_TRUE(logger->ReceivedWithCode(6).empty()) << "nothing written";
     EXPECT_EQ(Console.Err, (std::vector<std::string>{"refused: channel 1: the measurement, 0,000 V, is below 1,5 V",
                                                      "refused: channel 2: the measurement, 0,000 V, is below 1,5 V"}));
-    EXPECT_EQ(Run({"calibrate", "freqmeter", "100000"}), ExitNoModule);
 }
 
 TEST_F(CliSession, RecordWritesTheWindowsLines) {

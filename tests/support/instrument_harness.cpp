@@ -25,9 +25,9 @@ std::optional<logger::TLoggerCycle> TInstrumentHarness::LoggerTicks(int count) {
     return last;
 }
 
-std::optional<freqmeter::TReading> TInstrumentHarness::MeterTicks(int count, std::string_view promText) {
+std::optional<freqmeter::TReading> TInstrumentHarness::MeterTicks(int count, int32_t offsetHz) {
     std::optional<freqmeter::TReading> last;
-    for (int i = 0; i < count; ++i) last = Instruments.FrequencyMeter.Cycle(promText);
+    for (int i = 0; i < count; ++i) last = Instruments.FrequencyMeter.Cycle(offsetHz);
     return last;
 }
 

@@ -30,7 +30,7 @@ public:
     generator::TGenerator& Generator() { return Instruments.Generator; }
 
     std::optional<logger::TLoggerCycle> LoggerTicks(int count);
-    std::optional<freqmeter::TReading> MeterTicks(int count, std::string_view promText = "0");
+    std::optional<freqmeter::TReading> MeterTicks(int count, int32_t offsetHz = 0);
 };
 
 // The instruments with a simulated logger bound and its calibration answers

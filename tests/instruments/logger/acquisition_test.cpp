@@ -9,6 +9,8 @@
 namespace tavik {
 namespace {
 
+using test::Hex;
+
 class Acquisition : public test::TBoundLogger {
 protected:
     Acquisition() : TBoundLogger('.') {}
@@ -61,23 +63,38 @@ TEST_F(Acquisition, ASweepIs256ReportsWithSamples) {
 
 TEST_F(Acquisition, ReportsWithoutSamplesGiveTheStatusOnly) {
     Module->Csr = 0x06;
+    H.LoggerTicks(1);  // the boxes follow the module
+    Module->Received.clear();
     Module->SamplesReady = false;
+    const std::string shown = A.VCH1Text;
     const auto cycle = H.LoggerTicks(1);
     ASSERT_TRUE(cycle);
     EXPECT_FALSE(cycle->HasSamples);
     EXPECT_EQ(cycle->ModuleCsr, 0x06);
-    EXPECT_EQ(A.VCH1Text, "V1 = 0.000 В");
+    EXPECT_EQ(A.VCH1Text, shown);
     EXPECT_TRUE(Module->Received.empty()) << "the cycle itself sends nothing";
 }
 
-TEST_F(Acquisition, TheCycleCarriesTheProgramsCsrCopyAndTheModulesStatus) {
-    Module->Csr = 0x07;
+TEST_F(Acquisition, TheBoxesFollowTheModuleWithOneSetControlPerChangedBoxInOrder) {
+    using logger::BoxBit;
+    using logger::TSettingBox;
+    Module->Csr = 0x07;  // 8 bit, peak, channel 2
     auto cycle = H.LoggerTicks(1);
-    EXPECT_EQ(cycle->Csr, 0);
+    ASSERT_TRUE(cycle);
+    EXPECT_EQ(cycle->Csr, 0) << "the program's copy from before the boxes followed";
     EXPECT_EQ(cycle->ModuleCsr, 0x1F);
-    Logger.ControlClick(logger::TSettingBox::EightBit, true);
+    // From all clear: 8bit, Peak and CH2 change; 10bit and CH1 stay clear.
+    EXPECT_EQ(cycle->BoxesChanged, BoxBit(TSettingBox::EightBit) | BoxBit(TSettingBox::Peak) | BoxBit(TSettingBox::CH2));
+    std::vector<std::string> sent;
+    for (const TFrame& frame : Module->Received) sent.push_back(Hex(frame));
+    EXPECT_EQ(sent, (std::vector<std::string>{"02 0A 02 00 00 00 00 FD", "02 0B 06 00 00 00 00 F9",
+                                              "02 0C 07 00 00 00 00 F8"}));
+    EXPECT_TRUE(Logger.BoxChecked(TSettingBox::CH2) && !Logger.BoxChecked(TSettingBox::CH1));
+    Module->Received.clear();
     cycle = H.LoggerTicks(1);
-    EXPECT_EQ(cycle->Csr, 0x02);
+    EXPECT_EQ(cycle->Csr, 0x07);
+    EXPECT_EQ(cycle->BoxesChanged, 0);
+    EXPECT_TRUE(Module->Received.empty()) << "boxes that show the module send nothing";
 }
 
 TEST_F(Acquisition, AReadOfAnotherKindSendsExactlyOneRequestAndAFailedReadNothing) {

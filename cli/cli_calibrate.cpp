@@ -1,0 +1,109 @@
+// tavik-cli calibrate: the window's calibration, and a word for each factor:
+// written and read back as meant, refused by a rule, or lost on the way.
+#include "cli_kinds.h"
+#include "cli_session.h"
+#include "common/calibration_factor.h"
+#include "common/number_text.h"
+
+namespace tavik::cli {
+
+namespace {
+
+// The factor's range as the rule has it, in the locale's notation.
+std::string FactorRange(char separator) {
+    return FixedText(MinimumCalibrationFactor, 3, 2, separator) + " to " + FixedText(MaximumCalibrationFactor, 3, 2, separator);
+}
+
+std::string Refusal(const TCalibrationCheck& check, const std::string& what, const std::string& minimum,
+                    const std::string& measured, char separator) {
+    switch (check.Verdict) {
+    case TCalibrationVerdict::Write: break;
+    case TCalibrationVerdict::MeasurementTooLow: return what + ": the measurement, " + measured + ", is below " + minimum;
+    case TCalibrationVerdict::ReferenceTooLow: return what + ": the reference is below " + minimum;
+    case TCalibrationVerdict::OutOfRange:
+        return what + ": the factor would be " + FixedText(check.Factor, 5, 4, separator) + ", outside " +
+               FactorRange(separator);
+    }
+    return {};
+}
+
+std::string FactorText(float factor, char separator) { return FixedText(factor, 7, 6, separator); }
+
+}  // namespace
+
+int TCliSession::Calibrate(const TCommand& command) {
+    const TInstrumentKind kind = command.CalibrateLogger ? TInstrumentKind::Logger : TInstrumentKind::FrequencyMeter;
+    if (const int code = Await({kind}, command.Wait)) return code;
+    return command.CalibrateLogger ? CalibrateLogger(command.Volts) : CalibrateFrequencyMeter(command.Hertz);
+}
+
+int TCliSession::CalibrateLogger(float volts) {
+    logger::TLogger& logger = Instruments_.Logger;
+    // The averages are those of the reports read first.
+    int reports = 0;
+    OnLoggerTick_ = [&] {
+        const auto cycle = logger.Cycle();
+        if (cycle && cycle->HasSamples) ++reports;
+    };
+    RunFor(ReadingSeconds, [&] { return reports >= logger::HistoryLength || !logger.Present(); });
+    if (reports < logger::HistoryLength) {
+        if (StopSignal) return Interrupted();
+        Complain("the logger sent no measurements to average");
+        return logger.Present() ? ExitTransfer : ExitNoModule;
+    }
+    auto factors = [&] {
+        return "k1 = " + FactorText(logger.CalFactor1, Separator_) + "  k2 = " + FactorText(logger.CalFactor2, Separator_);
+    };
+    Say("before: " + factors());
+    const std::array<float, 2> averages = {logger.Acquisition.V1Avg, logger.Acquisition.V2Avg};
+    const std::array<TCalibrationResult, 2> results = logger.Calibrate(volts);
+    Say("after:  " + factors());
+    const std::string minimum = FixedText(logger::CalibrationMinimumVolts, 2, 1, Separator_) + " V";
+    bool refused = false;
+    bool lost = false;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const TCalibrationResult& result = results[i];
+        const std::string channel = "channel " + std::to_string(i + 1);
+        if (result.Written()) {
+            Say("written: " + channel);
+        } else if (result.Check.Verdict != TCalibrationVerdict::Write) {
+            Complain("refused: " + Refusal(result.Check, channel, minimum, FixedText(averages[i], 5, 3, Separator_) + " V",
+                                           Separator_));
+            refused = true;
+        } else {
+            Complain(channel + ": the factor " + FactorText(result.Check.Factor, Separator_) +
+                     (result.WriteFailed ? " was not written" + TransferReason(TInstrumentKind::Logger)
+                                         : " reads back as " + FactorText(result.ReadBack, Separator_)));
+            lost = true;
+        }
+    }
+    return lost ? ExitTransfer : refused ? ExitUsage : ExitOk;
+}
+
+int TCliSession::CalibrateFrequencyMeter(int32_t hertz) {
+    freqmeter::TFrequencyMeter& meter = Instruments_.FrequencyMeter;
+    bool measured = false;
+    OnMeterTick_ = [&] { measured |= meter.Cycle(0).has_value(); };
+    RunFor(ReadingSeconds, [&] { return measured || !meter.Present(); });
+    if (!measured) {
+        if (StopSignal) return Interrupted();
+        Complain("the frequency meter sent no measurement");
+        return meter.Present() ? ExitTransfer : ExitNoModule;
+    }
+    Say("before: factor = " + FactorText(meter.FreqCalFactor, Separator_));
+    const TCalibrationResult result = meter.Calibrate(hertz);
+    Say("after:  factor = " + FactorText(meter.FreqCalFactor, Separator_));
+    if (result.Written()) return ExitOk;
+    if (result.Check.Verdict != TCalibrationVerdict::Write) {
+        const std::string minimum = std::to_string(freqmeter::MinimumCalibrationHz) + " Hz";
+        Complain("refused: " + Refusal(result.Check, "frequency", minimum, std::to_string(meter.LastRawCount) + " Hz",
+                                       Separator_));
+        return ExitUsage;
+    }
+    Complain("the factor " + FactorText(result.Check.Factor, Separator_) +
+             (result.WriteFailed ? " was not written" + TransferReason(TInstrumentKind::FrequencyMeter)
+                                 : " reads back as " + FactorText(result.ReadBack, Separator_)));
+    return ExitTransfer;
+}
+
+}  // namespace tavik::cli

@@ -1,0 +1,135 @@
+#include "cli_option_table.h"
+
+#include <algorithm>
+
+#include "cli_values.h"
+#include "common/strict_number.h"
+
+namespace tavik::cli {
+
+namespace {
+
+using TResult = std::optional<std::string>;
+const TResult Good;
+
+TResult Demo(TCommand& c, const std::string&) { return c.Demo = true, Good; }
+TResult Json(TCommand& c, const std::string&) { return c.Json = true, Good; }
+
+TResult Wait(TCommand& c, const std::string& value) {
+    const auto seconds = DecimalOf(value);
+    if (!seconds || *seconds < 0) return "seconds, such as 30 or 2,5";
+    return c.Wait = *seconds, Good;
+}
+
+TResult Seconds(TCommand& c, const std::string& value) {
+    const auto seconds = DecimalOf(value);
+    if (!seconds || *seconds <= 0) return "seconds above 0, such as 10 or 2,5";
+    return c.Seconds = *seconds, Good;
+}
+
+TResult Count(TCommand& c, const std::string& value) {
+    const auto count = ParseWhole(value);
+    if (!count || *count < 1) return "a whole number of readings, 1 or more";
+    return c.Count = *count, Good;
+}
+
+TResult Module(TCommand& c, const std::string& value) {
+    const auto kind = KindOfName(value);
+    if (!kind || *kind == TInstrumentKind::Generator) return "logger or freqmeter";
+    return c.Module = kind, Good;
+}
+
+TResult Dir(TCommand& c, const std::string& value) {
+    if (value.empty()) return "a folder";
+    return c.Directory = value, Good;
+}
+
+TResult Mode(TCommand& c, const std::string& value) {
+    return Choice(value, "8bit", "10bit", c.EightBit) ? Good : "10bit or 8bit";
+}
+TResult Peak(TCommand& c, const std::string& value) { return Choice(value, "on", "off", c.Peak) ? Good : "on or off"; }
+
+TResult Channel(TCommand& c, const std::string& value) {
+    if (value != "1" && value != "2") return "1 or 2";
+    return c.Channel = value == "1" ? 1 : 2, Good;
+}
+
+TResult Out3Level(TCommand& c, const std::string& value) {
+    return Choice(value, "1", "0", c.Out3High) ? Good : "0 or 1";
+}
+
+template <int Output>
+TOutputOptions& Out(TCommand& c) { return Output == 1 ? c.Out1 : c.Out2; }
+
+template <int Output>
+TResult Source(TCommand& c, const std::string& value) {
+    return Choice(value, "gen", "pc", Out<Output>(c).FromGenerator) ? Good : "gen or pc";
+}
+
+template <int Output>
+TResult Level(TCommand& c, const std::string& value) {
+    return Choice(value, "1", "0", Out<Output>(c).High) ? Good : "0 or 1";
+}
+
+template <int Output>
+TResult Frequency(TCommand& c, const std::string& value) {
+    TOutputOptions& out = Out<Output>(c);
+    out.Frequency = value;
+    out.FreqIndex = -1;
+    out.Nearest = false;
+    if (!ResolveFrequency(out, Output)) return "a label of the output's list, such as 8,25E+6, or hertz, such as 1000Hz";
+    return Good;
+}
+
+constexpr unsigned Generator = Bit(TVerb::Generator);
+constexpr TOption Options[] = {
+    {"--demo", false, EveryVerb, Demo},
+    {"--wait", true, NeedsModule, Wait},
+    {"--json", false, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure), Json},
+    {"--seconds", true, Bit(TVerb::Watch) | Bit(TVerb::Record), Seconds},
+    {"--count", true, Bit(TVerb::Watch), Count},
+    {"--module", true, Bit(TVerb::Watch), Module},
+    {"--dir", true, Bit(TVerb::Record), Dir},
+    {"--mode", true, Bit(TVerb::Logger), Mode},
+    {"--peak", true, Bit(TVerb::Logger), Peak},
+    {"--channel", true, Bit(TVerb::Logger), Channel},
+    {"--out1", true, Generator, Source<1>},
+    {"--out1-level", true, Generator, Level<1>},
+    {"--out1-freq", true, Generator, Frequency<1>},
+    {"--out2", true, Generator, Source<2>},
+    {"--out2-level", true, Generator, Level<2>},
+    {"--out2-freq", true, Generator, Frequency<2>},
+    {"--out3-level", true, Generator, Out3Level},
+};
+
+struct TVerbName {
+    const char* Name;
+    TVerb Verb;
+};
+constexpr TVerbName Verbs[] = {
+    {"list", TVerb::List},     {"watch", TVerb::Watch},         {"measure", TVerb::Measure},
+    {"record", TVerb::Record}, {"logger", TVerb::Logger},       {"generator", TVerb::Generator},
+    {"calibrate", TVerb::Calibrate}, {"raw", TVerb::RawRead},   {"help", TVerb::Help},
+};
+
+}  // namespace
+
+const TOption* OptionOf(const std::string& name) {
+    const auto found = std::find_if(std::begin(Options), std::end(Options), [&](const TOption& o) { return name == o.Name; });
+    return found == std::end(Options) ? nullptr : found;
+}
+
+std::optional<TVerb> VerbOf(const std::string& name) {
+    for (const TVerbName& v : Verbs)
+        if (name == v.Name) return v.Verb;
+    return std::nullopt;
+}
+
+const char* NameOf(TVerb verb) {
+    if (verb == TVerb::RawWrite) verb = TVerb::RawRead;
+    for (const TVerbName& v : Verbs)
+        if (v.Verb == verb) return v.Name;
+    return "tavik-cli";
+}
+
+}  // namespace tavik::cli
