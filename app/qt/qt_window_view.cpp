@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -111,9 +112,16 @@ void TQtWindowView::Connect(TWindowEvents& events, const TChartModel& chart) {
             });
             break;
         case TControlKind::ComboBox: {
+            // As a Win32 combo box's CBN_SELCHANGE: a choice from the list
+            // that changes the item. Re-choosing the item shown raises
+            // nothing, and neither does Return in the field, whose text has
+            // raised its change already.
             auto* combo = static_cast<QComboBox*>(widget);
-            connect(combo, &QComboBox::activated, this, [this, id] { Events_->Selected(id); });
+            connect(combo, &QComboBox::currentIndexChanged, this, [this, id] {
+                if (!Setting_) Events_->Selected(id);
+            });
             connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, id] { Events_->Changed(id); });
+            combo->lineEdit()->installEventFilter(this);
             break;
         }
         case TControlKind::Label:
@@ -162,10 +170,25 @@ void TQtWindowView::AddItems(TControlId id, const std::vector<std::string>& item
     QStringList labels;
     labels.reserve(static_cast<qsizetype>(items.size()));
     for (const std::string& item : items) labels << Utf8(item);
+    Setting_ = true;
     As<QComboBox>(id)->addItems(labels);
+    Setting_ = false;
 }
 
-void TQtWindowView::SetSelection(TControlId id, int index) { As<QComboBox>(id)->setCurrentIndex(index); }
+void TQtWindowView::SetSelection(TControlId id, int index) {
+    Setting_ = true;
+    As<QComboBox>(id)->setCurrentIndex(index);
+    Setting_ = false;
+}
+
+bool TQtWindowView::eventFilter(QObject* watched, QEvent* event) {
+    // Only the combo boxes' fields are watched.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 int TQtWindowView::Selection(TControlId id) const { return As<QComboBox>(id)->currentIndex(); }
 

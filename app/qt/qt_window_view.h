@@ -38,13 +38,16 @@ public:
     void ChartChanged() override;
     void ShowError(const std::string& caption, const std::string& text) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QWidget* Build(const TControlLayout& layout);
     void SetTabOrder();
 
     std::array<QWidget*, ControlCount> Widgets_{};
     TWindowEvents* Events_ = nullptr;
-    bool Setting_ = false;  // the view itself is changing an edit's text
+    bool Setting_ = false;  // the view itself is changing an edit's text or a box's item
 };
 
 }  // namespace tavik

@@ -222,9 +222,21 @@ TEST(ViewEvents, UserActsReachTheHandlersAndProgramChangesRaiseNothingTwice) {
     ASSERT_EQ(generator->Received.size(), 2u);
     EXPECT_EQ(generator->Received[1][0], 3);
     auto* box = h.Widget<QComboBox>(I::VXGenerator_OUT2Freq);
-    box->setCurrentIndex(7);
-    emit box->activated(7);
+    box->setCurrentIndex(7);  // as a choice from the list arrives
     EXPECT_EQ(generator->Received.size(), 3u);
+    box->setCurrentIndex(7);
+    EXPECT_EQ(generator->Received.size(), 3u) << "re-choosing the item shown is no change";
+    // Typing an item's label sends its report; Return in the field sends no second one.
+    box->lineEdit()->selectAll();
+    box->lineEdit()->insert(box->itemText(9));
+    const std::size_t typed = generator->Received.size();
+    EXPECT_EQ(typed, 4u);
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(box->lineEdit(), &press);
+    }
+    EXPECT_EQ(generator->Received.size(), typed);
+    EXPECT_EQ(box->currentText(), box->itemText(9));
 }
 
 TEST(ViewColours, NormalTextTakesTheThemesColour) {
