@@ -1,15 +1,10 @@
 #pragma once
-// tavik-cli --demo: the three modules simulated in memory, as tavik-sim makes
-// them (the logger's two signals, a frequency meter counting 100 kHz with IN
-// set), over an event loop that ticks in real time. No hardware, no kernel
-// support, no rights needed.
-#include <memory>
-
+// tavik-cli --demo: the demonstration's three modules simulated in memory,
+// over an event loop that ticks in real time. No hardware, no kernel support,
+// no rights needed.
 #include "device/platform/memory/memory_hid_platform.h"
 #include "loop/manual/manual_event_loop.h"
-#include "sim/frequency_meter_simulator.h"
-#include "sim/generator_simulator.h"
-#include "sim/logger_simulator.h"
+#include "sim/demo_modules.h"
 
 namespace tavik::cli {
 
@@ -19,9 +14,7 @@ public:
 
     TMemoryHidPlatform Platform;
     TManualEventLoop Loop;
-    std::shared_ptr<sim::TLoggerSimulator> Logger;
-    std::shared_ptr<sim::TGeneratorSimulator> Generator;
-    std::shared_ptr<sim::TFrequencyMeterSimulator> FrequencyMeter;
+    sim::TDemoModules Modules;
 };
 
 }  // namespace tavik::cli

@@ -7,8 +7,8 @@ namespace tavik::sim {
 
 class TFrequencyMeterSimulator : public TModuleSimulator {
 public:
-    TFrequencyMeterSimulator(std::u16string manufacturer = u"tavik.example",
-                             std::u16string product = u"VXFrequencyMeter");
+    TFrequencyMeterSimulator(std::u16string manufacturer = std::u16string(FirstManufacturerString),
+                             std::u16string product = std::u16string(InfoOf(TInstrumentKind::FrequencyMeter).Products.First));
 
     int32_t RawCount = 0;
     bool InputIn = false;

@@ -7,7 +7,7 @@ namespace tavik::sim {
 
 class TGeneratorSimulator : public TModuleSimulator {
 public:
-    TGeneratorSimulator(std::u16string manufacturer = u"tavik.example", std::u16string product = u"VXGenerator");
+    TGeneratorSimulator(std::u16string manufacturer = std::u16string(FirstManufacturerString), std::u16string product = std::u16string(InfoOf(TInstrumentKind::Generator).Products.First));
 
     uint8_t Memory[65536] = {};
     TFrame LastControl{};  // the latest SetGeneratorOutputs frame

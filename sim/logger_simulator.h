@@ -17,7 +17,7 @@ struct TSignal {
 
 class TLoggerSimulator : public TModuleSimulator {
 public:
-    TLoggerSimulator(std::u16string manufacturer = u"tavik.example", std::u16string product = u"VXLogger");
+    TLoggerSimulator(std::u16string manufacturer = std::u16string(FirstManufacturerString), std::u16string product = std::u16string(InfoOf(TInstrumentKind::Logger).Products.First));
 
     uint8_t Csr = 0;             // bits 0-2, set by SetControl
     bool SamplesReady = true;    // sets the two sample flags in reports

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "device/instrument_identity.h"
+#include "instruments/freqmeter/freqmeter_protocol.h"
+#include "instruments/logger/logger_protocol.h"
 
 namespace tavik::sim {
 
@@ -58,8 +60,9 @@ TFrame TModuleSimulator::Sealed(TFrame frame) {
 
 TParameterMemory::TParameterMemory() {
     std::memset(Bytes, 0xFF, sizeof Bytes);
-    StoreFloat(16, 1.0f);
-    StoreFloat(20, 1.0f);
+    // Factors of 1 where the logger and the frequency meter keep theirs.
+    for (const uint16_t address : {logger::CalFactor1Address, logger::CalFactor2Address, freqmeter::CalFactorAddress})
+        StoreFloat(address, 1.0f);
 }
 
 bool TParameterMemory::HandleCommand(const TFrame& frame) {

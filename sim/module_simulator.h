@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/platform/memory/memory_hid_platform.h"
+#include "device/instrument_identity.h"
 #include "device/report_exchange.h"
 
 namespace tavik::sim {

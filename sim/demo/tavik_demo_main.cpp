@@ -11,9 +11,7 @@
 
 #include "common/strict_number.h"
 #include "device/platform/memory/memory_hid_platform.h"
-#include "sim/frequency_meter_simulator.h"
-#include "sim/generator_simulator.h"
-#include "sim/logger_simulator.h"
+#include "sim/demo_modules.h"
 #include "app/qt/locale_options.h"
 #include "app/qt/qt_window_view.h"
 #include "loop/qt/qt_event_loop.h"
@@ -81,18 +79,8 @@ int main(int argc, char** argv) {
     const bool showList = options.ShowList;
 
     tavik::TMemoryHidPlatform platform;
-    platform.LogWire = false;
-    auto logger = std::make_shared<tavik::sim::TLoggerSimulator>();
-    logger->Csr = 0x00;  // 10 bit
-    logger->Channel1 = {tavik::sim::TSignal::TShape::Sine, 1.0, 6.5, 96};
-    logger->Channel2 = {tavik::sim::TSignal::TShape::Ramp, 0.5, 4.0, 160};
-    auto generator = std::make_shared<tavik::sim::TGeneratorSimulator>();
-    auto meter = std::make_shared<tavik::sim::TFrequencyMeterSimulator>();
-    meter->RawCount = 100000;
-    meter->InputIn = true;
-    const uint32_t loggerInstance = platform.Plug(std::make_shared<tavik::sim::TSimulatedDevice>(logger));
-    platform.Plug(std::make_shared<tavik::sim::TSimulatedDevice>(generator));
-    platform.Plug(std::make_shared<tavik::sim::TSimulatedDevice>(meter));
+    const tavik::sim::TDemoModules modules = tavik::sim::PlugDemoModules(platform);
+    const uint32_t loggerInstance = modules.LoggerInstance;
 
     tavik::TQtEventLoop loop;
     tavik::TQtWindowView view;

@@ -27,9 +27,7 @@
 
 #include "common/strict_number.h"
 #include "device/instrument_identity.h"
-#include "sim/frequency_meter_simulator.h"
-#include "sim/generator_simulator.h"
-#include "sim/logger_simulator.h"
+#include "sim/demo_modules.h"
 #include "sim/sim_command.h"
 #include "uhid_device.h"
 
@@ -46,9 +44,9 @@ struct TOptions {
     int Generators = 0;
     int Meters = 0;
     bool SecondManufacturer = false;
-    TSignal Signal1{TSignal::TShape::Sine, 1.0, 6.5, 96};
-    TSignal Signal2{TSignal::TShape::Ramp, 0.5, 4.0, 160};
-    int32_t Count = 100000;
+    TSignal Signal1 = DemoSignal1;
+    TSignal Signal2 = DemoSignal2;
+    int32_t Count = DemoCount;
     bool InputIn = false;
     std::string ReplugKind;
     double ReplugAfter = 0;
