@@ -1,5 +1,6 @@
 #include "chart_model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -85,5 +86,37 @@ void TChartModel::AppendPoint(TChartSeries& series, double y) {
     series.Points.push_back(y);
     Changed();
 }
+
+namespace chart {
+
+TChartBackdrop BackdropOf(int width, int height, char decimalSeparator, const std::string& groupSeparator,
+                          const std::function<int(const std::string&)>& labelWidth, int labelHeight) {
+    // Room for the widest label the fixed range can show.
+    int widest = 0;
+    for (double v = AxisMinimum; v <= AxisMaximum + 1e-9; v += 0.5)
+        widest = std::max(widest, labelWidth(AxisLabelText(v, decimalSeparator, groupSeparator)));
+    TChartBackdrop b;
+    b.Plot = PlotRectOf(width, height, LabelAreaWidth(widest));
+    b.AxisX = b.Plot.Left - AxisLineWidth / 2;
+    const double step = ChooseLabelStep(AxisMaximum - AxisMinimum, b.Plot.Height(), labelHeight);
+    const std::vector<double> values = LabelValues(step);
+    const int x = b.AxisX;
+    auto row = [&](double value) { return static_cast<int>(std::lround(YOf(b.Plot, value))); };
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int y = row(values[i]);
+        b.Ticks.push_back({x - OuterTickLength, y, x, y});
+        b.Ticks.push_back({x, y, x + InnerTickLength, y});
+        if (i + 1 < values.size())
+            for (int m = 1; m <= MinorTicksBetweenLabels; ++m) {
+                const int minor = row(values[i] + step * m / (MinorTicksBetweenLabels + 1));
+                b.Ticks.push_back({x - MinorTickLength, minor, x, minor});
+            }
+        b.Labels.push_back({AxisLabelText(values[i], decimalSeparator, groupSeparator), x - OuterTickLength - LabelGap,
+                            y - labelHeight / 2});
+    }
+    return b;
+}
+
+}  // namespace chart
 
 }  // namespace tavik

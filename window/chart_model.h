@@ -66,6 +66,40 @@ double YOf(const TPlotRect& plot, double volts);
 inline bool InsideLevelRun(const std::vector<double>& points, std::size_t i) {
     return i > 0 && i + 1 < points.size() && points[i - 1] == points[i] && points[i + 1] == points[i];
 }
+
+// The corners of a series' polyline on the plot, in order: each point but
+// those inside a level run, at its column and row (unrounded).
+template <typename TCorner>
+void ForEachCorner(const std::vector<double>& points, const TPlotRect& plot, TCorner&& corner) {
+    for (std::size_t i = 0; i < points.size(); ++i)
+        if (!InsideLevelRun(points, i)) corner(XOf(plot, static_cast<double>(i)), YOf(plot, points[i]));
+}
+
+struct TSegment {
+    int X1, Y1, X2, Y2;  // both ends on the line
+};
+
+// A label's text, right-aligned to Right, its line box from Top down.
+struct TAxisLabel {
+    std::string Text;
+    int Right, Top;
+};
+
+// Everything the chart shows behind its series for one size, in its pixels:
+// the plot, the axis line at column AxisX from the plot's top to one row
+// below its bottom, the ticks (each label's outer and inner tick, and the
+// minor ticks up to the next label) and the labels.
+struct TChartBackdrop {
+    TPlotRect Plot;
+    int AxisX = 0;
+    std::vector<TSegment> Ticks;
+    std::vector<TAxisLabel> Labels;
+};
+
+// labelWidth tells how wide a label's text is in the view's label font, whose
+// line is labelHeight pixels high; the labels take the separators given.
+TChartBackdrop BackdropOf(int width, int height, char decimalSeparator, const std::string& groupSeparator,
+                          const std::function<int(const std::string&)>& labelWidth, int labelHeight);
 }  // namespace chart
 
 class TChartModel {

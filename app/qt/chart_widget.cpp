@@ -22,30 +22,18 @@ void TChartWidget::SetModel(const TChartModel* model) {
     update();
 }
 
-QString TChartWidget::LabelText(double value) const {
-    const char decimal = Model_ ? Model_->DecimalSeparator : ',';
-    const std::string group = Model_ ? Model_->GroupSeparator : std::string(" ");
-    return QString::fromStdString(AxisLabelText(value, decimal, group));
-}
-
-int TChartWidget::LabelAreaWidth() const {
+TChartBackdrop TChartWidget::Backdrop() const {
     const QFontMetrics metrics(LabelFont_);
-    // Room for the widest label the fixed range can show.
-    int widest = 0;
-    for (double v = AxisMinimum; v <= AxisMaximum + 1e-9; v += 0.5)
-        widest = std::max(widest, metrics.horizontalAdvance(LabelText(v)));
-    return chart::LabelAreaWidth(widest);
+    return BackdropOf(
+        width(), height(), Model_ ? Model_->DecimalSeparator : ',', Model_ ? Model_->GroupSeparator : std::string(" "),
+        [&](const std::string& text) { return metrics.horizontalAdvance(QString::fromStdString(text)); }, metrics.height());
 }
 
-TPlotRect TChartWidget::PlotRect() const { return PlotRectOf(width(), height(), LabelAreaWidth()); }
-
-double TChartWidget::LabelStep() const {
-    return ChooseLabelStep(AxisMaximum - AxisMinimum, PlotRect().Height(), QFontMetrics(LabelFont_).height());
-}
+TPlotRect TChartWidget::PlotRect() const { return Backdrop().Plot; }
 
 // The border, the axis, its labels and ticks: the same for every paint, so
 // drawn once per size (and device pixel ratio) into a pixmap.
-void TChartWidget::DrawBackdrop(QPainter& painter) const {
+void TChartWidget::DrawBackdrop(QPainter& painter, const TChartBackdrop& backdrop) const {
     painter.fillRect(rect(), QtColour(Background));
 
     QPen border(QtColour(BorderColour), BorderWidth);
@@ -55,35 +43,20 @@ void TChartWidget::DrawBackdrop(QPainter& painter) const {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(rect()).adjusted(BorderWidth / 2.0, BorderWidth / 2.0, -BorderWidth / 2.0, -BorderWidth / 2.0));
 
-    const TPlotRect plot = PlotRect();
-    const QColor axis = QtColour(AxisColour);
+    painter.setPen(QPen(QtColour(AxisColour), 1));
+    for (const TSegment& tick : backdrop.Ticks) painter.drawLine(tick.X1, tick.Y1, tick.X2, tick.Y2);
     const QFontMetrics metrics(LabelFont_);
     painter.setFont(LabelFont_);
-    const int axisX = plot.Left - AxisLineWidth / 2;
-    const double step = LabelStep();
-    const std::vector<double> values = LabelValues(step);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const double value = values[i];
-        const int y = static_cast<int>(std::lround(YOf(plot, value)));
-        painter.setPen(QPen(axis, 1));
-        painter.drawLine(axisX - OuterTickLength, y, axisX, y);
-        painter.drawLine(axisX, y, axisX + InnerTickLength, y);
-        if (i + 1 < values.size()) {
-            for (int m = 1; m <= MinorTicksBetweenLabels; ++m) {
-                const double minor = value + step * m / (MinorTicksBetweenLabels + 1);
-                const int my = static_cast<int>(std::lround(YOf(plot, minor)));
-                painter.drawLine(axisX - MinorTickLength, my, axisX, my);
-            }
-        }
-        const QString label = LabelText(value);
-        painter.setPen(QtColour(LabelColour));
-        const int textRight = axisX - OuterTickLength - LabelGap;
-        painter.drawText(QRect(textRight - metrics.horizontalAdvance(label), y - metrics.height() / 2,
-                               metrics.horizontalAdvance(label), metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, label);
+    painter.setPen(QtColour(LabelColour));
+    for (const TAxisLabel& label : backdrop.Labels) {
+        const QString text = QString::fromStdString(label.Text);
+        const int advance = metrics.horizontalAdvance(text);
+        painter.drawText(QRect(label.Right - advance, label.Top, advance, metrics.height()), Qt::AlignRight | Qt::AlignVCenter,
+                         text);
     }
-    painter.setPen(QPen(axis, AxisLineWidth, Qt::SolidLine, Qt::FlatCap));
-    painter.drawLine(QPointF(axisX + 0.5, plot.Top), QPointF(axisX + 0.5, plot.Bottom + 1));
+    const TPlotRect& plot = backdrop.Plot;
+    painter.setPen(QPen(QtColour(AxisColour), AxisLineWidth, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(QPointF(backdrop.AxisX + 0.5, plot.Top), QPointF(backdrop.AxisX + 0.5, plot.Bottom + 1));
 }
 
 void TChartWidget::paintEvent(QPaintEvent*) {
@@ -93,9 +66,10 @@ void TChartWidget::paintEvent(QPaintEvent*) {
     if (Backdrop_.size() != size() * ratio || Backdrop_.devicePixelRatio() != ratio) {
         Backdrop_ = QPixmap(size() * ratio);
         Backdrop_.setDevicePixelRatio(ratio);
+        const TChartBackdrop geometry = Backdrop();
         QPainter backdrop(&Backdrop_);
-        DrawBackdrop(backdrop);
-        Plot_ = PlotRect();
+        DrawBackdrop(backdrop, geometry);
+        Plot_ = geometry.Plot;
     }
     painter.drawPixmap(0, 0, Backdrop_);
     if (!Model_) return;
@@ -105,12 +79,8 @@ void TChartWidget::paintEvent(QPaintEvent*) {
     painter.setClipRect(QRect(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom)));
     for (const TChartSeries& series : Model_->AllSeries()) {
         if (series.Points.size() < 2) continue;
-        const std::vector<double>& points = series.Points;
         Polyline_.clear();
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            if (InsideLevelRun(points, i)) continue;
-            Polyline_.append(QPointF(XOf(plot, static_cast<double>(i)), YOf(plot, points[i])));
-        }
+        ForEachCorner(series.Points, plot, [this](double x, double y) { Polyline_.append(QPointF(x, y)); });
         QPen pen(QtColour(series.Colour), series.Width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
         pen.setCosmetic(true);
         painter.setPen(pen);

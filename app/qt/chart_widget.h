@@ -19,18 +19,16 @@ public:
     // The model to draw; set before the first paint.
     void SetModel(const TChartModel* model);
 
-    // The plot inside the border, the margins and the axis labels.
+    // What the backdrop shows at the widget's size, the plot among it.
+    chart::TChartBackdrop Backdrop() const;
     TPlotRect PlotRect() const;
-    double LabelStep() const;
     int PaintCount() const { return PaintCount_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int LabelAreaWidth() const;
-    QString LabelText(double value) const;
-    void DrawBackdrop(QPainter& painter) const;
+    void DrawBackdrop(QPainter& painter, const chart::TChartBackdrop& backdrop) const;
 
     const TChartModel* Model_ = nullptr;
     QFont LabelFont_;

@@ -20,9 +20,6 @@ HPEN Pen(TColour colour, int width, DWORD cap, DWORD join) {
     return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | cap | join, static_cast<DWORD>(width), &brush, 0, nullptr);
 }
 
-std::wstring LabelText(const TChartModel* model, double value) {
-    return Wide(AxisLabelText(value, model ? model->DecimalSeparator : ',', model ? model->GroupSeparator : " "));
-}
 }  // namespace
 
 TGdiChart::TGdiChart(HWND parent, int id, const RECT& place) {
@@ -74,14 +71,15 @@ void TGdiChart::DrawBackdrop(HDC dc, int width, int height) {
     HGDIOBJ oldFont = SelectObject(dc, LabelFont_);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    int widest = 0;
-    for (double v = AxisMinimum; v <= AxisMaximum + 1e-9; v += 0.5) {
-        const std::wstring label = LabelText(Model_, v);
+    auto labelWidth = [dc](const std::string& text) {
+        const std::wstring label = Wide(text);
         SIZE extent{};
         GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
-        widest = std::max(widest, static_cast<int>(extent.cx));
-    }
-    Plot_ = PlotRectOf(width, height, chart::LabelAreaWidth(widest));
+        return static_cast<int>(extent.cx);
+    };
+    const TChartBackdrop backdrop = BackdropOf(width, height, Model_ ? Model_->DecimalSeparator : ',',
+                                               Model_ ? Model_->GroupSeparator : std::string(" "), labelWidth, metrics.tmHeight);
+    Plot_ = backdrop.Plot;
 
     HPEN border = Pen(BorderColour, BorderWidth, PS_ENDCAP_SQUARE, PS_JOIN_MITER);
     HGDIOBJ oldPen = SelectObject(dc, border);
@@ -89,32 +87,24 @@ void TGdiChart::DrawBackdrop(HDC dc, int width, int height) {
     const int half = BorderWidth / 2;
     Rectangle(dc, half, half, width - half, height - half);
 
+    // Each line as GDI draws it: its last pixel left out.
     HPEN axis = CreatePen(PS_SOLID, 1, GdiColour(AxisColour));
     SelectObject(dc, axis);
+    for (const TSegment& tick : backdrop.Ticks) {
+        MoveToEx(dc, tick.X1, tick.Y1, nullptr);
+        LineTo(dc, tick.X2, tick.Y2);
+    }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GdiColour(LabelColour));
-    const int axisX = Plot_.Left - AxisLineWidth / 2;
-    const double step = ChooseLabelStep(AxisMaximum - AxisMinimum, Plot_.Height(), metrics.tmHeight);
-    const std::vector<double> values = LabelValues(step);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const int y = Round(YOf(Plot_, values[i]));
-        MoveToEx(dc, axisX - OuterTickLength, y, nullptr);
-        LineTo(dc, axisX + InnerTickLength, y);
-        if (i + 1 < values.size()) {
-            for (int m = 1; m <= MinorTicksBetweenLabels; ++m) {
-                const int my = Round(YOf(Plot_, values[i] + step * m / (MinorTicksBetweenLabels + 1)));
-                MoveToEx(dc, axisX - MinorTickLength, my, nullptr);
-                LineTo(dc, axisX, my);
-            }
-        }
-        const std::wstring label = LabelText(Model_, values[i]);
-        RECT box{0, y - metrics.tmHeight / 2, axisX - OuterTickLength - LabelGap, y - metrics.tmHeight / 2 + metrics.tmHeight};
-        DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &box, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    for (const TAxisLabel& label : backdrop.Labels) {
+        const std::wstring text = Wide(label.Text);
+        RECT box{0, label.Top, label.Right, label.Top + metrics.tmHeight};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
     }
     HPEN axisLine = Pen(AxisColour, AxisLineWidth, PS_ENDCAP_FLAT, PS_JOIN_MITER);
     SelectObject(dc, axisLine);
-    MoveToEx(dc, axisX, Plot_.Top, nullptr);
-    LineTo(dc, axisX, Plot_.Bottom + 1);
+    MoveToEx(dc, backdrop.AxisX, Plot_.Top, nullptr);
+    LineTo(dc, backdrop.AxisX, Plot_.Bottom + 1);
 
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
@@ -152,12 +142,8 @@ void TGdiChart::Paint(HDC target) {
         IntersectClipRect(buffer, Plot_.Left, Plot_.Top, Plot_.Right + 1, Plot_.Bottom + 1);
         for (const TChartSeries& series : Model_->AllSeries()) {
             if (series.Points.size() < 2) continue;
-            const std::vector<double>& points = series.Points;
             Polyline_.clear();
-            for (std::size_t i = 0; i < points.size(); ++i) {
-                if (InsideLevelRun(points, i)) continue;
-                Polyline_.push_back({Round(XOf(Plot_, static_cast<double>(i))), Round(YOf(Plot_, points[i]))});
-            }
+            ForEachCorner(series.Points, Plot_, [this](double x, double y) { Polyline_.push_back({Round(x), Round(y)}); });
             HPEN pen = Pen(series.Colour, series.Width, PS_ENDCAP_SQUARE, PS_JOIN_BEVEL);
             HGDIOBJ oldPen = SelectObject(buffer, pen);
             Polyline(buffer, Polyline_.data(), static_cast<int>(Polyline_.size()));

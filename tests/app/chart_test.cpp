@@ -41,7 +41,7 @@ TEST_F(ChartPicture, BackgroundBorderAndALevelLineWhereTheyBelong) {
     const QRect plot = Plot();
     EXPECT_EQ(QColor(image.pixel(plot.center().x(), RowOf(4.1))), QColor(11, 11, 11)) << "background";
     EXPECT_EQ(QColor(image.pixel(plot.center().x(), RowOf(3.3))), QColor(0, 0, 255)) << "the level line";
-    EXPECT_DOUBLE_EQ(Chart.LabelStep(), 0.5);
+    EXPECT_EQ(Chart.Backdrop().Labels.size(), 17u) << "a label every 0,5 V";
 }
 
 TEST_F(ChartPicture, TracesAreCutAtThePlotEdges) {
