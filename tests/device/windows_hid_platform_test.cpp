@@ -571,7 +571,8 @@ TEST_F(WindowsHid, TheHiddenWindowHearsTheBroadcastAndTheStartUpNotice) {
 // ---- The real one ----------------------------------------------------------
 
 TEST(WindowsHidSystem, BindsThisWindowsLibrariesAndAnnouncesTheStartUpPass) {
-    std::unique_ptr<THidPlatform> system = CreateSystemHidPlatform();
+    TWin32EventLoop loop;
+    std::unique_ptr<THidPlatform> system = CreateSystemHidPlatform(loop);
     auto* platform = dynamic_cast<TWindowsHidPlatform*>(system.get());
     ASSERT_NE(platform, nullptr);
     ASSERT_TRUE(platform->Available()) << "SetupApi.dll and HID.dll hold every name the platform calls";
@@ -589,7 +590,6 @@ TEST(WindowsHidSystem, BindsThisWindowsLibrariesAndAnnouncesTheStartUpPass) {
     ASSERT_EQ(second.size(), first.size());
     for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(second[i].DeviceInstance, first[i].DeviceInstance);
 
-    TWin32EventLoop loop;
     THidDeviceController controller(*platform, loop);
     std::vector<int> passes;
     controller.OnDeviceChange = [&](THidDeviceController& c) { passes.push_back(c.LastChangeParam()); };

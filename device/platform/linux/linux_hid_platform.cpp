@@ -5,14 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
-#include <QString>
+#include "common/utf8_text.h"
 
 namespace tavik {
 
 namespace {
-std::u16string ToUtf16(const std::string& text) { return QString::fromUtf8(text.c_str()).toStdU16String(); }
-
 std::string Text(const char* value) { return value ? std::string(value) : std::string(); }
 
 // Ownership of one libudev device reference.
@@ -27,7 +24,7 @@ struct TUdevDevice {
 };
 }  // namespace
 
-TLinuxHidPlatform::TLinuxHidPlatform() {
+TLinuxHidPlatform::TLinuxHidPlatform(TEventLoop& loop) {
     HidApiReady_ = hid_init() == 0;
     Udev_ = udev_new();
     if (!Udev_) return;
@@ -43,12 +40,11 @@ TLinuxHidPlatform::TLinuxHidPlatform() {
         Monitor_ = nullptr;
         return;
     }
-    Notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(Monitor_), QSocketNotifier::Read);
-    QObject::connect(Notifier_.get(), &QSocketNotifier::activated, [this] { ReadMonitor(); });
+    MonitorWatch_ = loop.WatchReadable(udev_monitor_get_fd(Monitor_), [this] { ReadMonitor(); });
 }
 
 TLinuxHidPlatform::~TLinuxHidPlatform() {
-    Notifier_.reset();
+    MonitorWatch_.reset();
     for (auto& [handle, node] : Open_)
         if (node.Device) hid_close(node.Device);
     Open_.clear();
@@ -88,8 +84,8 @@ bool TLinuxHidPlatform::Describe(const std::string& devnode, TNodeInfo& info) co
         usb != nullptr, Text(usb ? udev_device_get_sysattr_value(usb, "manufacturer") : nullptr),
         Text(usb ? udev_device_get_sysattr_value(usb, "product") : nullptr), id->Bus,
         Text(udev_device_get_property_value(hid, "HID_NAME")));
-    info.Manufacturer = ToUtf16(strings.Manufacturer);
-    info.Product = ToUtf16(strings.Product);
+    info.Manufacturer = Utf16Of(strings.Manufacturer);
+    info.Product = Utf16Of(strings.Product);
     return true;
 }
 
