@@ -76,6 +76,40 @@ std::u16string Utf16Of(std::string_view text) {
     return out;
 }
 
+std::string Utf8Of(std::wstring_view text) {
+    if constexpr (sizeof(wchar_t) == sizeof(char16_t)) {
+        return Utf8Of(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+    } else {
+        std::string out;
+        out.reserve(text.size());
+        for (const wchar_t c : text) {
+            const auto value = static_cast<char32_t>(c);
+            Append(out, value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) ? Replacement : value);
+        }
+        return out;
+    }
+}
+
+std::wstring WideOf(std::string_view text) {
+    const std::u16string utf16 = Utf16Of(text);
+    if constexpr (sizeof(wchar_t) == sizeof(char16_t)) {
+        return std::wstring(utf16.begin(), utf16.end());
+    } else {
+        std::wstring out;
+        out.reserve(utf16.size());
+        for (std::size_t i = 0; i < utf16.size(); ++i) {
+            const char16_t c = utf16[i];
+            // Utf16Of pairs every surrogate it writes.
+            if (IsHighSurrogate(c) && i + 1 < utf16.size()) {
+                out += static_cast<wchar_t>(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (utf16[++i] - 0xDC00));
+            } else {
+                out += static_cast<wchar_t>(c);
+            }
+        }
+        return out;
+    }
+}
+
 std::string Utf8Of(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

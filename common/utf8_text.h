@@ -14,4 +14,9 @@ std::string Utf8Of(std::u16string_view text);
 // U+FFFD, one for each such byte.
 std::u16string Utf16Of(std::string_view text);
 
+// The same for the system's wide texts: UTF-16 on Windows, UTF-32 elsewhere
+// (hidapi's messages on Linux).
+std::string Utf8Of(std::wstring_view text);
+std::wstring WideOf(std::string_view text);
+
 }  // namespace tavik

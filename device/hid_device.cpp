@@ -69,14 +69,22 @@ const std::u16string& THidDevice::ProductString() {
     return ReadString(ProductString_, &THidPlatform::GetProductString);
 }
 
+// A closed handle opens only while the device is accessible; the open's own
+// failure is the platform's to tell.
+bool THidDevice::OpenForTransfer() {
+    OwnError_ = nullptr;
+    if (OpenDevice()) return true;
+    if (!PluggedIn_) OwnError_ = "device removed";
+    else if (!Accessible()) OwnError_ = "device not open";
+    return false;
+}
+
 bool THidDevice::GetFeature(uint8_t* buffer, std::size_t length) {
-    if (!OpenDevice()) return false;
-    return Platform_.GetFeature(Handle_, buffer, length);
+    return OpenForTransfer() && Platform_.GetFeature(Handle_, buffer, length);
 }
 
 bool THidDevice::SetFeature(const uint8_t* buffer, std::size_t length) {
-    if (!OpenDevice()) return false;
-    return Platform_.SetFeature(Handle_, buffer, length);
+    return OpenForTransfer() && Platform_.SetFeature(Handle_, buffer, length);
 }
 
 void THidDevice::Unplug() {

@@ -4,6 +4,7 @@
 // feature report.
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "device/platform/hid_platform.h"
 
@@ -67,6 +68,10 @@ public:
 
     bool GetFeature(uint8_t* buffer, std::size_t length);
     bool SetFeature(const uint8_t* buffer, std::size_t length);
+    // Why the last GetFeature or SetFeature that failed failed: the device's
+    // own reason when no platform call could be made ("device removed",
+    // "device not open"), the platform's otherwise. Good until the next call.
+    std::string_view LastError() const { return OwnError_ ? std::string_view(OwnError_) : Platform_.LastError(); }
 
     // Closes every handle, marks the device gone and raises the unplug
     // callback once.
@@ -79,6 +84,7 @@ private:
     const std::u16string& ReadString(std::u16string& cache, StringReader reader);
     static THidHandle OpenInterface(THidPlatform& platform, const std::string& path, bool& readWrite);
     bool OpenHandle();
+    bool OpenForTransfer();
 
     THidPlatform& Platform_;
     THidDeviceController* Owner_;
@@ -92,6 +98,7 @@ private:
     std::u16string ManufacturerString_;
     std::u16string ProductString_;
     THidPlugEvent UnplugCallback_;
+    const char* OwnError_ = nullptr;  // null: the platform's LastError
 };
 
 }  // namespace tavik

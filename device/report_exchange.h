@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace tavik {
 
@@ -33,6 +34,9 @@ void SealCommand(TFrame& frame);
 struct TransferRecord {
     bool Ok = false;
     std::array<uint8_t, ReportSize> Report{};
+    // Empty after a transfer that went through; after one that failed, the
+    // operation and the reason ("GetFeature: device removed").
+    std::string Error;
 };
 
 // One instrument slot: the device bound to it (not owned), the slot's transfer

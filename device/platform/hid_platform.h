@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavik {
@@ -54,6 +55,12 @@ public:
     virtual bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) = 0;
     virtual bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) = 0;
 
+    // Why the last call that failed failed, as hidapi's hid_error tells it:
+    // the system's own words (hidapi's, errno's, FormatMessage's) or what the
+    // platform found itself ("device removed"). A call that succeeds leaves
+    // it as it was, so that success costs nothing.
+    const std::string& LastError() const { return LastError_; }
+
     // Called on the loop's thread whenever the set of devices may have
     // changed; param -1 marks the start-up notice, 0 a change.
     void SetDeviceChangeHandler(std::function<void(int param)> handler) { DeviceChangeHandler_ = std::move(handler); }
@@ -64,12 +71,18 @@ public:
     virtual bool PostStartupNotice() { return false; }
 
 protected:
+    // Keeps the reason and returns false.
+    bool Fail(std::string_view reason) {
+        LastError_.assign(reason);
+        return false;
+    }
     void RaiseDeviceChange(int param = 0) {
         if (DeviceChangeHandler_) DeviceChangeHandler_(param);
     }
 
 private:
     std::function<void(int param)> DeviceChangeHandler_;
+    std::string LastError_;
 };
 
 }  // namespace tavik

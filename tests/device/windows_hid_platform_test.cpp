@@ -192,6 +192,7 @@ BOOLEAN NTAPI GetFeature(HANDLE handle, PVOID buffer, ULONG length) {
     bool readWrite = false;
     TStandInDevice* d = DeviceOf(handle, &readWrite);
     auto* bytes = static_cast<uint8_t*>(buffer);
+    ::SetLastError(d && d->FailFeature ? ERROR_DEVICE_NOT_CONNECTED : ERROR_INVALID_PARAMETER);
     if (!d || !readWrite || d->FailFeature || length != 9 || bytes[0] != 0) return FALSE;
     std::copy(d->Answer.begin(), d->Answer.end(), bytes);
     return TRUE;
@@ -521,6 +522,9 @@ TEST_F(WindowsHid, FeatureReportsCarryNineBytesEachWay) {
     EXPECT_FALSE(platform.GetFeature(handle, shortBuffer, sizeof shortBuffer)) << "a buffer short of the report";
     d.FailFeature = true;
     EXPECT_FALSE(platform.GetFeature(handle, report, sizeof report));
+    const std::string reason = platform.LastError();
+    EXPECT_EQ(reason.rfind("HidD_GetFeature: ", 0), 0u) << reason;
+    EXPECT_NE(reason.find("(error 1167)"), std::string::npos) << reason << ": FormatMessage's words and the code";
     EXPECT_FALSE(platform.SetFeature(handle, command, sizeof command));
     d.FailFeature = false;
     const THidHandle noAccess = platform.Open("a", false);

@@ -12,6 +12,12 @@ namespace tavik {
 namespace {
 std::string Text(const char* value) { return value ? std::string(value) : std::string(); }
 
+// hidapi's reason for its last failure on device (none: its open's).
+std::string HidApiError(hid_device* device) {
+    const wchar_t* text = hid_error(device);
+    return text ? Utf8Of(std::wstring_view(text)) : std::string("unknown error");
+}
+
 // Ownership of one libudev device reference.
 struct TUdevDevice {
     udev_device* Device;
@@ -114,10 +120,16 @@ std::optional<std::vector<THidInterface>> TLinuxHidPlatform::Snapshot() {
 
 THidHandle TLinuxHidPlatform::Open(const std::string& path, bool readWrite) {
     TOpenNode node;
-    if (!Describe(path, node.Info)) return InvalidHidHandle;
+    if (!Describe(path, node.Info)) {
+        Fail(path + ": no hidraw device udev knows");
+        return InvalidHidHandle;
+    }
     if (readWrite) {
         node.Device = hid_open_path(path.c_str());
-        if (!node.Device) return InvalidHidHandle;
+        if (!node.Device) {
+            Fail(HidApiError(nullptr));
+            return InvalidHidHandle;
+        }
     }
     const THidHandle handle = NextHandle_++;
     Open_[handle] = std::move(node);
@@ -138,35 +150,38 @@ const TLinuxHidPlatform::TOpenNode* TLinuxHidPlatform::Node(THidHandle handle) c
 
 bool TLinuxHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
     const TOpenNode* node = Node(handle);
-    if (!node) return false;
+    if (!node) return Fail("invalid handle");
     attributes = node->Info.Attributes;
     return true;
 }
 
 bool TLinuxHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
     const TOpenNode* node = Node(handle);
-    if (!node) return false;
+    if (!node) return Fail("invalid handle");
     text = node->Info.Manufacturer;
     return true;
 }
 
 bool TLinuxHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
     const TOpenNode* node = Node(handle);
-    if (!node) return false;
+    if (!node) return Fail("invalid handle");
     text = node->Info.Product;
     return true;
 }
 
 bool TLinuxHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
     const TOpenNode* node = Node(handle);
-    if (!node || !node->Device) return false;
-    return hid_get_feature_report(node->Device, buffer, length) > 0;
+    if (!node || !node->Device) return Fail(node ? "opened without read/write access" : "invalid handle");
+    const int read = hid_get_feature_report(node->Device, buffer, length);
+    if (read < 0) return Fail(HidApiError(node->Device));
+    if (read == 0) return Fail("short read: 0 of " + std::to_string(length) + " bytes");
+    return true;
 }
 
 bool TLinuxHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
     const TOpenNode* node = Node(handle);
-    if (!node || !node->Device) return false;
-    return hid_send_feature_report(node->Device, buffer, length) >= 0;
+    if (!node || !node->Device) return Fail(node ? "opened without read/write access" : "invalid handle");
+    return hid_send_feature_report(node->Device, buffer, length) >= 0 || Fail(HidApiError(node->Device));
 }
 
 }  // namespace tavik
