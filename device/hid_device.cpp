@@ -11,9 +11,8 @@ THidProbe THidDevice::Probe(THidPlatform& platform, const std::string& path) {
     return probe;
 }
 
-THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner,
-                       const THidProbe& probe)
-    : Platform_(platform), Owner_(owner), PnPInfo_(std::move(pnpInfo)), HasReadWriteAccess_(probe.ReadWrite),
+THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, const THidProbe& probe)
+    : Platform_(platform), PnPInfo_(std::move(pnpInfo)), HasReadWriteAccess_(probe.ReadWrite),
       Attributes_(probe.Attributes) {}
 
 THidDevice::~THidDevice() {

@@ -10,7 +10,6 @@
 
 namespace tavik {
 
-class THidDeviceController;
 class THidDevice;
 
 using THidPlugEvent = std::function<void(THidDevice&)>;
@@ -36,22 +35,22 @@ public:
     static THidProbe Probe(THidPlatform& platform, const std::string& path);
 
     // A device over an interface its probe identified; opens nothing.
-    THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner, const THidProbe& probe);
+    THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, const THidProbe& probe);
     ~THidDevice();
     THidDevice(const THidDevice&) = delete;
     THidDevice& operator=(const THidDevice&) = delete;
 
     bool PluggedIn() const { return PluggedIn_; }
-    bool CheckedOut() const { return CheckedOut_; }
     bool Enumerating() const { return Enumerating_; }
     void SetEnumerating(bool value) { Enumerating_ = value; }
-    bool Accessible() const { return PluggedIn_ && (CheckedOut_ || Enumerating_); }
+    // A closed handle may open only now: while the device is plugged in and
+    // its arrival or removal is being announced. No client here reserves a
+    // device for longer.
+    bool Accessible() const { return PluggedIn_ && Enumerating_; }
     bool HasReadWriteAccess() const { return HasReadWriteAccess_; }
     bool IsOpen() const { return Handle_ != InvalidHidHandle; }
 
     const THidPnPInfo& PnPInfo() const { return PnPInfo_; }
-    THidDeviceController* Owner() const { return Owner_; }
-    void Detach() { Owner_ = nullptr; }
 
     // Opens the shared handle if the device is accessible and the handle is
     // closed; true when the handle is open on return.
@@ -87,10 +86,8 @@ private:
     bool OpenForTransfer();
 
     THidPlatform& Platform_;
-    THidDeviceController* Owner_;
     THidPnPInfo PnPInfo_;
     bool PluggedIn_ = true;
-    bool CheckedOut_ = false;
     bool Enumerating_ = false;
     bool HasReadWriteAccess_ = false;
     THidHandle Handle_ = InvalidHidHandle;

@@ -28,6 +28,11 @@ struct THidAttributes {
 using THidHandle = intptr_t;
 constexpr THidHandle InvalidHidHandle = -1;
 
+// Why a device-tree-changed notice comes: the controller's own notice at
+// start-up (it raises OnDeviceChange even when nothing changed), or the
+// system's word that devices came or went.
+enum class THidChangeNotice { StartUp, DeviceTreeChanged };
+
 // Descriptor strings are kept to this many UTF-16 code units.
 constexpr std::size_t MaxHidStringLength = 254;
 
@@ -62,8 +67,10 @@ public:
     const std::string& LastError() const { return LastError_; }
 
     // Called on the loop's thread whenever the set of devices may have
-    // changed; param -1 marks the start-up notice, 0 a change.
-    void SetDeviceChangeHandler(std::function<void(int param)> handler) { DeviceChangeHandler_ = std::move(handler); }
+    // changed.
+    void SetDeviceChangeHandler(std::function<void(THidChangeNotice)> handler) {
+        DeviceChangeHandler_ = std::move(handler);
+    }
 
     // Queues the controller's start-up notice through the platform's own
     // notification path; false where it has none (the event loop's Post
@@ -76,12 +83,12 @@ protected:
         LastError_.assign(reason);
         return false;
     }
-    void RaiseDeviceChange(int param = 0) {
-        if (DeviceChangeHandler_) DeviceChangeHandler_(param);
+    void RaiseDeviceChange(THidChangeNotice notice = THidChangeNotice::DeviceTreeChanged) {
+        if (DeviceChangeHandler_) DeviceChangeHandler_(notice);
     }
 
 private:
-    std::function<void(int param)> DeviceChangeHandler_;
+    std::function<void(THidChangeNotice)> DeviceChangeHandler_;
     std::string LastError_;
 };
 

@@ -43,7 +43,7 @@ protected:
     std::shared_ptr<sim::TGeneratorSimulator> Module = std::make_shared<sim::TGeneratorSimulator>();
     std::shared_ptr<sim::TSimulatedDevice> Wire = std::make_shared<sim::TSimulatedDevice>(Module);
     uint32_t Instance = Platform.Plug(Wire);
-    THidDevice Device{Platform, THidPnPInfo{Instance, TMemoryHidPlatform::PathOf(Instance)}, nullptr,
+    THidDevice Device{Platform, THidPnPInfo{Instance, TMemoryHidPlatform::PathOf(Instance)},
                      THidDevice::Probe(Platform, TMemoryHidPlatform::PathOf(Instance))};
     TInstrumentPort Port;
 
@@ -85,7 +85,7 @@ TEST_F(PortOnWireTest, APlatformThatWritesAndThenFailsStillLeavesZeros) {
         }
     };
     const uint32_t instance = Platform.Plug(std::make_shared<TScribbler>());
-    THidDevice device{Platform, THidPnPInfo{instance, TMemoryHidPlatform::PathOf(instance)}, nullptr,
+    THidDevice device{Platform, THidPnPInfo{instance, TMemoryHidPlatform::PathOf(instance)},
                      THidDevice::Probe(Platform, TMemoryHidPlatform::PathOf(instance))};
     device.SetEnumerating(true);
     ASSERT_TRUE(device.OpenDevice());

@@ -549,18 +549,18 @@ TEST_F(WindowsHid, TheHiddenWindowHearsTheBroadcastAndTheStartUpNotice) {
         << "the start-up notice waits in the window's queue";
     EXPECT_EQ(notice.wParam, static_cast<WPARAM>(DBT_DEVNODES_CHANGED));
     EXPECT_EQ(notice.lParam, -1);
-    std::vector<int> passes;
+    std::vector<THidChangeNotice> passes;
     controller.OnDeviceChange = [&](THidDeviceController& c) { passes.push_back(c.LastChangeParam()); };
     Add(L"a");
     Loop.ProcessEvents(100);
-    EXPECT_EQ(passes, std::vector<int>{-1});
+    EXPECT_EQ(passes, std::vector<THidChangeNotice>{THidChangeNotice::StartUp});
     EXPECT_EQ(controller.Count(), 1u);
 
     // The broadcast every top-level window gets when the device tree changes.
     Add(L"b");
     ::SendMessageTimeoutW(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
     Loop.ProcessEvents(0);
-    EXPECT_EQ(passes, (std::vector<int>{-1, 0}));
+    EXPECT_EQ(passes, (std::vector<THidChangeNotice>{THidChangeNotice::StartUp, THidChangeNotice::DeviceTreeChanged}));
     EXPECT_EQ(controller.Count(), 2u);
 
     // Other device messages start no pass.
@@ -568,7 +568,7 @@ TEST_F(WindowsHid, TheHiddenWindowHearsTheBroadcastAndTheStartUpNotice) {
     ::SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
     ::PostMessageW(window, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
     Loop.ProcessEvents(0);
-    EXPECT_EQ(passes, (std::vector<int>{-1, 0}));
+    EXPECT_EQ(passes, (std::vector<THidChangeNotice>{THidChangeNotice::StartUp, THidChangeNotice::DeviceTreeChanged}));
     EXPECT_EQ(controller.Count(), 2u);
 }
 
@@ -595,11 +595,11 @@ TEST(WindowsHidSystem, BindsThisWindowsLibrariesAndAnnouncesTheStartUpPass) {
     for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(second[i].DeviceInstance, first[i].DeviceInstance);
 
     THidDeviceController controller(*platform, loop);
-    std::vector<int> passes;
+    std::vector<THidChangeNotice> passes;
     controller.OnDeviceChange = [&](THidDeviceController& c) { passes.push_back(c.LastChangeParam()); };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (passes.empty() && std::chrono::steady_clock::now() < deadline) loop.ProcessEvents(100);
-    EXPECT_EQ(passes, std::vector<int>{-1}) << "the start-up notice, through the hidden window";
+    EXPECT_EQ(passes, std::vector<THidChangeNotice>{THidChangeNotice::StartUp}) << "the start-up notice, through the hidden window";
     EXPECT_EQ(controller.Count(), first.size());
 }
 

@@ -101,7 +101,9 @@ LRESULT CALLBACK TWindowsHidPlatform::WindowProc(HWND window, UINT message, WPAR
     // are seen by the pass it starts. The controller drops one that comes
     // while a pass runs.
     if (platform && message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED)
-        platform->RaiseDeviceChange(lParam == -1 ? -1 : 0);
+        // The start-up notice is the one posted below, marked as Windows
+        // never marks a broadcast.
+        platform->RaiseDeviceChange(lParam == -1 ? THidChangeNotice::StartUp : THidChangeNotice::DeviceTreeChanged);
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
