@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "common/utf8_text.h"
+
 namespace tavik {
 
 namespace {
@@ -15,23 +17,6 @@ constexpr wchar_t WindowClass[] = L"TavikHidNotification";
 constexpr GUID DefaultHidGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
 HANDLE Handle(THidHandle handle) { return reinterpret_cast<HANDLE>(handle); }
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
 
 // FormatMessage's words for a system error code, and the code.
 std::string SystemMessage(DWORD code) {
@@ -43,7 +28,7 @@ std::string SystemMessage(DWORD code) {
     if (text) ::LocalFree(text);
     while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
         message.pop_back();
-    return (message.empty() ? std::string("system error") : Utf8(message)) + " (error " + std::to_string(code) + ")";
+    return (message.empty() ? std::string("system error") : Utf8Of(std::wstring_view(message))) + " (error " + std::to_string(code) + ")";
 }
 
 constexpr char NotBound[] = "HID.dll is not bound";
@@ -145,7 +130,7 @@ std::optional<std::vector<THidInterface>> TWindowsHidPlatform::Snapshot() {
         const std::size_t units = (size - pathOffset) / sizeof(wchar_t);
         const std::wstring widePath(detail->DevicePath, std::find(detail->DevicePath, detail->DevicePath + units, L'\0'));
         if (widePath.empty()) continue;
-        const std::string path = Utf8(widePath);
+        const std::string path = Utf8Of(std::wstring_view(widePath));
 
         const auto known = Present_.find(path);
         const uint32_t instance = known != Present_.end() ? known->second.Instance : NextInstance_++;
@@ -169,7 +154,7 @@ THidHandle TWindowsHidPlatform::Open(const std::string& path, bool readWrite) {
         Fail(NotBound);
         return InvalidHidHandle;
     }
-    const HANDLE handle = Api_.CreateFileW(Wide(path).c_str(), readWrite ? GENERIC_READ | GENERIC_WRITE : 0,
+    const HANDLE handle = Api_.CreateFileW(WideOf(path).c_str(), readWrite ? GENERIC_READ | GENERIC_WRITE : 0,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<THidHandle>(handle);
     FailCall("CreateFileW");
