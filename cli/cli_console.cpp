@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/utf8_text.h"
 #endif
 
 namespace tavik::cli {
@@ -20,12 +22,7 @@ std::string WriteError(int error) {
         const DWORD length = ::FormatMessageW(
             FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
             reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        std::string utf8;
-        if (length) {
-            const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-            utf8.resize(static_cast<std::size_t>(size > 0 ? size : 0));
-            ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr, nullptr);
-        }
+        std::string utf8 = length ? Utf8Of(std::wstring_view(text, length)) : std::string();
         ::LocalFree(text);
         while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ' || utf8.back() == '.'))
             utf8.pop_back();

@@ -53,7 +53,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
         return session.Run(command);
     }
     const std::unique_ptr<TEventLoop> loop = system.MakeLoop();
-    const std::unique_ptr<THidPlatform> platform = system.MakePlatform();
+    const std::unique_ptr<THidPlatform> platform = system.MakePlatform(*loop);
     if (!platform || !platform->Available()) {
         console.Complain("the system's HID services could not be opened");
         return ExitTransfer;

@@ -15,7 +15,7 @@
 namespace tavik::cli {
 
 struct TSystemServices {
-    std::function<std::unique_ptr<THidPlatform>()> MakePlatform;
+    std::function<std::unique_ptr<THidPlatform>(TEventLoop&)> MakePlatform;  // over the loop MakeLoop made
     std::function<std::unique_ptr<TEventLoop>()> MakeLoop;
     char DecimalSeparator = '.';  // the user's locale's
 };

@@ -8,14 +8,10 @@
 #include <vector>
 
 #include "cli_program.h"
+#include "common/decimal_separator.h"
 #include "device/platform/system_hid_platform.h"
 
-#if TAVIK_CLI_QT_LOOP
-#include <QCoreApplication>
-#include <QLocale>
-
-#include "loop/qt/qt_event_loop.h"
-#elif defined(_WIN32)
+#if defined(_WIN32)
 #include <windows.h>
 
 #include <csignal>
@@ -27,18 +23,7 @@
 #endif
 
 namespace {
-#if TAVIK_CLI_QT_LOOP
-char SeparatorOf(const QLocale& locale) {
-    const QString point = locale.decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
-}
-#elif defined(_WIN32)
-char UserDecimalSeparator() {
-    wchar_t point[8] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, point, 8) != 2 || point[0] >= 0x80) return '.';
-    return static_cast<char>(point[0]);
-}
-
+#if defined(_WIN32)
 // Ctrl-C and Ctrl-Break end a command as SIGINT does elsewhere; a closed
 // console window, a log-off or a shut-down as SIGTERM. Windows ends the
 // process once this returns from those, so it gives the command a moment to
@@ -64,29 +49,20 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The user's locale, as Qt would set it anyway: nothing printed may
-    // depend on LC_NUMERIC.
+    // The user's locale: nothing printed may depend on LC_NUMERIC.
     std::setlocale(LC_ALL, "");
     tavik::cli::TSystemServices system;
-    system.MakePlatform = [] { return tavik::CreateSystemHidPlatform(); };
-#if TAVIK_CLI_QT_LOOP
-    system.DecimalSeparator = SeparatorOf(QLocale::system());
-    // Qt's loop carries the udev monitor; made only when a command needs it.
-    std::unique_ptr<QCoreApplication> application;
-    int qtArguments = 1;  // the command line is ours, not Qt's
-    system.MakeLoop = [&]() -> std::unique_ptr<tavik::TEventLoop> {
-        application = std::make_unique<QCoreApplication>(qtArguments, argv);
-        return std::make_unique<tavik::TQtEventLoop>();
-    };
-#elif defined(_WIN32)
+    system.MakePlatform = [](tavik::TEventLoop& loop) { return tavik::CreateSystemHidPlatform(loop); };
+    system.DecimalSeparator = tavik::UserDecimalSeparator();
+#if defined(_WIN32)
     // The console takes UTF-8, so the Russian texts arrive whole.
     SetConsoleOutputCP(CP_UTF8);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    system.DecimalSeparator = UserDecimalSeparator();
     // The Windows platform's device notifications come as window messages,
     // which this loop dispatches.
     system.MakeLoop = []() -> std::unique_ptr<tavik::TEventLoop> { return std::make_unique<tavik::TWin32EventLoop>(); };
 #else
+    // The udev monitor is a descriptor the manual loop polls.
     system.MakeLoop = []() -> std::unique_ptr<tavik::TEventLoop> {
         auto loop = std::make_unique<tavik::TManualEventLoop>();
         loop->RealTime = true;

@@ -1,9 +1,10 @@
 #pragma once
 // What the program asks of an event loop, and nothing more: a call run later
-// from the loop, repeating timers, and (for a front-end with no loop of its
-// own) a way to let the loop dispatch for a while. Qt, Win32 and a loop that
-// runs only when told (tests) implement it. Everything runs on the loop's one
-// thread.
+// from the loop, repeating timers, a watch on a descriptor that has something
+// to read (the Linux platform's hot-plug monitor), and (for a front-end with
+// no loop of its own) a way to let the loop dispatch for a while. Qt, Win32
+// and a loop that runs only when told (tests) implement it. Everything runs on
+// the loop's one thread.
 #include <functional>
 #include <memory>
 
@@ -21,6 +22,12 @@ public:
     virtual int IntervalMs() const = 0;
 };
 
+// Watching lasts as long as the watch: destroying it stops the calls.
+class TLoopWatch {
+public:
+    virtual ~TLoopWatch() = default;
+};
+
 class TEventLoop {
 public:
     virtual ~TEventLoop() = default;
@@ -31,6 +38,12 @@ public:
 
     // A repeating timer, stopped until started; ticks run from the loop.
     virtual std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) = 0;
+
+    // onReadable runs from the loop whenever the POSIX file descriptor has
+    // something to read; it must read it, or it is called again. Null where
+    // the loop watches no descriptors: the Win32 loop, whose device notices
+    // come as window messages.
+    virtual std::unique_ptr<TLoopWatch> WatchReadable(int descriptor, std::function<void()> onReadable) = 0;
 
     // Dispatches what is due, waiting at most maxWaitMs for something to come.
     virtual void ProcessEvents(int maxWaitMs) = 0;

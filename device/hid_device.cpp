@@ -11,9 +11,8 @@ THidProbe THidDevice::Probe(THidPlatform& platform, const std::string& path) {
     return probe;
 }
 
-THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner,
-                       const THidProbe& probe)
-    : Platform_(platform), Owner_(owner), PnPInfo_(std::move(pnpInfo)), HasReadWriteAccess_(probe.ReadWrite),
+THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, const THidProbe& probe)
+    : Platform_(platform), PnPInfo_(std::move(pnpInfo)), HasReadWriteAccess_(probe.ReadWrite),
       Attributes_(probe.Attributes) {}
 
 THidDevice::~THidDevice() {
@@ -69,14 +68,22 @@ const std::u16string& THidDevice::ProductString() {
     return ReadString(ProductString_, &THidPlatform::GetProductString);
 }
 
+// A closed handle opens only while the device is accessible; the open's own
+// failure is the platform's to tell.
+bool THidDevice::OpenForTransfer() {
+    OwnError_ = nullptr;
+    if (OpenDevice()) return true;
+    if (!PluggedIn_) OwnError_ = "device removed";
+    else if (!Accessible()) OwnError_ = "device not open";
+    return false;
+}
+
 bool THidDevice::GetFeature(uint8_t* buffer, std::size_t length) {
-    if (!OpenDevice()) return false;
-    return Platform_.GetFeature(Handle_, buffer, length);
+    return OpenForTransfer() && Platform_.GetFeature(Handle_, buffer, length);
 }
 
 bool THidDevice::SetFeature(const uint8_t* buffer, std::size_t length) {
-    if (!OpenDevice()) return false;
-    return Platform_.SetFeature(Handle_, buffer, length);
+    return OpenForTransfer() && Platform_.SetFeature(Handle_, buffer, length);
 }
 
 void THidDevice::Unplug() {

@@ -4,12 +4,12 @@
 // feature report.
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "device/platform/hid_platform.h"
 
 namespace tavik {
 
-class THidDeviceController;
 class THidDevice;
 
 using THidPlugEvent = std::function<void(THidDevice&)>;
@@ -35,22 +35,22 @@ public:
     static THidProbe Probe(THidPlatform& platform, const std::string& path);
 
     // A device over an interface its probe identified; opens nothing.
-    THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, THidDeviceController* owner, const THidProbe& probe);
+    THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, const THidProbe& probe);
     ~THidDevice();
     THidDevice(const THidDevice&) = delete;
     THidDevice& operator=(const THidDevice&) = delete;
 
     bool PluggedIn() const { return PluggedIn_; }
-    bool CheckedOut() const { return CheckedOut_; }
     bool Enumerating() const { return Enumerating_; }
     void SetEnumerating(bool value) { Enumerating_ = value; }
-    bool Accessible() const { return PluggedIn_ && (CheckedOut_ || Enumerating_); }
+    // A closed handle may open only now: while the device is plugged in and
+    // its arrival or removal is being announced. No client here reserves a
+    // device for longer.
+    bool Accessible() const { return PluggedIn_ && Enumerating_; }
     bool HasReadWriteAccess() const { return HasReadWriteAccess_; }
     bool IsOpen() const { return Handle_ != InvalidHidHandle; }
 
     const THidPnPInfo& PnPInfo() const { return PnPInfo_; }
-    THidDeviceController* Owner() const { return Owner_; }
-    void Detach() { Owner_ = nullptr; }
 
     // Opens the shared handle if the device is accessible and the handle is
     // closed; true when the handle is open on return.
@@ -67,6 +67,10 @@ public:
 
     bool GetFeature(uint8_t* buffer, std::size_t length);
     bool SetFeature(const uint8_t* buffer, std::size_t length);
+    // Why the last GetFeature or SetFeature that failed failed: the device's
+    // own reason when no platform call could be made ("device removed",
+    // "device not open"), the platform's otherwise. Good until the next call.
+    std::string_view LastError() const { return OwnError_ ? std::string_view(OwnError_) : Platform_.LastError(); }
 
     // Closes every handle, marks the device gone and raises the unplug
     // callback once.
@@ -79,12 +83,11 @@ private:
     const std::u16string& ReadString(std::u16string& cache, StringReader reader);
     static THidHandle OpenInterface(THidPlatform& platform, const std::string& path, bool& readWrite);
     bool OpenHandle();
+    bool OpenForTransfer();
 
     THidPlatform& Platform_;
-    THidDeviceController* Owner_;
     THidPnPInfo PnPInfo_;
     bool PluggedIn_ = true;
-    bool CheckedOut_ = false;
     bool Enumerating_ = false;
     bool HasReadWriteAccess_ = false;
     THidHandle Handle_ = InvalidHidHandle;
@@ -92,6 +95,7 @@ private:
     std::u16string ManufacturerString_;
     std::u16string ProductString_;
     THidPlugEvent UnplugCallback_;
+    const char* OwnError_ = nullptr;  // null: the platform's LastError
 };
 
 }  // namespace tavik

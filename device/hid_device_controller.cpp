@@ -24,10 +24,10 @@ THidDeviceController::THidDeviceController(THidPlatform& platform, TEventLoop& l
     : Platform_(platform), Self_(std::make_shared<THidDeviceController*>(this)) {
     Inert_ = !Platform_.Available();
     if (Inert_) return;
-    Platform_.SetDeviceChangeHandler([this](int param) { Notify(param); });
+    Platform_.SetDeviceChangeHandler([this](THidChangeNotice notice) { Notify(notice); });
     if (Platform_.PostStartupNotice()) return;
     loop.Post([self = std::weak_ptr<THidDeviceController*>(Self_)] {
-        if (const auto alive = self.lock()) (*alive)->Notify(-1);
+        if (const auto alive = self.lock()) (*alive)->Notify(THidChangeNotice::StartUp);
     });
 }
 
@@ -36,16 +36,12 @@ THidDeviceController::~THidDeviceController() {
     OnDeviceChange = nullptr;
     OnDeviceUnplug = nullptr;
     if (!Inert_) Platform_.SetDeviceChangeHandler(nullptr);
-    for (auto& device : DeviceList_) {
-        device->Detach();
-        device.reset();
-    }
     DeviceList_.clear();
 }
 
-void THidDeviceController::Notify(int param) {
+void THidDeviceController::Notify(THidChangeNotice notice) {
     if (Destroying_ || Inert_ || InDeviceChange_) return;
-    LastChangeParam_ = param;
+    LastChangeParam_ = notice;
     TFlagScope inPass(InDeviceChange_);
     DeviceChange();
 }
@@ -88,7 +84,7 @@ void THidDeviceController::Raise(const THidPlugEvent& event, THidDevice& device)
 }
 
 void THidDeviceController::DeviceChange() {
-    bool changed = LastChangeParam_ == -1;
+    bool changed = LastChangeParam_ == THidChangeNotice::StartUp;
     std::optional<std::vector<TFoundInterface>> enumerated = EnumerateInterfaces();
     if (!enumerated) {
         if (changed && OnDeviceChange) OnDeviceChange(*this);  // the start-up notice all the same
@@ -107,10 +103,9 @@ void THidDeviceController::DeviceChange() {
         if (stillPresent) continue;
         listed.Unplug();
         Raise(OnRemoval, listed);
-        if (!listed.CheckedOut()) {
-            DeviceList_[i]->Detach();
-            DeviceList_.erase(DeviceList_.begin() + static_cast<std::ptrdiff_t>(i));
-        }
+        // Nothing here checks a device out: a removed one leaves the list at
+        // once.
+        DeviceList_.erase(DeviceList_.begin() + static_cast<std::ptrdiff_t>(i));
         changed = true;
     }
 
@@ -127,7 +122,7 @@ void THidDeviceController::DeviceChange() {
     for (auto& candidate : fresh) {
         if (candidate.Listed) continue;
         auto device = std::make_unique<THidDevice>(
-            Platform_, THidPnPInfo{candidate.Interface.DeviceInstance, std::move(candidate.Interface.DevicePath)}, this,
+            Platform_, THidPnPInfo{candidate.Interface.DeviceInstance, std::move(candidate.Interface.DevicePath)},
             candidate.Probe);
         device->SetUnplugCallback(OnDeviceUnplug);
         THidDevice& arrived = *device;
@@ -136,20 +131,7 @@ void THidDeviceController::DeviceChange() {
         Raise(OnArrival, arrived);
     }
 
-    Recount();
     if (changed && OnDeviceChange) OnDeviceChange(*this);
-}
-
-void THidDeviceController::Recount() {
-    int checkedOut = 0;
-    int unplugged = 0;
-    for (const auto& device : DeviceList_) {
-        if (device->CheckedOut()) ++checkedOut;
-        if (!device->PluggedIn()) ++unplugged;
-    }
-    CheckedIn_ = static_cast<int>(DeviceList_.size()) - checkedOut;
-    Unplugged_ = unplugged;
-    CheckedOut_ = checkedOut - unplugged;
 }
 
 }  // namespace tavik

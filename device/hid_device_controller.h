@@ -31,20 +31,17 @@ public:
     // backwards), then arrivals in enumeration order.
     void DeviceChange();
 
-    // A device-tree-changed notice; param -1 marks the start-up pass. A notice
-    // that comes while a pass runs is dropped.
-    void Notify(int param);
+    // A device-tree-changed notice. A notice that comes while a pass runs is
+    // dropped.
+    void Notify(THidChangeNotice notice);
 
     bool Inert() const { return Inert_; }
     bool InDeviceChange() const { return InDeviceChange_; }
-    int LastChangeParam() const { return LastChangeParam_; }
+    // The notice that started the last pass.
+    THidChangeNotice LastChangeParam() const { return LastChangeParam_; }
     std::size_t Count() const { return DeviceList_.size(); }
     THidDevice& Device(std::size_t index) const { return *DeviceList_[index]; }
     bool Lists(const THidDevice* device) const;
-
-    int CheckedInCount() const { return CheckedIn_; }
-    int CheckedOutCount() const { return CheckedOut_; }
-    int UnpluggedCount() const { return Unplugged_; }
 
 private:
     using DeviceVector = std::vector<std::unique_ptr<THidDevice>>;
@@ -58,7 +55,6 @@ private:
     // Nothing when the platform could not take a snapshot.
     std::optional<std::vector<TFoundInterface>> EnumerateInterfaces();
     void Raise(const THidPlugEvent& event, THidDevice& device);
-    void Recount();
 
     THidPlatform& Platform_;
     // Owned by the controller alone: a queued start-up notice that runs after
@@ -68,10 +64,7 @@ private:
     bool Inert_ = false;
     bool Destroying_ = false;
     bool InDeviceChange_ = false;
-    int LastChangeParam_ = 0;
-    int CheckedIn_ = 0;
-    int CheckedOut_ = 0;
-    int Unplugged_ = 0;
+    THidChangeNotice LastChangeParam_ = THidChangeNotice::DeviceTreeChanged;
 };
 
 }  // namespace tavik

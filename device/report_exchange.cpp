@@ -1,6 +1,8 @@
 #include "report_exchange.h"
 
 #include <algorithm>
+#include <exception>
+#include <string_view>
 
 #include "hid_device.h"
 
@@ -14,6 +16,16 @@ uint8_t CheckByte(const TFrame& frame) {
 
 void SealCommand(TFrame& frame) { frame[7] = CheckByte(frame); }
 
+namespace {
+// Clearing keeps the string's buffer: a transfer that goes through allocates
+// nothing.
+void Note(TransferRecord& record, std::string_view operation, std::string_view reason) {
+    record.Error.clear();
+    if (record.Ok) return;
+    record.Error.append(operation).append(": ").append(reason.empty() ? std::string_view("failed") : reason);
+}
+}  // namespace
+
 bool TInstrumentPort::SendReport(const TFrame& frame) noexcept {
     Transfer.Ok = false;
     if (!Device) return false;
@@ -21,8 +33,13 @@ bool TInstrumentPort::SendReport(const TFrame& frame) noexcept {
     std::copy(frame.begin(), frame.end(), Transfer.Report.begin() + 1);
     try {
         Transfer.Ok = Device->SetFeature(Transfer.Report.data(), ReportSize);
+        Note(Transfer, "SetFeature", Device->LastError());
+    } catch (const std::exception& error) {
+        Transfer.Ok = false;
+        Note(Transfer, "SetFeature", error.what());
     } catch (...) {
         Transfer.Ok = false;
+        Note(Transfer, "SetFeature", "unknown error");
     }
     return Transfer.Ok;
 }
@@ -33,8 +50,13 @@ bool TInstrumentPort::ReadReport(TFrame& frame) noexcept {
     Transfer.Report.fill(0);
     try {
         Transfer.Ok = Device->GetFeature(Transfer.Report.data(), ReportSize);
+        Note(Transfer, "GetFeature", Device->LastError());
+    } catch (const std::exception& error) {
+        Transfer.Ok = false;
+        Note(Transfer, "GetFeature", error.what());
     } catch (...) {
         Transfer.Ok = false;
+        Note(Transfer, "GetFeature", "unknown error");
     }
     if (!Transfer.Ok) Transfer.Report.fill(0);
     std::copy(Transfer.Report.begin() + 1, Transfer.Report.end(), frame.begin());

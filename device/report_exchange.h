@@ -35,6 +35,9 @@ struct TransferRecord {
     bool Ok = false;
     std::string Error;  // after a failure: the operation and the system's reason
     std::array<uint8_t, ReportSize> Report{};
+    // Empty after a transfer that went through; after one that failed, the
+    // operation and the reason ("GetFeature: device removed").
+    std::string Error;
 };
 
 // One instrument slot: the device bound to it (not owned), the slot's transfer

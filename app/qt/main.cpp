@@ -18,8 +18,8 @@ int main(int, char** argv) {
     TApplicationArguments arguments(argv);
     QApplication application(arguments.Count, arguments.Values);
     try {
-        const std::unique_ptr<THidPlatform> platform = CreateSystemHidPlatform();
         TQtEventLoop loop;
+        const std::unique_ptr<THidPlatform> platform = CreateSystemHidPlatform(loop);
         TQtWindowView view;
         TTavik window(*platform, loop, view, TavikOptionsFor(QLocale::system()));
         view.show();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/decimal_separator.h"
 #include "wide_text.h"
 
 namespace tavik {
@@ -16,8 +17,7 @@ std::wstring LocaleText(LCTYPE what) {
 
 TTavikOptions TavikOptionsOfUserLocale() {
     TTavikOptions options;
-    const std::wstring decimal = LocaleText(LOCALE_SDECIMAL);
-    options.DecimalSeparator = decimal.size() == 1 && decimal[0] < 0x80 ? static_cast<char>(decimal[0]) : '.';
+    options.DecimalSeparator = UserDecimalSeparator();
     const std::wstring group = LocaleText(LOCALE_STHOUSAND);
     options.GroupSeparator = group.empty() ? std::string(" ") : Utf8(group.substr(0, 1));
     return options;

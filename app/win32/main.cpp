@@ -22,8 +22,8 @@ void ShowStartupError(const std::string& text) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace tavik;
     try {
-        const std::unique_ptr<THidPlatform> platform = CreateSystemHidPlatform();
         TWin32EventLoop loop;
+        const std::unique_ptr<THidPlatform> platform = CreateSystemHidPlatform(loop);
         TWin32WindowView view;
         TTavik window(*platform, loop, view, TavikOptionsOfUserLocale());
         view.OnClosed = [] { PostQuitMessage(0); };

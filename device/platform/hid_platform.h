@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavik {
@@ -26,6 +27,11 @@ struct THidAttributes {
 // A platform handle; InvalidHidHandle while closed.
 using THidHandle = intptr_t;
 constexpr THidHandle InvalidHidHandle = -1;
+
+// Why a device-tree-changed notice comes: the controller's own notice at
+// start-up (it raises OnDeviceChange even when nothing changed), or the
+// system's word that devices came or went.
+enum class THidChangeNotice { StartUp, DeviceTreeChanged };
 
 // Descriptor strings are kept to this many UTF-16 code units.
 constexpr std::size_t MaxHidStringLength = 254;
@@ -54,9 +60,17 @@ public:
     virtual bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) = 0;
     virtual bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) = 0;
 
+    // Why the last call that failed failed, as hidapi's hid_error tells it:
+    // the system's own words (hidapi's, errno's, FormatMessage's) or what the
+    // platform found itself ("device removed"). A call that succeeds leaves
+    // it as it was, so that success costs nothing.
+    const std::string& LastError() const { return LastError_; }
+
     // Called on the loop's thread whenever the set of devices may have
-    // changed; param -1 marks the start-up notice, 0 a change.
-    void SetDeviceChangeHandler(std::function<void(int param)> handler) { DeviceChangeHandler_ = std::move(handler); }
+    // changed.
+    void SetDeviceChangeHandler(std::function<void(THidChangeNotice)> handler) {
+        DeviceChangeHandler_ = std::move(handler);
+    }
 
     // Queues the controller's start-up notice through the platform's own
     // notification path; false where it has none (the event loop's Post
@@ -64,12 +78,18 @@ public:
     virtual bool PostStartupNotice() { return false; }
 
 protected:
-    void RaiseDeviceChange(int param = 0) {
-        if (DeviceChangeHandler_) DeviceChangeHandler_(param);
+    // Keeps the reason and returns false.
+    bool Fail(std::string_view reason) {
+        LastError_.assign(reason);
+        return false;
+    }
+    void RaiseDeviceChange(THidChangeNotice notice = THidChangeNotice::DeviceTreeChanged) {
+        if (DeviceChangeHandler_) DeviceChangeHandler_(notice);
     }
 
 private:
-    std::function<void(int param)> DeviceChangeHandler_;
+    std::function<void(THidChangeNotice)> DeviceChangeHandler_;
+    std::string LastError_;
 };
 
 }  // namespace tavik

@@ -8,11 +8,12 @@
 
 namespace tavik {
 
-std::unique_ptr<THidPlatform> CreateSystemHidPlatform() {
+std::unique_ptr<THidPlatform> CreateSystemHidPlatform(TEventLoop& loop) {
 #ifdef _WIN32
+    (void)loop;
     return std::make_unique<TWindowsHidPlatform>();
 #else
-    return std::make_unique<TLinuxHidPlatform>();
+    return std::make_unique<TLinuxHidPlatform>(loop);
 #endif
 }
 

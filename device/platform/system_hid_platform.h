@@ -3,10 +3,14 @@
 // never name an operating system.
 #include <memory>
 
+#include "common/event_loop.h"
 #include "device/platform/hid_platform.h"
 
 namespace tavik {
 
-std::unique_ptr<THidPlatform> CreateSystemHidPlatform();
+// The platform hears of devices coming and going through loop (Linux: a
+// watch on the udev monitor), or through window messages that loop
+// dispatches (Windows). loop outlives the platform.
+std::unique_ptr<THidPlatform> CreateSystemHidPlatform(TEventLoop& loop);
 
 }  // namespace tavik

@@ -241,7 +241,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static TKept kept;
     In = {nullptr, 0, 0};
     Listed.clear();
-    kept.Controller.Notify(0);
+    kept.Controller.Notify(tavik::THidChangeNotice::DeviceTreeChanged);
     if (kept.Controller.Count() != 0 || !OpenHandles.empty()) Broken("the reset left devices behind");
 
     In = {data, size, 0};
@@ -251,14 +251,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         loader.Missing = missing;
         tavik::TWindowsHidPlatform platform(loader);
         tavik::THidDeviceController controller(platform, kept.Loop);
-        controller.Notify(-1);
+        controller.Notify(tavik::THidChangeNotice::StartUp);
         if (platform.Available() || !controller.Inert() || controller.Count() != 0) Broken("bound without a library");
         return 0;
     }
     tavik::THidDeviceController& controller = kept.Controller;
     std::map<std::string, uint32_t> identities;
     while (!In.Empty()) {
-        controller.Notify(0);
+        controller.Notify(tavik::THidChangeNotice::DeviceTreeChanged);
         std::set<std::string> paths;
         for (std::size_t i = 0; i < controller.Count(); ++i) {
             tavik::THidDevice& device = controller.Device(i);

@@ -1,13 +1,18 @@
 #pragma once
-// An event loop with no toolkit and no outside events: posted calls run in
-// ProcessEvents, and timers tick when their owner fires them — or, once
-// RealTime is set, also from ProcessEvents as their intervals pass. Tests,
-// fuzz targets and benchmarks drive the program with it.
+// An event loop with no toolkit: posted calls run in ProcessEvents, and timers
+// tick when their owner fires them — or, once RealTime is set, also from
+// ProcessEvents as their intervals pass. Watched descriptors are polled in
+// ProcessEvents (POSIX only). Tests, fuzz targets and benchmarks drive the
+// program with it, and tavik-cli runs on it in real time.
 #include <chrono>
 #include <deque>
 #include <vector>
 
 #include "common/event_loop.h"
+
+#ifndef _WIN32
+#include <poll.h>
+#endif
 
 namespace tavik {
 
@@ -40,8 +45,12 @@ public:
 
     void Post(std::function<void()> call) override { Posted_.push_back(std::move(call)); }
     std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) override;
-    // Runs the posted calls, those they post included; in real time it then
-    // waits up to maxWaitMs for the next timer and ticks the ones due.
+    // Null on Windows, where there is no poll.
+    std::unique_ptr<TLoopWatch> WatchReadable(int descriptor, std::function<void()> onReadable) override;
+    // Runs the posted calls, those they post included. In real time it then
+    // waits up to maxWaitMs for the next timer or a watched descriptor and
+    // runs what came; otherwise it waits for a watched descriptor alone (none
+    // watched: no wait at all).
     void ProcessEvents(int maxWaitMs = 0) override;
 
     std::size_t PendingCalls() const { return Posted_.size(); }
@@ -49,9 +58,18 @@ public:
     const std::vector<TTimer*>& Timers() const { return Timers_; }
 
 private:
+    class TWatch;
     void RunPosted();
+    // Waits until wake at the latest for a watched descriptor and runs the
+    // calls of those that became readable.
+    void WaitForWatches(TClock::time_point wake);
+    void FireDueTimers();
     std::deque<std::function<void()>> Posted_;
     std::vector<TTimer*> Timers_;
+    std::vector<TWatch*> Watches_;
+#ifndef _WIN32
+    std::vector<pollfd> Polled_;  // kept: a wait allocates nothing once the watches are set
+#endif
 };
 
 }  // namespace tavik

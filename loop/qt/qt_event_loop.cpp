@@ -1,6 +1,7 @@
 #include "qt_event_loop.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
 namespace tavik {
@@ -20,6 +21,16 @@ public:
 private:
     QTimer Timer_;
 };
+
+class TQtWatch : public TLoopWatch {
+public:
+    TQtWatch(int descriptor, std::function<void()> onReadable) : Notifier_(descriptor, QSocketNotifier::Read) {
+        QObject::connect(&Notifier_, &QSocketNotifier::activated, [call = std::move(onReadable)] { call(); });
+    }
+
+private:
+    QSocketNotifier Notifier_;
+};
 }  // namespace
 
 void TQtEventLoop::Post(std::function<void()> call) {
@@ -28,6 +39,10 @@ void TQtEventLoop::Post(std::function<void()> call) {
 
 std::unique_ptr<TLoopTimer> TQtEventLoop::MakeTimer(int intervalMs, std::function<void()> tick) {
     return std::make_unique<TQtTimer>(intervalMs, std::move(tick));
+}
+
+std::unique_ptr<TLoopWatch> TQtEventLoop::WatchReadable(int descriptor, std::function<void()> onReadable) {
+    return std::make_unique<TQtWatch>(descriptor, std::move(onReadable));
 }
 
 void TQtEventLoop::ProcessEvents(int maxWaitMs) {

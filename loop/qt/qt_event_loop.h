@@ -10,6 +10,8 @@ class TQtEventLoop : public TEventLoop {
 public:
     void Post(std::function<void()> call) override;
     std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) override;
+    // A QSocketNotifier on the descriptor.
+    std::unique_ptr<TLoopWatch> WatchReadable(int descriptor, std::function<void()> onReadable) override;
     void ProcessEvents(int maxWaitMs) override;
 
 private:

@@ -23,6 +23,10 @@ public:
 
     void Post(std::function<void()> call) override;
     std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) override;
+    // Always null: Windows tells of devices through window messages, which
+    // ProcessEvents dispatches, and a console's or pipe's handle cannot be
+    // waited on as a descriptor.
+    std::unique_ptr<TLoopWatch> WatchReadable(int, std::function<void()>) override { return nullptr; }
     // Dispatches every queued message; when there was none, waits up to
     // maxWaitMs for one and dispatches what came. Once WM_QUIT has come it
     // dispatches nothing more.

@@ -17,7 +17,7 @@ protected:
 
     std::unique_ptr<THidDevice> Make() {
         const std::string path = TMemoryHidPlatform::PathOf(Instance);
-        return std::make_unique<THidDevice>(Platform, THidPnPInfo{Instance, path}, nullptr,
+        return std::make_unique<THidDevice>(Platform, THidPnPInfo{Instance, path},
                                             THidDevice::Probe(Platform, path));
     }
 };

@@ -43,7 +43,7 @@ protected:
     std::shared_ptr<sim::TGeneratorSimulator> Module = std::make_shared<sim::TGeneratorSimulator>();
     std::shared_ptr<sim::TSimulatedDevice> Wire = std::make_shared<sim::TSimulatedDevice>(Module);
     uint32_t Instance = Platform.Plug(Wire);
-    THidDevice Device{Platform, THidPnPInfo{Instance, TMemoryHidPlatform::PathOf(Instance)}, nullptr,
+    THidDevice Device{Platform, THidPnPInfo{Instance, TMemoryHidPlatform::PathOf(Instance)},
                      THidDevice::Probe(Platform, TMemoryHidPlatform::PathOf(Instance))};
     TInstrumentPort Port;
 
@@ -85,7 +85,7 @@ TEST_F(PortOnWireTest, APlatformThatWritesAndThenFailsStillLeavesZeros) {
         }
     };
     const uint32_t instance = Platform.Plug(std::make_shared<TScribbler>());
-    THidDevice device{Platform, THidPnPInfo{instance, TMemoryHidPlatform::PathOf(instance)}, nullptr,
+    THidDevice device{Platform, THidPnPInfo{instance, TMemoryHidPlatform::PathOf(instance)},
                      THidDevice::Probe(Platform, TMemoryHidPlatform::PathOf(instance))};
     device.SetEnumerating(true);
     ASSERT_TRUE(device.OpenDevice());
@@ -108,12 +108,39 @@ TEST_F(PortOnWireTest, AnEmptySlotTouchesNothing) {
     EXPECT_TRUE(Platform.Wire().empty());
 }
 
-TEST_F(PortOnWireTest, FailuresNeverEscape) {
-    Platform.Unplug(Instance);
+// A failure never escapes; it leaves its operation and reason in the record,
+// from the platform or from the device itself, and a success clears them.
+TEST_F(PortOnWireTest, FailuresSayWhyAndNeverEscape) {
     TFrame frame = Frame({1, 2, 3, 4, 5, 6, 7, 8});
+    Wire->FailSetFeature = true;
+    EXPECT_FALSE(Port.SendReport(frame));
+    EXPECT_EQ(Port.Transfer.Error, "SetFeature: simulated failure");
+    Wire->FailSetFeature = false;
+    EXPECT_TRUE(Port.SendReport(frame));
+    EXPECT_EQ(Port.Transfer.Error, "");
+    Module->FailReads = 1;
+    EXPECT_FALSE(Port.ReadReport(frame));
+    EXPECT_EQ(Port.Transfer.Error, "GetFeature: the device answered no report");
+
+    Platform.Unplug(Instance);
     EXPECT_NO_THROW(EXPECT_FALSE(Port.SendReport(frame)));
+    EXPECT_EQ(Port.Transfer.Error, "SetFeature: device removed");
     EXPECT_NO_THROW(EXPECT_FALSE(Port.ReadReport(frame)));
+    EXPECT_EQ(Port.Transfer.Error, "GetFeature: device removed");
     EXPECT_EQ(Hex(frame), "00 00 00 00 00 00 00 00");
+
+    // No platform call at all: a closed handle that cannot open again, then
+    // a device the controller has found gone.
+    Device.CloseDevice();
+    EXPECT_FALSE(Port.ReadReport(frame));
+    EXPECT_EQ(Port.Transfer.Error, "GetFeature: device not open");
+    Device.Unplug();
+    EXPECT_FALSE(Port.SendReport(frame));
+    EXPECT_EQ(Port.Transfer.Error, "SetFeature: device removed");
+
+    Port.Device = nullptr;
+    EXPECT_FALSE(Port.ReadReport(frame));
+    EXPECT_EQ(Port.Transfer.Error, "SetFeature: device removed") << "an empty slot leaves the record alone";
 }
 
 }  // namespace

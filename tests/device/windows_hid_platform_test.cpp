@@ -192,6 +192,7 @@ BOOLEAN NTAPI GetFeature(HANDLE handle, PVOID buffer, ULONG length) {
     bool readWrite = false;
     TStandInDevice* d = DeviceOf(handle, &readWrite);
     auto* bytes = static_cast<uint8_t*>(buffer);
+    ::SetLastError(d && d->FailFeature ? ERROR_DEVICE_NOT_CONNECTED : ERROR_INVALID_PARAMETER);
     if (!d || !readWrite || d->FailFeature || length != 9 || bytes[0] != 0) return FALSE;
     std::copy(d->Answer.begin(), d->Answer.end(), bytes);
     return TRUE;
@@ -521,6 +522,9 @@ TEST_F(WindowsHid, FeatureReportsCarryNineBytesEachWay) {
     EXPECT_FALSE(platform.GetFeature(handle, shortBuffer, sizeof shortBuffer)) << "a buffer short of the report";
     d.FailFeature = true;
     EXPECT_FALSE(platform.GetFeature(handle, report, sizeof report));
+    const std::string reason = platform.LastError();
+    EXPECT_EQ(reason.rfind("HidD_GetFeature: ", 0), 0u) << reason;
+    EXPECT_NE(reason.find("(error 1167)"), std::string::npos) << reason << ": FormatMessage's words and the code";
     EXPECT_FALSE(platform.SetFeature(handle, command, sizeof command));
     d.FailFeature = false;
     const THidHandle noAccess = platform.Open("a", false);
@@ -545,18 +549,18 @@ TEST_F(WindowsHid, TheHiddenWindowHearsTheBroadcastAndTheStartUpNotice) {
         << "the start-up notice waits in the window's queue";
     EXPECT_EQ(notice.wParam, static_cast<WPARAM>(DBT_DEVNODES_CHANGED));
     EXPECT_EQ(notice.lParam, -1);
-    std::vector<int> passes;
+    std::vector<THidChangeNotice> passes;
     controller.OnDeviceChange = [&](THidDeviceController& c) { passes.push_back(c.LastChangeParam()); };
     Add(L"a");
     Loop.ProcessEvents(100);
-    EXPECT_EQ(passes, std::vector<int>{-1});
+    EXPECT_EQ(passes, std::vector<THidChangeNotice>{THidChangeNotice::StartUp});
     EXPECT_EQ(controller.Count(), 1u);
 
     // The broadcast every top-level window gets when the device tree changes.
     Add(L"b");
     ::SendMessageTimeoutW(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
     Loop.ProcessEvents(0);
-    EXPECT_EQ(passes, (std::vector<int>{-1, 0}));
+    EXPECT_EQ(passes, (std::vector<THidChangeNotice>{THidChangeNotice::StartUp, THidChangeNotice::DeviceTreeChanged}));
     EXPECT_EQ(controller.Count(), 2u);
 
     // Other device messages start no pass.
@@ -564,14 +568,15 @@ TEST_F(WindowsHid, TheHiddenWindowHearsTheBroadcastAndTheStartUpNotice) {
     ::SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
     ::PostMessageW(window, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
     Loop.ProcessEvents(0);
-    EXPECT_EQ(passes, (std::vector<int>{-1, 0}));
+    EXPECT_EQ(passes, (std::vector<THidChangeNotice>{THidChangeNotice::StartUp, THidChangeNotice::DeviceTreeChanged}));
     EXPECT_EQ(controller.Count(), 2u);
 }
 
 // ---- The real one ----------------------------------------------------------
 
 TEST(WindowsHidSystem, BindsThisWindowsLibrariesAndAnnouncesTheStartUpPass) {
-    std::unique_ptr<THidPlatform> system = CreateSystemHidPlatform();
+    TWin32EventLoop loop;
+    std::unique_ptr<THidPlatform> system = CreateSystemHidPlatform(loop);
     auto* platform = dynamic_cast<TWindowsHidPlatform*>(system.get());
     ASSERT_NE(platform, nullptr);
     ASSERT_TRUE(platform->Available()) << "SetupApi.dll and HID.dll hold every name the platform calls";
@@ -589,13 +594,12 @@ TEST(WindowsHidSystem, BindsThisWindowsLibrariesAndAnnouncesTheStartUpPass) {
     ASSERT_EQ(second.size(), first.size());
     for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(second[i].DeviceInstance, first[i].DeviceInstance);
 
-    TWin32EventLoop loop;
     THidDeviceController controller(*platform, loop);
-    std::vector<int> passes;
+    std::vector<THidChangeNotice> passes;
     controller.OnDeviceChange = [&](THidDeviceController& c) { passes.push_back(c.LastChangeParam()); };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (passes.empty() && std::chrono::steady_clock::now() < deadline) loop.ProcessEvents(100);
-    EXPECT_EQ(passes, std::vector<int>{-1}) << "the start-up notice, through the hidden window";
+    EXPECT_EQ(passes, std::vector<THidChangeNotice>{THidChangeNotice::StartUp}) << "the start-up notice, through the hidden window";
     EXPECT_EQ(controller.Count(), first.size());
 }
 

@@ -100,14 +100,14 @@ int main(int argc, char** argv) {
     TSimulator sim(QString::fromLocal8Bit(argv[1]));
     Check(WaitFor([&] { return sim.Said("ready"); }, 30000) >= 0, "tavik-sim created three virtual modules");
 
-    tavik::TLinuxHidPlatform platform;
+    tavik::TQtEventLoop loop;
+    tavik::TLinuxHidPlatform platform(loop);
     std::printf("  monitor source: %s\n", platform.MonitorSource());
     Check(platform.Available(), "the Linux platform is available");
     tavik::TTavikOptions options;
     options.DecimalSeparator = ',';
     options.RecordDirectory = records.string();
     QStringList errors;
-    tavik::TQtEventLoop loop;
     tavik::TQtWindowView view;
     View = &view;
     view.ErrorPresenter = [&](const std::string& caption, const std::string& text) {

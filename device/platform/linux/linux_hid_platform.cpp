@@ -5,15 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
-#include <QString>
+#include "common/utf8_text.h"
 
 namespace tavik {
 
 namespace {
-std::u16string ToUtf16(const std::string& text) { return QString::fromUtf8(text.c_str()).toStdU16String(); }
-
 std::string Text(const char* value) { return value ? std::string(value) : std::string(); }
+
+// hidapi's reason for its last failure on device (none: its open's).
+std::string HidApiError(hid_device* device) {
+    const wchar_t* text = hid_error(device);
+    return text ? Utf8Of(std::wstring_view(text)) : std::string("unknown error");
+}
 
 // Ownership of one libudev device reference.
 struct TUdevDevice {
@@ -27,7 +30,7 @@ struct TUdevDevice {
 };
 }  // namespace
 
-TLinuxHidPlatform::TLinuxHidPlatform() {
+TLinuxHidPlatform::TLinuxHidPlatform(TEventLoop& loop) {
     HidApiReady_ = hid_init() == 0;
     Udev_ = udev_new();
     if (!Udev_) return;
@@ -43,12 +46,11 @@ TLinuxHidPlatform::TLinuxHidPlatform() {
         Monitor_ = nullptr;
         return;
     }
-    Notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(Monitor_), QSocketNotifier::Read);
-    QObject::connect(Notifier_.get(), &QSocketNotifier::activated, [this] { ReadMonitor(); });
+    MonitorWatch_ = loop.WatchReadable(udev_monitor_get_fd(Monitor_), [this] { ReadMonitor(); });
 }
 
 TLinuxHidPlatform::~TLinuxHidPlatform() {
-    Notifier_.reset();
+    MonitorWatch_.reset();
     for (auto& [handle, node] : Open_)
         if (node.Device) hid_close(node.Device);
     Open_.clear();
@@ -88,8 +90,8 @@ bool TLinuxHidPlatform::Describe(const std::string& devnode, TNodeInfo& info) co
         usb != nullptr, Text(usb ? udev_device_get_sysattr_value(usb, "manufacturer") : nullptr),
         Text(usb ? udev_device_get_sysattr_value(usb, "product") : nullptr), id->Bus,
         Text(udev_device_get_property_value(hid, "HID_NAME")));
-    info.Manufacturer = ToUtf16(strings.Manufacturer);
-    info.Product = ToUtf16(strings.Product);
+    info.Manufacturer = Utf16Of(strings.Manufacturer);
+    info.Product = Utf16Of(strings.Product);
     return true;
 }
 
@@ -118,10 +120,16 @@ std::optional<std::vector<THidInterface>> TLinuxHidPlatform::Snapshot() {
 
 THidHandle TLinuxHidPlatform::Open(const std::string& path, bool readWrite) {
     TOpenNode node;
-    if (!Describe(path, node.Info)) return InvalidHidHandle;
+    if (!Describe(path, node.Info)) {
+        Fail(path + ": no hidraw device udev knows");
+        return InvalidHidHandle;
+    }
     if (readWrite) {
         node.Device = hid_open_path(path.c_str());
-        if (!node.Device) return InvalidHidHandle;
+        if (!node.Device) {
+            Fail(HidApiError(nullptr));
+            return InvalidHidHandle;
+        }
     }
     const THidHandle handle = NextHandle_++;
     Open_[handle] = std::move(node);
@@ -142,35 +150,38 @@ const TLinuxHidPlatform::TOpenNode* TLinuxHidPlatform::Node(THidHandle handle) c
 
 bool TLinuxHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
     const TOpenNode* node = Node(handle);
-    if (!node) return false;
+    if (!node) return Fail("invalid handle");
     attributes = node->Info.Attributes;
     return true;
 }
 
 bool TLinuxHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
     const TOpenNode* node = Node(handle);
-    if (!node) return false;
+    if (!node) return Fail("invalid handle");
     text = node->Info.Manufacturer;
     return true;
 }
 
 bool TLinuxHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
     const TOpenNode* node = Node(handle);
-    if (!node) return false;
+    if (!node) return Fail("invalid handle");
     text = node->Info.Product;
     return true;
 }
 
 bool TLinuxHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
     const TOpenNode* node = Node(handle);
-    if (!node || !node->Device) return false;
-    return hid_get_feature_report(node->Device, buffer, length) > 0;
+    if (!node || !node->Device) return Fail(node ? "opened without read/write access" : "invalid handle");
+    const int read = hid_get_feature_report(node->Device, buffer, length);
+    if (read < 0) return Fail(HidApiError(node->Device));
+    if (read == 0) return Fail("short read: 0 of " + std::to_string(length) + " bytes");
+    return true;
 }
 
 bool TLinuxHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
     const TOpenNode* node = Node(handle);
-    if (!node || !node->Device) return false;
-    return hid_send_feature_report(node->Device, buffer, length) >= 0;
+    if (!node || !node->Device) return Fail(node ? "opened without read/write access" : "invalid handle");
+    return hid_send_feature_report(node->Device, buffer, length) >= 0 || Fail(HidApiError(node->Device));
 }
 
 }  // namespace tavik

@@ -1,25 +1,27 @@
 #pragma once
 // The Linux HID platform: libudev lists the hidraw nodes, gives each a stable
-// identity and its strings, and reports hot-plug events through a socket
-// notifier on the GUI thread; hidapi's hidraw backend opens the nodes and
-// carries the feature reports.
+// identity and its strings, and reports hot-plug events through a watch on
+// its monitor's descriptor in the program's event loop; hidapi's hidraw
+// backend opens the nodes and carries the feature reports.
 #include <map>
 #include <memory>
 #include <string>
 
+#include "common/event_loop.h"
 #include "device/platform/hid_platform.h"
 #include "linux_hid_names.h"
 
 struct udev;
 struct udev_monitor;
 struct hid_device_;
-class QSocketNotifier;
 
 namespace tavik {
 
 class TLinuxHidPlatform : public THidPlatform {
 public:
-    TLinuxHidPlatform();
+    // Hot-plug notices come from loop; with a loop that watches no
+    // descriptors there are none, only the start-up pass.
+    explicit TLinuxHidPlatform(TEventLoop& loop);
     ~TLinuxHidPlatform() override;
     TLinuxHidPlatform(const TLinuxHidPlatform&) = delete;
     TLinuxHidPlatform& operator=(const TLinuxHidPlatform&) = delete;
@@ -54,7 +56,7 @@ private:
 
     udev* Udev_ = nullptr;
     udev_monitor* Monitor_ = nullptr;
-    std::unique_ptr<QSocketNotifier> Notifier_;
+    std::unique_ptr<TLoopWatch> MonitorWatch_;
     const char* MonitorSource_ = "kernel";
     bool HidApiReady_ = false;
     THidHandle NextHandle_ = 1;

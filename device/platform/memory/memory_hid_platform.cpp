@@ -34,9 +34,15 @@ THidHandle TMemoryHidPlatform::Open(const std::string& path, bool readWrite) {
     uint32_t instance = 0;
     if (path.rfind("mem:", 0) == 0) std::from_chars(path.data() + 4, path.data() + path.size(), instance);
     const auto found = Devices_.find(instance);
-    bool ok = found != Devices_.end() && !found->second->RefuseOpen && !(readWrite && found->second->RefuseReadWrite);
-    Log(TWireCall::Open, instance, ok);
-    if (!ok) return InvalidHidHandle;
+    const char* refusal = found == Devices_.end()                              ? "no such device"
+                          : found->second->RefuseOpen                          ? "open refused"
+                          : readWrite && found->second->RefuseReadWrite ? "read/write access refused"
+                                                                               : nullptr;
+    Log(TWireCall::Open, instance, !refusal);
+    if (refusal) {
+        Fail(refusal);
+        return InvalidHidHandle;
+    }
     const THidHandle handle = NextHandle_++;
     Handles_.push_back({handle, instance, readWrite});
     return handle;
@@ -70,7 +76,15 @@ bool TMemoryHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attrib
     const bool ok = device && !device->FailAttributes;
     if (ok) attributes = device->Attributes;
     Log(TWireCall::Attributes, instance, ok);
-    return ok;
+    return ok || Fail(device ? "simulated failure" : "device removed");
+}
+
+// A transfer's reason, or null when the device may take it.
+const char* TMemoryHidPlatform::TransferRefusal(const TMemoryHidDevice* device, THidHandle handle, bool readWrite,
+                                                bool failing) const {
+    if (!device) return FindHandle(handle) == Handles_.end() ? "invalid handle" : "device removed";
+    if (!readWrite) return "opened without read/write access";
+    return failing ? "simulated failure" : nullptr;
 }
 
 bool TMemoryHidPlatform::ReadString(THidHandle handle, std::u16string TMemoryHidDevice::*field, TWireCall call,
@@ -81,7 +95,7 @@ bool TMemoryHidPlatform::ReadString(THidHandle handle, std::u16string TMemoryHid
     const bool ok = device && !device->FailStrings;
     if (ok) text = (*device).*field;
     Log(call, instance, ok);
-    return ok;
+    return ok || Fail(device ? "simulated failure" : "device removed");
 }
 
 bool TMemoryHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
@@ -96,9 +110,10 @@ bool TMemoryHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::siz
     uint32_t instance = 0;
     bool readWrite = false;
     const auto device = DeviceOf(handle, instance, readWrite);
-    const bool ok = device && readWrite && !device->FailGetFeature && device->OnGetFeature(buffer, length);
+    const char* refusal = TransferRefusal(device.get(), handle, readWrite, device && device->FailGetFeature);
+    const bool ok = !refusal && device->OnGetFeature(buffer, length);
     Log(TWireCall::GetFeature, instance, ok, ok ? buffer : nullptr, ok ? length : 0);
-    return ok;
+    return ok || Fail(refusal ? refusal : "the device answered no report");
 }
 
 bool TMemoryHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
@@ -106,9 +121,10 @@ bool TMemoryHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, st
     bool readWrite = false;
     const auto device = DeviceOf(handle, instance, readWrite);
     // The bytes are logged as they were handed over, whatever the device does.
-    const bool ok = device && readWrite && !device->FailSetFeature && device->OnSetFeature(buffer, length);
+    const char* refusal = TransferRefusal(device.get(), handle, readWrite, device && device->FailSetFeature);
+    const bool ok = !refusal && device->OnSetFeature(buffer, length);
     Log(TWireCall::SetFeature, instance, ok, buffer, length);
-    return ok;
+    return ok || Fail(refusal ? refusal : "the device refused the report");
 }
 
 }  // namespace tavik

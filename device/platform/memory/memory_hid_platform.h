@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory HID platform: tests plug devices in and out, make opens, string
-// reads or transfers fail, and read back every call and every byte.
+// reads or transfers fail, and read back every call and every byte. Its
+// failures give short fixed reasons ("device removed", "simulated failure").
 #include <map>
 #include <memory>
 #include <string>
@@ -92,6 +93,8 @@ private:
     std::vector<THandle>::const_iterator FindHandle(THidHandle handle) const;
     // A device may be unplugged while it answers: the caller holds it.
     std::shared_ptr<TMemoryHidDevice> DeviceOf(THidHandle handle, uint32_t& instance, bool& readWrite) const;
+    const char* TransferRefusal(const TMemoryHidDevice* device, THidHandle handle, bool readWrite,
+                                bool failing) const;
     bool ReadString(THidHandle handle, std::u16string TMemoryHidDevice::*field, TWireCall call, std::u16string& text);
     void Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes = nullptr, std::size_t length = 0);
 

@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "common/utf8_text.h"
+
 namespace tavik {
 
 namespace {
@@ -16,22 +18,20 @@ constexpr GUID DefaultHidGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 
 
 HANDLE Handle(THidHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
+// FormatMessage's words for a system error code, and the code.
+std::string SystemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring message(text ? text : L"", text ? length : 0);
+    if (text) ::LocalFree(text);
+    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
+        message.pop_back();
+    return (message.empty() ? std::string("system error") : Utf8Of(std::wstring_view(message))) + " (error " + std::to_string(code) + ")";
 }
 
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
+constexpr char NotBound[] = "HID.dll is not bound";
 
 using TStringReader = decltype(THidEntryPoints::HidD_GetProductString);
 
@@ -86,7 +86,9 @@ LRESULT CALLBACK TWindowsHidPlatform::WindowProc(HWND window, UINT message, WPAR
     // are seen by the pass it starts. The controller drops one that comes
     // while a pass runs.
     if (platform && message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED)
-        platform->RaiseDeviceChange(lParam == -1 ? -1 : 0);
+        // The start-up notice is the one posted below, marked as Windows
+        // never marks a broadcast.
+        platform->RaiseDeviceChange(lParam == -1 ? THidChangeNotice::StartUp : THidChangeNotice::DeviceTreeChanged);
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -128,7 +130,7 @@ std::optional<std::vector<THidInterface>> TWindowsHidPlatform::Snapshot() {
         const std::size_t units = (size - pathOffset) / sizeof(wchar_t);
         const std::wstring widePath(detail->DevicePath, std::find(detail->DevicePath, detail->DevicePath + units, L'\0'));
         if (widePath.empty()) continue;
-        const std::string path = Utf8(widePath);
+        const std::string path = Utf8Of(std::wstring_view(widePath));
 
         const auto known = Present_.find(path);
         const uint32_t instance = known != Present_.end() ? known->second.Instance : NextInstance_++;
@@ -148,10 +150,20 @@ const TDeviceRegistryProperties* TWindowsHidPlatform::RegistryProperties(const s
 // Zero access is enough for the attributes and strings and is granted even
 // for keyboards and mice, which Windows keeps for itself.
 THidHandle TWindowsHidPlatform::Open(const std::string& path, bool readWrite) {
-    if (!Available()) return InvalidHidHandle;
-    const HANDLE handle = Api_.CreateFileW(Wide(path).c_str(), readWrite ? GENERIC_READ | GENERIC_WRITE : 0,
+    if (!Available()) {
+        Fail(NotBound);
+        return InvalidHidHandle;
+    }
+    const HANDLE handle = Api_.CreateFileW(WideOf(path).c_str(), readWrite ? GENERIC_READ | GENERIC_WRITE : 0,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    return handle == INVALID_HANDLE_VALUE ? InvalidHidHandle : reinterpret_cast<THidHandle>(handle);
+    if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<THidHandle>(handle);
+    FailCall("CreateFileW");
+    return InvalidHidHandle;
+}
+
+bool TWindowsHidPlatform::FailCall(const char* operation) {
+    const DWORD code = ::GetLastError();
+    return Fail(std::string(operation) + ": " + SystemMessage(code));
 }
 
 void TWindowsHidPlatform::Close(THidHandle handle) {
@@ -159,29 +171,34 @@ void TWindowsHidPlatform::Close(THidHandle handle) {
 }
 
 bool TWindowsHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
-    if (!Available()) return false;
+    if (!Available()) return Fail(NotBound);
     HIDD_ATTRIBUTES read{};
     read.Size = sizeof read;
-    if (!Api_.HidD_GetAttributes(Handle(handle), &read)) return false;
+    if (!Api_.HidD_GetAttributes(Handle(handle), &read)) return FailCall("HidD_GetAttributes");
     attributes = {read.VendorID, read.ProductID, read.VersionNumber};
     return true;
 }
 
 bool TWindowsHidPlatform::GetManufacturerString(THidHandle handle, std::u16string& text) {
-    return Available() && ReadString(Api_.HidD_GetManufacturerString, handle, text);
+    if (!Available()) return Fail(NotBound);
+    return ReadString(Api_.HidD_GetManufacturerString, handle, text) || FailCall("HidD_GetManufacturerString");
 }
 
 bool TWindowsHidPlatform::GetProductString(THidHandle handle, std::u16string& text) {
-    return Available() && ReadString(Api_.HidD_GetProductString, handle, text);
+    if (!Available()) return Fail(NotBound);
+    return ReadString(Api_.HidD_GetProductString, handle, text) || FailCall("HidD_GetProductString");
 }
 
 bool TWindowsHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
-    return Available() && Api_.HidD_GetFeature(Handle(handle), buffer, static_cast<ULONG>(length));
+    if (!Available()) return Fail(NotBound);
+    return Api_.HidD_GetFeature(Handle(handle), buffer, static_cast<ULONG>(length)) || FailCall("HidD_GetFeature");
 }
 
 // HID.dll only reads the buffer; its declaration just does not say so.
 bool TWindowsHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
-    return Available() && Api_.HidD_SetFeature(Handle(handle), const_cast<uint8_t*>(buffer), static_cast<ULONG>(length));
+    if (!Available()) return Fail(NotBound);
+    return Api_.HidD_SetFeature(Handle(handle), const_cast<uint8_t*>(buffer), static_cast<ULONG>(length)) ||
+           FailCall("HidD_SetFeature");
 }
 
 }  // namespace tavik

@@ -50,6 +50,8 @@ private:
         TDeviceRegistryProperties Properties;
     };
     void Start(TLibraryLoader& loader);
+    // Keeps operation and GetLastError's message as the reason; false.
+    bool FailCall(const char* operation);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     TSystemLibraryLoader SystemLoader_;
