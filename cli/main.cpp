@@ -18,10 +18,8 @@
 #elif defined(_WIN32)
 #include <windows.h>
 
-#include <csignal>
-
-#include "cli_session.h"
 #include "loop/win32/win32_event_loop.h"
+#include "windows_console.h"
 #else
 #include "loop/manual/manual_event_loop.h"
 #endif
@@ -37,28 +35,6 @@ char UserDecimalSeparator() {
     wchar_t point[8] = {};
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, point, 8) != 2 || point[0] >= 0x80) return '.';
     return static_cast<char>(point[0]);
-}
-
-// Ctrl-C and Ctrl-Break end a command as SIGINT does elsewhere; a closed
-// console window, a log-off or a shut-down as SIGTERM. Windows ends the
-// process once this returns from those, so it gives the command a moment to
-// close its file; main returning ends the process sooner.
-BOOL WINAPI OnConsoleControl(DWORD event) {
-    using tavik::cli::TCliSession;
-    switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-        TCliSession::StopSignal = SIGINT;
-        return TRUE;
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-        TCliSession::StopSignal = SIGTERM;
-        Sleep(3000);
-        return TRUE;
-    default:
-        return FALSE;
-    }
 }
 #endif
 }  // namespace
@@ -79,9 +55,7 @@ int main(int argc, char** argv) {
         return std::make_unique<tavik::TQtEventLoop>();
     };
 #elif defined(_WIN32)
-    // The console takes UTF-8, so the Russian texts arrive whole.
-    SetConsoleOutputCP(CP_UTF8);
-    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    const tavik::cli::TWindowsConsole windowsConsole;
     system.DecimalSeparator = UserDecimalSeparator();
     // The Windows platform's device notifications come as window messages,
     // which this loop dispatches.
@@ -94,5 +68,13 @@ int main(int argc, char** argv) {
     };
 #endif
     tavik::cli::TStdioConsole console;
-    return tavik::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), system, console);
+#if defined(_WIN32) && !TAVIK_CLI_QT_LOOP
+    // argv is in the ANSI code page: what it cannot hold is lost there.
+    (void)argc;
+    (void)argv;
+    const std::vector<std::string> arguments = tavik::cli::CommandLineArguments();
+#else
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+#endif
+    return tavik::cli::RunCli(arguments, system, console);
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 #include "recording_file_system.h"
 
@@ -8,13 +9,22 @@ namespace tavik::logger::file_system {
 
 namespace {
 HANDLE Handle(TFile file) { return reinterpret_cast<HANDLE>(file); }
+
+// The path is UTF-8; the ANSI code page would turn a Cyrillic folder (a
+// Russian user's Documents) into question marks.
+std::wstring WidePath(const std::string& path) {
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    return wide;
+}
 }  // namespace
 
 // CREATE_NEW fails on any existing name, a link's included; no security
 // attributes: the handle is not inherited. Others may read the file while it
 // is written.
 TCreated CreateNew(const std::string& path, TFile& file) {
-    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE handle = ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         file = reinterpret_cast<TFile>(handle);
