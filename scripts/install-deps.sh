@@ -25,9 +25,10 @@ case "${1:-}" in
   windows)
     # GoogleTest as sources, built by the cross build; wine64 runs the 64-bit
     # programs, wine gives the wine, wineboot and wineserver commands; the
-    # icon is drawn from the SVG by rsvg-convert and packed by ImageMagick.
+    # icon is drawn from the SVG by rsvg-convert and packed by ImageMagick;
+    # icoutils reads the resources of the built programs back.
     packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake
-              wine wine64 nsis googletest util-linux sed librsvg2-bin imagemagick xvfb xauth locales) ;;
+              wine wine64 nsis googletest util-linux sed librsvg2-bin imagemagick icoutils xvfb xauth locales) ;;
 esac
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive

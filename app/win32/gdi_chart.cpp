@@ -37,7 +37,7 @@ TGdiChart::TGdiChart(HWND parent, int id, const RECT& place, int dpi) : Dpi_(dpi
     (void)registered;
     LabelFont_ = GdiFont(TFontRole::ChartLabel);
     // No Tab stop: the chart takes no input.
-    Window_ = CreateWindowExW(0, ClassName, L"", WS_CHILD | WS_VISIBLE, place.left, place.top,
+    Window_ = CreateWindowExW(0, ClassName, L"", WS_CHILD | WS_GROUP | WS_VISIBLE, place.left, place.top,
                               place.right - place.left, place.bottom - place.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(Window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -33,7 +33,9 @@ TWin32WindowView::TWin32WindowView() {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    windowClass.hbrBackground = FaceBrush_;
+    // The class outlives every view: its brush is the process's, not this view's.
+    static const HBRUSH ClassBrush = CreateSolidBrush(GdiColour(WindowFrame.Background));
+    windowClass.hbrBackground = ClassBrush;
     windowClass.lpszClassName = ClassName;
     RegisterClassW(&windowClass);  // a second view reuses the class
 
