@@ -110,6 +110,31 @@ TEST_F(Win32Window, CaptionClientAreaAndEveryControlWhereTheTableSaysAtTheScreen
     EXPECT_EQ(GetFocus(), View.Control(I::VXFrequencyMeter_CalibrateEdit)) << "back where the user left it";
 }
 
+// Dragged to a monitor of another DPI: laid out again at it, fonts and chart
+// included, and placed where Windows suggests.
+TEST_F(Win32Window, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgain) {
+    const int dpi = View.Scale().Dpi == 192 ? 96 : 192;
+    const TDpiScale scale{dpi};
+    RECT suggested{200, 150, 200 + scale(WindowFrame.ClientWidth), 150 + scale(WindowFrame.ClientHeight)};
+    AdjustWindowRectExForDpi(&suggested, GetWindowLongW(View.Handle(), GWL_STYLE), FALSE, 0, static_cast<UINT>(dpi));
+    SendMessageW(View.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(View.Scale().Dpi, dpi);
+    RECT frame{};
+    GetWindowRect(View.Handle(), &frame);
+    EXPECT_EQ(frame.left, suggested.left);
+    EXPECT_EQ(frame.top, suggested.top);
+    for (TControlId id : {I::VXLogger_OSC, I::VXGenerator_OUT1Freq, I::VXFrequencyMeter_CalibrateButton}) {
+        const TControlLayout& layout = LayoutOf(id);
+        SCOPED_TRACE(layout.Name);
+        const RECT place = PlaceOf(id);
+        EXPECT_EQ(place.left, scale(layout.Left));
+        EXPECT_EQ(place.top, scale(layout.Top));
+        EXPECT_EQ(place.right - place.left, scale(layout.Width));
+    }
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(View.Control(I::VXLogger_Label), WM_GETFONT, 0, 0));
+    EXPECT_EQ(font, GdiFont(TFontRole::Title, dpi));
+}
+
 // The layout's faces as Windows has them, with every letter of the captions
 // (an English Windows has no Cyrillic in "MS Sans Serif").
 TEST_F(Win32Window, EveryFontDrawsTheRussianCaptions) {
