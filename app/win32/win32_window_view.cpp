@@ -28,16 +28,21 @@ TWin32WindowView::TWin32WindowView() {
     const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&common);
     FaceBrush_ = CreateSolidBrush(GdiColour(WindowFrame.Background));
-    WNDCLASSW windowClass{};
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    // The program's icon, large for Alt-Tab and the taskbar, small for the
+    // title bar: each drawn at its size, not shrunk from the other.
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(windowClass.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     // The class outlives every view: its brush is the process's, not this view's.
     static const HBRUSH ClassBrush = CreateSolidBrush(GdiColour(WindowFrame.Background));
     windowClass.hbrBackground = ClassBrush;
     windowClass.lpszClassName = ClassName;
-    RegisterClassW(&windowClass);  // a second view reuses the class
+    RegisterClassExW(&windowClass);  // a second view reuses the class
 
     // Made first and sized once its monitor's DPI is known.
     Window_ = CreateWindowExW(0, ClassName, Wide(WindowFrame.Caption).c_str(), FrameStyle, WindowFrame.Left,
