@@ -4,6 +4,28 @@ namespace tavik::cli {
 
 namespace {
 
+// What ends a command that runs until it is stopped, in the system's words.
+#ifdef _WIN32
+#define TAVIK_WATCH_ENDS                                                                  \
+    "is bound or gone. Runs until Ctrl-C, Ctrl-Break, a closed console or the\n"          \
+    "session's end (exit status 0), or:\n"
+#define TAVIK_RECORD_ENDS                                                                 \
+    "or with Ctrl-C, Ctrl-Break, a closed console or the session's end (exit\n"           \
+    "status 0). An unplugged logger pauses it and a replugged one resumes it.\n"
+#define TAVIK_ENDED_EARLY                                                                 \
+    "130 after Ctrl-C or Ctrl-Break, 143 after a closed console, a log-off or a\n"        \
+    "shut-down, before the command was done.\n"                                           \
+    "README.txt beside the program says more.\n"
+#else
+#define TAVIK_WATCH_ENDS "is bound or gone. Runs until Ctrl-C, SIGTERM or SIGHUP (exit status 0), or:\n"
+#define TAVIK_RECORD_ENDS                                                                 \
+    "or with Ctrl-C, SIGTERM or SIGHUP (exit status 0). An unplugged logger\n"            \
+    "pauses it and a replugged one resumes it.\n"
+#define TAVIK_ENDED_EARLY                                                                 \
+    "128+N ended by signal N before the command was done (130 for Ctrl-C).\n"             \
+    "man tavik-cli says more.\n"
+#endif
+
 constexpr const char* General =
     "usage: tavik-cli [--demo] COMMAND [OPTIONS]\n"
     "       tavik-cli help [COMMAND] | COMMAND --help | --version\n"
@@ -25,8 +47,7 @@ constexpr const char* General =
     "texts show the locale's separator, JSON numbers always a point.\n"
     "Exit status: 0 done; 1 usage error or a calibration refused; 2 module not\n"
     "present or not open to us; 3 I/O or transfer failure, standard output too;\n"
-    "128+N ended by signal N before the command was done (130 for Ctrl-C).\n"
-    "man tavik-cli says more.\n";
+    TAVIK_ENDED_EARLY;
 
 constexpr const char* List =
     "usage: tavik-cli list [--json]\n"
@@ -41,7 +62,7 @@ constexpr const char* Watch =
     "                       [--wait SECONDS]\n"
     "Readings as they come: the logger's voltmeter every 500 ms once it has sent\n"
     "a new report, the frequency meter every 250 ms, and a line when a module\n"
-    "is bound or gone. Runs until Ctrl-C, SIGTERM or SIGHUP (exit status 0), or:\n"
+    TAVIK_WATCH_ENDS
     "  --seconds N      for N seconds\n"
     "  --count N        until N readings are printed\n"
     "  --module KIND    logger or freqmeter only\n"
@@ -60,8 +81,7 @@ constexpr const char* Record =
     "The logger's recording as the window writes it: a new file\n"
     "DDMMYYYYhhmmss.csv in DIR (default: the working directory), one line per\n"
     "report, whole lines only; prints the file's path. It ends after --seconds\n"
-    "or with Ctrl-C, SIGTERM or SIGHUP (exit status 0). An unplugged logger\n"
-    "pauses it and a replugged one resumes it.\n";
+    TAVIK_RECORD_ENDS;
 
 constexpr const char* Logger =
     "usage: tavik-cli logger [--mode 10bit|8bit] [--peak on|off] [--channel 1|2]\n"

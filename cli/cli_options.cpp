@@ -194,7 +194,9 @@ TParsed ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string CheckFolders(const TCommand& command) {
     if (command.Verb != TVerb::Record || command.Directory.empty()) return {};
     std::error_code error;
-    if (!std::filesystem::is_directory(command.Directory, error))
+    // From UTF-8: on Windows a narrow path is taken in the ANSI code page.
+    const std::u8string folder(command.Directory.begin(), command.Directory.end());
+    if (!std::filesystem::is_directory(std::filesystem::path(folder), error))
         return "record --dir: no folder " + command.Directory;
     return {};
 }

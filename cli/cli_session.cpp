@@ -118,6 +118,21 @@ int TCliSession::Await(const std::vector<TInstrumentKind>& kinds, double wait) {
     return ExitNoModule;
 }
 
+namespace {
+// What helps where a module cannot be opened: on Linux the udev rule; Windows
+// needs no rule, so there another program holds the module, or the device
+// only looks like one.
+#ifdef _WIN32
+constexpr const char* NoAccessAdvice =
+    " cannot be opened for reading and writing; another program has it open (close that program, or plug the"
+    " module in again), or it is not one of these modules";
+#else
+constexpr const char* NoAccessAdvice =
+    " cannot be opened for reading and writing; the udev rule 60-tavik.rules gives the logged-in user access"
+    " (install it, then plug the module in again)";
+#endif
+}  // namespace
+
 bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
     bool told = false;
     for (std::size_t i = 0; i < Controller_->Count(); ++i) {
@@ -125,9 +140,7 @@ bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
         if (!OurIds(device) || device.HasReadWriteAccess()) continue;
         const auto kind = KindOfProduct(device.ProductString());
         if (!kind || std::find(kinds.begin(), kinds.end(), *kind) == kinds.end()) continue;
-        Complain(device.PnPInfo().DevicePath + ": the " + InfoOf(*kind).Name +
-                 " cannot be opened for reading and writing; the udev rule 60-tavik.rules gives the logged-in user"
-                 " access (install it, then plug the module in again)");
+        Complain(device.PnPInfo().DevicePath + ": the " + InfoOf(*kind).Name + NoAccessAdvice);
         told = true;
     }
     return told;

@@ -1,7 +1,7 @@
 // tavik-cli: the modules from a terminal, a script or a headless board, over
 // the same instrument core as the window. `tavik-cli --help` lists the
-// commands. Only the event loop and the locale's decimal separator are the
-// system's here; everything else is cli/'s.
+// commands. Only the event loop, the console and the locale's decimal
+// separator are the system's here; everything else is cli/'s.
 #include <clocale>
 #include <memory>
 #include <string>
@@ -12,41 +12,11 @@
 #include "device/platform/system_hid_platform.h"
 
 #if defined(_WIN32)
-#include <windows.h>
-
-#include <csignal>
-
-#include "cli_session.h"
 #include "loop/win32/win32_event_loop.h"
+#include "windows_console.h"
 #else
 #include "loop/manual/manual_event_loop.h"
 #endif
-
-namespace {
-#if defined(_WIN32)
-// Ctrl-C and Ctrl-Break end a command as SIGINT does elsewhere; a closed
-// console window, a log-off or a shut-down as SIGTERM. Windows ends the
-// process once this returns from those, so it gives the command a moment to
-// close its file; main returning ends the process sooner.
-BOOL WINAPI OnConsoleControl(DWORD event) {
-    using tavik::cli::TCliSession;
-    switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-        TCliSession::StopSignal = SIGINT;
-        return TRUE;
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-        TCliSession::StopSignal = SIGTERM;
-        Sleep(3000);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-#endif
-}  // namespace
 
 int main(int argc, char** argv) {
     // The user's locale: nothing printed may depend on LC_NUMERIC.
@@ -55,12 +25,14 @@ int main(int argc, char** argv) {
     system.MakePlatform = [](tavik::TEventLoop& loop) { return tavik::CreateSystemHidPlatform(loop); };
     system.DecimalSeparator = tavik::UserDecimalSeparator();
 #if defined(_WIN32)
-    // The console takes UTF-8, so the Russian texts arrive whole.
-    SetConsoleOutputCP(CP_UTF8);
-    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    const tavik::cli::TWindowsConsole windowsConsole;
     // The Windows platform's device notifications come as window messages,
     // which this loop dispatches.
     system.MakeLoop = []() -> std::unique_ptr<tavik::TEventLoop> { return std::make_unique<tavik::TWin32EventLoop>(); };
+    // argv is in the ANSI code page: what it cannot hold is lost there.
+    (void)argc;
+    (void)argv;
+    const std::vector<std::string> arguments = tavik::cli::CommandLineArguments();
 #else
     // The udev monitor is a descriptor the manual loop polls.
     system.MakeLoop = []() -> std::unique_ptr<tavik::TEventLoop> {
@@ -68,7 +40,8 @@ int main(int argc, char** argv) {
         loop->RealTime = true;
         return loop;
     };
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
 #endif
     tavik::cli::TStdioConsole console;
-    return tavik::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), system, console);
+    return tavik::cli::RunCli(arguments, system, console);
 }

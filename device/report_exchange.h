@@ -33,7 +33,6 @@ void SealCommand(TFrame& frame);
 
 struct TransferRecord {
     bool Ok = false;
-    std::string Error;  // after a failure: the operation and the system's reason
     std::array<uint8_t, ReportSize> Report{};
     // Empty after a transfer that went through; after one that failed, the
     // operation and the reason ("GetFeature: device removed").

@@ -24,9 +24,11 @@ case "${1:-}" in
               libqt6gui6:arm64 qt6-qpa-plugins:arm64 fonts-liberation xvfb xauth) ;;
   windows)
     # GoogleTest as sources, built by the cross build; wine64 runs the 64-bit
-    # programs, wine gives the wine, wineboot and wineserver commands.
+    # programs, wine gives the wine, wineboot and wineserver commands; the
+    # icon is drawn from the SVG by rsvg-convert and packed by ImageMagick;
+    # icoutils reads the resources of the built programs back.
     packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake
-              wine wine64 nsis googletest util-linux sed) ;;
+              wine wine64 nsis googletest util-linux sed librsvg2-bin imagemagick icoutils xvfb xauth locales) ;;
 esac
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive

@@ -18,5 +18,5 @@ sed 's/$/\r/' "$top/dist/copyright" >"$stage/LICENSE.txt"
 (cd "$build/package" && rm -f "$build/tavik-$version-win64.zip" &&
     cmake -E tar cf "$build/tavik-$version-win64.zip" --format=zip "tavik-$version-win64")
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$build/tavik-$version-setup.exe" \
-    "$top/dist/windows/tavik.nsi" >/dev/null
+    -DICON="$build/dist/windows/tavik.ico" "$top/dist/windows/tavik.nsi" >/dev/null
 ls "$build/tavik-$version-win64.zip" "$build/tavik-$version-setup.exe"

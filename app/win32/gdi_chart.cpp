@@ -22,7 +22,7 @@ HPEN Pen(TColour colour, int width, DWORD cap, DWORD join) {
 
 }  // namespace
 
-TGdiChart::TGdiChart(HWND parent, int id, const RECT& place) {
+TGdiChart::TGdiChart(HWND parent, int id, const RECT& place, int dpi) : Dpi_(dpi) {
     static const bool registered = [] {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = Procedure;
@@ -33,7 +33,8 @@ TGdiChart::TGdiChart(HWND parent, int id, const RECT& place) {
     }();
     (void)registered;
     LabelFont_ = GdiFont(TFontRole::ChartLabel);
-    Window_ = CreateWindowExW(0, ClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.left, place.top,
+    // No Tab stop: the chart takes no input.
+    Window_ = CreateWindowExW(0, ClassName, L"", WS_CHILD | WS_GROUP | WS_VISIBLE, place.left, place.top,
                               place.right - place.left, place.bottom - place.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(Window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -46,6 +47,22 @@ TGdiChart::~TGdiChart() {
         SetWindowLongPtrW(Window_, GWLP_USERDATA, 0);
         DestroyWindow(Window_);
     }
+}
+
+void TGdiChart::SetDpi(int dpi) {
+    if (dpi == Dpi_) return;
+    Dpi_ = dpi;
+    BackdropSize_ = {0, 0};  // drawn again at the new scale
+    Invalidate();
+}
+
+// Layout units to device pixels and back.
+void TGdiChart::Scale(HDC dc, bool on) const {
+    if (Dpi_ == USER_DEFAULT_SCREEN_DPI) return;
+    SetGraphicsMode(dc, GM_ADVANCED);
+    const float factor = on ? static_cast<float>(Dpi_) / USER_DEFAULT_SCREEN_DPI : 1.0f;
+    const XFORM transform{factor, 0, 0, factor, 0, 0};
+    SetWorldTransform(dc, &transform);
 }
 
 LRESULT CALLBACK TGdiChart::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -129,7 +146,9 @@ void TGdiChart::Paint(HDC target) {
         Backdrop_ = CreateCompatibleBitmap(target, width, height);
         BackdropSize_ = {width, height};
         HGDIOBJ old = SelectObject(backdrop, Backdrop_);
-        DrawBackdrop(backdrop, width, height);
+        Scale(backdrop, true);
+        DrawBackdrop(backdrop, MulDiv(width, USER_DEFAULT_SCREEN_DPI, Dpi_), MulDiv(height, USER_DEFAULT_SCREEN_DPI, Dpi_));
+        Scale(backdrop, false);
         SelectObject(backdrop, old);
     }
     HGDIOBJ oldBackdrop = SelectObject(backdrop, Backdrop_);
@@ -138,6 +157,7 @@ void TGdiChart::Paint(HDC target) {
     DeleteDC(backdrop);
 
     if (Model_) {
+        Scale(buffer, true);
         // Series in list order, cut at the plot's edges.
         IntersectClipRect(buffer, Plot_.Left, Plot_.Top, Plot_.Right + 1, Plot_.Bottom + 1);
         for (const TChartSeries& series : Model_->AllSeries()) {
@@ -151,6 +171,7 @@ void TGdiChart::Paint(HDC target) {
             DeleteObject(pen);
         }
         SelectClipRgn(buffer, nullptr);
+        Scale(buffer, false);
     }
     BitBlt(target, 0, 0, width, height, buffer, 0, 0, SRCCOPY);
     SelectObject(buffer, oldFrame);

@@ -5,8 +5,10 @@
 #include <memory>
 
 #include "common/errors.h"
+#include "dpi_scale.h"
 #include "device/platform/system_hid_platform.h"
 #include "locale_options.h"
+#include "record_folder.h"
 #include "loop/win32/win32_event_loop.h"
 #include "wide_text.h"
 #include "win32_window_view.h"
@@ -22,11 +24,16 @@ void ShowStartupError(const std::string& text) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace tavik;
     try {
+        BecomePerMonitorDpiAware();
         TWin32EventLoop loop;
         const std::unique_ptr<THidPlatform> platform = CreateSystemHidPlatform(loop);
         TWin32WindowView view;
-        TTavik window(*platform, loop, view, TavikOptionsOfUserLocale());
+        TTavikOptions options = TavikOptionsOfUserLocale();
+        options.RecordDirectory = RecordFolderFor(WorkingFolder());
+        view.RecordFolder = options.RecordDirectory;
+        TTavik window(*platform, loop, view, options);
         view.OnClosed = [] { PostQuitMessage(0); };
+        view.OnSessionEnd = [&window] { window.FormDestroy(); };
         view.Show();
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,5 +1,7 @@
 #include "win32_window_view.h"
 
+#include <commctrl.h>
+
 #include "gdi_fonts.h"
 #include "wide_text.h"
 #include "win32_colour.h"
@@ -21,23 +23,42 @@ std::wstring WindowText(HWND window) {
 }  // namespace
 
 TWin32WindowView::TWin32WindowView() {
+    // Version 6 of the common controls (the manifest asks for it) for the
+    // tooltip and Windows' own look of every control.
+    const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&common);
     FaceBrush_ = CreateSolidBrush(GdiColour(WindowFrame.Background));
-    WNDCLASSW windowClass{};
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    windowClass.hbrBackground = FaceBrush_;
+    // The program's icon, large for Alt-Tab and the taskbar, small for the
+    // title bar: each drawn at its size, not shrunk from the other.
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(windowClass.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    // The class outlives every view: its brush is the process's, not this view's.
+    static const HBRUSH ClassBrush = CreateSolidBrush(GdiColour(WindowFrame.Background));
+    windowClass.hbrBackground = ClassBrush;
     windowClass.lpszClassName = ClassName;
-    RegisterClassW(&windowClass);  // a second view reuses the class
+    RegisterClassExW(&windowClass);  // a second view reuses the class
 
-    RECT frame{0, 0, WindowFrame.ClientWidth, WindowFrame.ClientHeight};
-    AdjustWindowRectEx(&frame, FrameStyle, FALSE, 0);
+    // Made first and sized once its monitor's DPI is known.
     Window_ = CreateWindowExW(0, ClassName, Wide(WindowFrame.Caption).c_str(), FrameStyle, WindowFrame.Left,
-                              WindowFrame.Top, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              WindowFrame.Top, WindowFrame.ClientWidth, WindowFrame.ClientHeight, nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
-    SendMessageW(Window_, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(WindowFrame.Font)), FALSE);
+    Scale_ = DpiScaleOf(Window_);
+    RECT frame{0, 0, Scale_(WindowFrame.ClientWidth), Scale_(WindowFrame.ClientHeight)};
+    AdjustWindowRectExForDpi(&frame, FrameStyle, FALSE, 0, static_cast<UINT>(Scale_.Dpi));
+    SetWindowPos(Window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(Window_, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(WindowFrame.Font, Scale_.Dpi)), FALSE);
     for (const TControlLayout& layout : WindowLayout) Build(layout);
+    Tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Window_, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+    ShowRecordPath();
     // The Tab key follows the order the controls stand in among their siblings.
     HWND previous = HWND_TOP;
     for (TControlId id : KeyboardOrder) {
@@ -63,17 +84,24 @@ void TWin32WindowView::Build(const TControlLayout& layout) {
     const std::wstring text = Wide(layout.Text);
     const DWORD visible = layout.Visible ? WS_VISIBLE : 0;
     const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(layout.Id)));
-    const RECT place{layout.Left, layout.Top, layout.Left + layout.Width, layout.Top + layout.Height};
+    const RECT place{Scale_(layout.Left), Scale_(layout.Top), Scale_(layout.Left) + Scale_(layout.Width),
+                     Scale_(layout.Top) + Scale_(layout.Height)};
     TextColours_[index] = layout.TextColour.value_or(colours::Normal);
-    auto create = [&](DWORD exStyle, const wchar_t* windowClass, DWORD style, int height) {
-        return CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | visible | style, layout.Left, layout.Top,
-                               layout.Width, height, Window_, id, GetModuleHandleW(nullptr), nullptr);
+    // Every control starts a group of its own: the arrow keys neither walk
+    // through the window nor check the radio button by landing on it.
+    auto create = [&](DWORD exStyle, const wchar_t* windowClass, DWORD style, int) {
+        return CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | WS_GROUP | visible | style, place.left,
+                               place.top, place.right - place.left, place.bottom - place.top, Window_, id,
+                               GetModuleHandleW(nullptr), nullptr);
     };
     HWND control = nullptr;
     switch (layout.Kind) {
-    case TControlKind::Label: control = create(0, L"STATIC", SS_LEFT | SS_NOPREFIX, layout.Height); break;
+    case TControlKind::Label:
+        // SS_NOTIFY: the mouse reaches the label, and with it its tooltip.
+        control = create(0, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, layout.Height);
+        break;
     case TControlKind::Chart:
-        Chart_ = std::make_unique<TGdiChart>(Window_, IdOf(layout.Id), place);
+        Chart_ = std::make_unique<TGdiChart>(Window_, IdOf(layout.Id), place, Scale_.Dpi);
         control = Chart_->Handle();
         break;
     case TControlKind::CheckBox: control = create(0, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, layout.Height); break;
@@ -86,16 +114,38 @@ void TWin32WindowView::Build(const TControlLayout& layout) {
         break;
     case TControlKind::ComboBox:
         // The height of a drop-down combo box is that of its list as well.
-        control = create(0, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, layout.Height + 200);
-        SendMessageW(control, CB_SETITEMHEIGHT, 0, ComboItemHeight);
+        control = create(0, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0);
         for (const char* item : layout.Items) SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
         if (!layout.Items.empty()) SendMessageW(control, CB_SETCURSEL, 0, 0);
         else SetWindowTextW(control, text.c_str());
         break;
     }
     Controls_[index] = control;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(layout.Font)), FALSE);
+    Place(layout);
+}
+
+// The control where the layout puts it at this DPI, in its font at this DPI.
+void TWin32WindowView::Place(const TControlLayout& layout) {
+    HWND control = Control(layout.Id);
+    // The height of a drop-down combo box is that of its list as well.
+    const int height = layout.Kind == TControlKind::ComboBox ? Scale_(layout.Height + 200) : Scale_(layout.Height);
+    SetWindowPos(control, nullptr, Scale_(layout.Left), Scale_(layout.Top), Scale_(layout.Width), height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (layout.Kind == TControlKind::Chart) return Chart_->SetDpi(Scale_.Dpi);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(layout.Font, Scale_.Dpi)), TRUE);
+    if (layout.Kind == TControlKind::ComboBox) SendMessageW(control, CB_SETITEMHEIGHT, 0, Scale_(ComboItemHeight));
     if (layout.Kind == TControlKind::Label) FitLabel(layout.Id);
+}
+
+// Dragged to a monitor of another DPI: everything laid out again at it, and
+// the window where Windows suggests.
+void TWin32WindowView::ChangeDpi(int dpi, const RECT& suggested) {
+    Scale_ = {dpi};
+    SendMessageW(Window_, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(WindowFrame.Font, dpi)), FALSE);
+    for (const TControlLayout& layout : WindowLayout) Place(layout);
+    SetWindowPos(Window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(Window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // A label keeps its top-left corner and takes its text's width; laid out
@@ -111,15 +161,54 @@ void TWin32WindowView::FitLabel(TControlId id) {
     ReleaseDC(label, dc);
     RECT place{};
     GetWindowRect(label, &place);
+    MapWindowPoints(HWND_DESKTOP, Window_, reinterpret_cast<POINT*>(&place), 2);
     const TControlLayout& layout = LayoutOf(id);
     const bool first = !Events_;
-    const int width = first ? std::max(layout.Width, static_cast<int>(extent.cx)) : static_cast<int>(extent.cx);
+    const int width = first ? std::max(Scale_(layout.Width), static_cast<int>(extent.cx)) : static_cast<int>(extent.cx);
+    if (width == place.right - place.left) return;
     SetWindowPos(label, nullptr, 0, 0, width, place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The static control repaints only the part it gained; the text it had
+    // already drawn at the old width is drawn again whole, and what a shorter
+    // text leaves behind goes back to the window's face.
+    InvalidateRect(Window_, &place, TRUE);
+    InvalidateRect(label, nullptr, TRUE);
 }
 
 void TWin32WindowView::Show() const {
     ShowWindow(Window_, SW_SHOWNORMAL);
     UpdateWindow(Window_);
+    // The first control of the keyboard order has the focus at start.
+    SetFocus(Control(KeyboardOrder.front()));
+}
+
+// Windows leaves the focus nowhere when the window is activated again: the
+// control the user left gets it back, as in a dialog.
+void TWin32WindowView::Activated(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(Window_, focus)) Focused_ = focus;
+        return;
+    }
+    SetFocus(Focused_ && IsWindowVisible(Focused_) ? Focused_ : Control(KeyboardOrder.front()));
+}
+
+// The full path of the recording shown as the file-name label's tooltip:
+// the label itself keeps the file name alone, as laid out.
+void TWin32WindowView::ShowRecordPath() {
+    if (!Tooltip_) return;
+    HWND label = Control(TControlId::VXLogger_FileName);
+    const std::string name = Text(TControlId::VXLogger_FileName);
+    std::wstring path = Wide(RecordFolder.empty() || name == LayoutOf(TControlId::VXLogger_FileName).Text
+                                 ? name
+                                 : RecordFolder + (RecordFolder.back() == '\\' ? "" : "\\") + name);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    tool.lpszText = path.data();
+    SendMessageW(Tooltip_, Added_ ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    Added_ = true;
 }
 
 void TWin32WindowView::Connect(TWindowEvents& events, const TChartModel& chart) {
@@ -151,6 +240,17 @@ LRESULT TWin32WindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(Colours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_CLOSE:
         if (OnClosed) OnClosed();
+        return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION:
+        // The session ends and the process with it, without WM_CLOSE.
+        if (wParam && OnSessionEnd) OnSessionEnd();
+        return 0;
+    case WM_ACTIVATE:
+        Activated(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_DPICHANGED:
+        ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     default: return DefWindowProcW(Window_, message, wParam, lParam);
     }
@@ -224,6 +324,7 @@ void TWin32WindowView::SetText(TControlId id, const std::string& text) {
     SetWindowTextW(control, wide.c_str());
     Setting_ = false;
     if (LayoutOf(id).Kind == TControlKind::Label) FitLabel(id);
+    if (id == TControlId::VXLogger_FileName) ShowRecordPath();
 }
 
 std::string TWin32WindowView::Text(TControlId id) const { return Utf8(WindowText(Control(id))); }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "dpi_scale.h"
 #include "gdi_chart.h"
 #include "window/window_layout.h"
 #include "window/window_view.h"
@@ -27,12 +28,20 @@ public:
     HWND Handle() const { return Window_; }
     HWND Control(TControlId id) const { return Controls_[IndexOf(id)]; }
     TGdiChart& Chart() const { return *Chart_; }
+    HWND Tooltip() const { return Tooltip_; }
     void Show() const;
 
     // How errors are shown: the modal box, unless a test puts another here.
     std::function<void(const std::string& caption, const std::string& text)> ErrorPresenter;
     // Runs when the user closes the window (the program posts its quit here).
     std::function<void()> OnClosed;
+    // Runs when Windows ends the session (log-off, shut-down): the process
+    // ends right after it, so whatever must be closed is closed here.
+    std::function<void()> OnSessionEnd;
+    // The full path of the folder the recordings go to, shown with the file
+    // name as the file-name label's tooltip.
+    std::string RecordFolder;
+    TDpiScale Scale() const { return Scale_; }
 
     // TWindowView
     void Connect(TWindowEvents& events, const TChartModel& chart) override;
@@ -51,12 +60,20 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Build(const TControlLayout& layout);
+    void Place(const TControlLayout& layout);
+    void ChangeDpi(int dpi, const RECT& suggested);
     void FitLabel(TControlId id);
+    void ShowRecordPath();
+    void Activated(bool active);
     void Command(TControlId id, int code);
     HBRUSH Colours(HDC dc, HWND control);
     const TControlLayout* LayoutOfWindow(HWND control) const;
 
     HWND Window_ = nullptr;
+    TDpiScale Scale_;
+    HWND Tooltip_ = nullptr;
+    bool Added_ = false;  // the file-name label's tool is on the tooltip
+    HWND Focused_ = nullptr;  // the control that had the focus when the window was left
     std::array<HWND, ControlCount> Controls_{};
     std::array<TColour, ControlCount> TextColours_{};
     std::unique_ptr<TGdiChart> Chart_;

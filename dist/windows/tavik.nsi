@@ -1,27 +1,68 @@
-; The Windows installer: both programs into Program Files, a Start-menu
-; entry, and an uninstaller that takes everything away again. Built by
-; scripts/package-windows.sh with makensis -DVERSION=... -DSTAGE=... -DOUTFILE=...
+; The Windows installer, in Russian: the licence, the folder (where the last
+; install went, by default), both programs into Program Files, a Start-menu
+; entry and an uninstaller that takes everything away again, except the
+; user's recordings. Built by scripts/package-windows.sh with
+; makensis -DVERSION=... -DSTAGE=... -DOUTFILE=... -DICON=...
 ; A 64-bit installer: it runs where the programs run, and nowhere else.
 Target amd64-unicode
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavik"
 
 Name "Тавик ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Tavik"
+; An upgrade lands where the last install did.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavik"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Russian"
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+; A running program's file cannot be opened for writing: then Тавик or
+; tavik-cli runs from this folder, and nothing is overwritten or removed
+; under it. Silent runs end with exit code 2.
+!macro RefuseWhileRunning un
+Function ${un}RefuseWhileRunning
+  ${ForEach} $R0 0 1 + 1
+    ${If} $R0 == 0
+      StrCpy $R1 "$INSTDIR\tavik.exe"
+    ${Else}
+      StrCpy $R1 "$INSTDIR\tavik-cli.exe"
+    ${EndIf}
+    ${If} ${FileExists} $R1
+      ClearErrors
+      FileOpen $R2 $R1 a
+      ${If} ${Errors}
+        MessageBox MB_OK|MB_ICONSTOP "Тавик или tavik-cli сейчас запущен из папки $INSTDIR.$\r$\n$\r$\nЗакройте все окна Тавика и командные строки с tavik-cli и запустите программу установки снова." /SD IDOK
+        SetErrorLevel 2
+        Quit
+      ${EndIf}
+      FileClose $R2
+    ${EndIf}
+  ${Next}
+FunctionEnd
+!macroend
+!insertmacro RefuseWhileRunning ""
+!insertmacro RefuseWhileRunning "un."
 
 Function .onInit
   SetRegView 64
 FunctionEnd
 
 Section "Тавик"
+  Call RefuseWhileRunning
   SetOutPath "$INSTDIR"
   File "${STAGE}\tavik.exe"
   File "${STAGE}\tavik-cli.exe"
@@ -30,23 +71,35 @@ Section "Тавик"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\Тавик"
-  CreateShortcut "$SMPROGRAMS\Тавик\Тавик.lnk" "$INSTDIR\tavik.exe"
+  ; The shortcut's working folder is where Тавик writes its recordings: the
+  ; Documents folder of whoever starts it (expanded per user when it starts,
+  ; though the shortcut is everyone's), never Program Files.
+  StrCpy $OUTDIR "%USERPROFILE%\Documents"
+  CreateShortcut "$SMPROGRAMS\Тавик\Тавик.lnk" "$INSTDIR\tavik.exe" "" "$INSTDIR\tavik.exe" 0
+  StrCpy $OUTDIR "$INSTDIR"
   CreateShortcut "$SMPROGRAMS\Тавик\Удалить Тавик.lnk" "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Тавик"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\tavik.exe",0'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "The Тавик developers"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; In KiB, as "Apps" shows it.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
 Function un.onInit
   SetRegView 64
 FunctionEnd
 
+; Only what the installer put there: a recording made in this folder stays,
+; and the folder with it.
 Section "Uninstall"
+  Call un.RefuseWhileRunning
   Delete "$INSTDIR\tavik.exe"
   Delete "$INSTDIR\tavik-cli.exe"
   Delete "$INSTDIR\README.txt"

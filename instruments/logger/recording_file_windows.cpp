@@ -1,20 +1,26 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
+#include "common/utf8_text.h"
 #include "recording_file_system.h"
 
 namespace tavik::logger::file_system {
 
 namespace {
 HANDLE Handle(TFile file) { return reinterpret_cast<HANDLE>(file); }
+
+// The path is UTF-8; the ANSI code page would turn a Cyrillic folder (a
+// Russian user's Documents) into question marks.
+std::wstring WidePath(const std::string& path) { return WideOf(path); }
 }  // namespace
 
 // CREATE_NEW fails on any existing name, a link's included; no security
 // attributes: the handle is not inherited. Others may read the file while it
 // is written.
 TCreated CreateNew(const std::string& path, TFile& file) {
-    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE handle = ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         file = reinterpret_cast<TFile>(handle);

@@ -109,7 +109,11 @@ TEST(CliOptions, EachCommandsHelpFitsEightyColumnsAndNamesItsOptions) {
         {TVerb::List, {"--json"}},
         {TVerb::Watch, {"--json", "--seconds", "--count", "--module", "--wait"}},
         {TVerb::Measure, {"--json", "--wait"}},
+#ifdef _WIN32
+        {TVerb::Record, {"--dir", "--seconds", "--wait", "Ctrl-Break, a closed console or the session's end"}},
+#else
         {TVerb::Record, {"--dir", "--seconds", "--wait", "SIGHUP"}},
+#endif
         {TVerb::Logger, {"--mode", "--peak", "--channel", "each call sets all three"}},
         {TVerb::Generator, {"--out1", "--out1-level", "--out1-freq", "--out2", "--out3-level", "each\ncall sets every"}},
         {TVerb::Calibrate, {"VOLTS", "HZ", "5,0 or 5.0"}},

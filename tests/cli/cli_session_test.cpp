@@ -66,9 +66,15 @@ TEST_F(CliSession, NothingPresentOrNoAccessIsSaidNotSilent) {
     auto device = std::make_shared<sim::TSimulatedDevice>(std::make_shared<sim::TLoggerSimulator>());
     device->RefuseReadWrite = true;
     M.Platform.Plug(device);
+#ifdef _WIN32
+    const std::string access =
+        "mem:1: the logger cannot be opened for reading and writing; another program has it open (close that "
+        "program, or plug the module in again), or it is not one of these modules";
+#else
     const std::string access =
         "mem:1: the logger cannot be opened for reading and writing; the udev rule 60-tavik.rules gives the "
         "logged-in user access (install it, then plug the module in again)";
+#endif
     EXPECT_EQ(Run({"list"}), ExitOk);
     EXPECT_EQ(Console.Out, std::vector<std::string>{"logger  \"VXLogger\"  \"tavik.example\"  mem:1  no access  bound  "
                                                     "k1 = 1,000000  k2 = 1,000000"});

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Windows packages as a user meets them: the programs need no DLL beyond
-# Windows' own, the zip holds both programs, the README and the licence, and
-# under Wine the installer runs silently (/S), puts the files into Program
-# Files with a Start-menu entry and an uninstall entry, and its uninstaller
-# takes all of it away again.
+# Windows' own and carry their manifest, icon and version, the zip holds both
+# programs, the README and the licence, and under Wine the installer runs
+# silently (/S) over an earlier version, puts the files into Program Files
+# with a Start-menu entry whose working folder is the user's Documents and one
+# uninstall entry, refuses to overwrite a running tavik-cli, and its
+# uninstaller takes all of it away again but the user's recordings.
 #   tests/package/check-windows.sh WINDOWS_BUILD_FOLDER
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -30,7 +32,7 @@ system_only() {
     local dll
     for dll in $(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'); do
         case "${dll,,}" in
-            kernel32.dll|user32.dll|gdi32.dll|comdlg32.dll|advapi32.dll|shell32.dll|msvcrt.dll) ;;
+            kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|advapi32.dll|shell32.dll|msvcrt.dll) ;;
             api-ms-win-crt-*.dll) ;;
             *) echo "$1 imports $dll"; return 1 ;;
         esac
@@ -38,6 +40,11 @@ system_only() {
 }
 check "tavik.exe imports only Windows' own libraries" system_only "$build/app/win32/tavik.exe"
 check "tavik-cli.exe imports only Windows' own libraries" system_only "$build/cli/tavik-cli.exe"
+version=$(sed -n 's/^project(Tavik LANGUAGES CXX VERSION \([0-9.]*\)).*/\1/p' "$top/CMakeLists.txt")
+for program in "$build/app/win32/tavik.exe" "$build/cli/tavik-cli.exe"; do
+    check "$(basename "$program") has its manifest, icon and version $version" \
+        "$top/tests/package/windows_files.py" resources "$program" "$version"
+done
 zip_holds() {
     local listing
     listing=$(cd "$build" && cmake -E tar tf "$zip") || return 1
@@ -59,18 +66,62 @@ installed() {
     for f in tavik.exe tavik-cli.exe README.txt LICENSE.txt uninstall.exe; do [ -f "$dir/$f" ] || return 1; done
     [ -f "$menu/Тавик.lnk" ] && [ -f "$menu/Удалить Тавик.lnk" ]
 }
-gone() { [ ! -e "$dir" ] && [ ! -e "$menu" ]; }
+recording=$dir/01012026000000.csv
+gone() { [ -z "$(cd "$dir" && ls | grep -vx "$(basename "$recording")")" ] && [ ! -e "$menu" ]; }
 unlisted() { ! wine reg query "$key"; }
+value() { wine reg query "$key" /v "$1" | tr -d '\r' | awk -v v="$1" '$1 == v { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+listed_once() {
+    [ "$(value DisplayVersion)" = "$version" ] && [ "$(value DisplayIcon)" = "\"C:\\Program Files\\Tavik\\tavik.exe\",0" ] &&
+        [ $(($(value EstimatedSize))) -gt 1000 ] || { wine reg query "$key"; return 1; }
+}
+# The shortcut's working folder, read back from the .lnk: the Documents of
+# whoever starts it, not Program Files, where a user cannot write.
+starts_in_documents() {
+    local folder
+    folder=$("$top/tests/package/windows_files.py" lnk-working-folder "$menu/Тавик.lnk") || return 1
+    echo "working folder: $folder"
+    [ "$folder" = '%USERPROFILE%\Documents' ]
+}
+refuses_while_running() {
+    wine "$dir/tavik-cli.exe" --demo watch --seconds 20 >/dev/null &
+    local cli=$! status=0
+    sleep 3
+    wine "$setup" /S || status=$?
+    kill "$cli" 2>/dev/null; wait "$cli" 2>/dev/null
+    [ "$status" -eq 2 ] || { echo "exit status $status while tavik-cli.exe ran"; return 1; }
+}
+# Cyrillic on the command line: the folder arrives whole and is printed back whole.
+cyrillic_dir() {
+    local out
+    mkdir -p "$drive/Записи"
+    out=$(wine "$dir/tavik-cli.exe" --demo record --dir 'C:\Записи' --seconds 1 | tr -d '\r') || return 1
+    echo "printed: $out"
+    [[ "$out" == 'C:\Записи\'*.csv ]] && [ -f "$drive/Записи/${out##*\\}" ] && rm -r "$drive/Записи"
+}
 
-check "the installer runs silently" wine "$setup" /S
+# The earlier version, as its installer left it, with a recording made in
+# its folder by someone who could write there.
+earlier=$build/package-check-earlier-setup.exe
+check "an earlier version installs" bash -c 'makensis -V1 -DVERSION=0.0.1 -DSTAGE="$1" -DOUTFILE="$2" -DICON="$3" "$4" &&
+    WINE_RUN_RAW=1 "$5" "$2" /S' _ "$(ls -d "$build"/package/tavik-*-win64 | tail -1)" "$earlier" \
+    "$build/dist/windows/tavik.ico" "$top/dist/windows/tavik.nsi" "$top/scripts/wine-run.sh"
+settled
+echo "01012026;000000000;" >"$recording"
+check "the installer runs silently over it" wine "$setup" /S
 settled
 check "the files land in Program Files, with a Start-menu entry" installed
+check "Windows lists it once, as this version, with its icon and size" listed_once
+check "the Start-menu entry starts in the user's Documents" starts_in_documents
 check "the installed tavik-cli.exe runs" wine "$dir/tavik-cli.exe" --demo measure
-check "Windows lists it among the installed programs" wine reg query "$key" /v DisplayName
+check "tavik-cli.exe takes and prints a Cyrillic --dir whole" cyrillic_dir
+check "the installer refuses to overwrite a running tavik-cli.exe" refuses_while_running
+settled
 check "the uninstaller runs silently" wine "$dir/uninstall.exe" /S
 # The uninstaller copies itself away and goes on from there.
 settled
-check "and removes every file, the folder and the Start-menu entry" gone
+check "and removes every file of its own and the Start-menu entry" gone
+check "but keeps the recording" test -f "$recording"
 check "and the uninstall entry" unlisted
+rm -rf "$dir" "$earlier"
 echo "package-windows: $passed passed, $failed failed"
 [ $failed -eq 0 ]

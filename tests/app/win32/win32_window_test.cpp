@@ -1,11 +1,21 @@
 // The Win32 window, shown under Wine: caption, client area and every control
-// where the layout table puts it, a click and typing reaching the modules,
-// and a picture of it with green titles and the traces on the chart.
+// where the layout table puts it at the screen's DPI (the runs set 96, 144
+// and 192: TAVIK_EXPECT_DPI), the keyboard as in a dialog, a click and typing
+// reaching the modules, fonts with Cyrillic in any locale, the recording's
+// path and its end with the session, and a picture of it with green titles,
+// whole label texts and the traces on the chart (TAVIK_PICTURE names it).
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstdlib>
+#include <algorithm>
 #include <fstream>
+#include <map>
+#include <iterator>
 
+#include "app/win32/gdi_fonts.h"
+#include "app/win32/record_folder.h"
 #include "app/win32/win32_window_view.h"
 #include "tests/support/frames.h"
 #include "tests/support/simulated_modules.h"
@@ -33,7 +43,9 @@ protected:
         TTavikOptions options;
         options.Clock = [this] { return M.Now; };
         options.RecordDirectory = M.Folder.string();
+        View.RecordFolder = options.RecordDirectory;
         Window = std::make_unique<TTavik>(M.Platform, M.Loop, View, options);
+        View.OnSessionEnd = [this] { Window->FormDestroy(); };
         View.Show();
         M.ProcessEvents();
         Pump();
@@ -54,24 +66,123 @@ protected:
     }
 };
 
-TEST_F(Win32Window, CaptionClientAreaAndEveryControlWhereTheTableSays) {
+TEST_F(Win32Window, CaptionClientAreaAndEveryControlWhereTheTableSaysAtTheScreensDpi) {
     wchar_t caption[32] = {};
     GetWindowTextW(View.Handle(), caption, 32);
     EXPECT_EQ(std::wstring(caption), L"Тавик");
+    const TDpiScale scale = View.Scale();
+    if (const char* dpi = std::getenv("TAVIK_EXPECT_DPI")) {
+        ASSERT_EQ(scale.Dpi, std::atoi(dpi)) << "the run's LogPixels";
+    }
+    // Rounded once: 1120.5 × 622.5 at 144 DPI.
+    const std::map<int, std::pair<int, int>> clients{{96, {747, 415}}, {144, {1121, 623}}, {192, {1494, 830}}};
     RECT client{};
     GetClientRect(View.Handle(), &client);
-    EXPECT_EQ(client.right, 747);
-    EXPECT_EQ(client.bottom, 415);
+    if (clients.count(scale.Dpi)) {
+        EXPECT_NEAR(client.right, clients.at(scale.Dpi).first, scale.Identity() ? 0 : 1);
+        EXPECT_NEAR(client.bottom, clients.at(scale.Dpi).second, scale.Identity() ? 0 : 1);
+    }
     EXPECT_FALSE(GetWindowLongW(View.Handle(), GWL_STYLE) & (WS_MAXIMIZEBOX | WS_THICKFRAME)) << "fixed size";
     for (const TControlLayout& layout : WindowLayout) {
         SCOPED_TRACE(layout.Name);
         const RECT place = PlaceOf(layout.Id);
-        EXPECT_EQ(place.left, layout.Left);
-        EXPECT_EQ(place.top, layout.Top);
-        if (layout.Kind == TControlKind::Label) EXPECT_GE(place.right - place.left, layout.Width);
-        else EXPECT_EQ(place.right - place.left, layout.Width);
+        EXPECT_EQ(place.left, scale(layout.Left));
+        EXPECT_EQ(place.top, scale(layout.Top));
+        if (layout.Kind == TControlKind::Label) {
+            EXPECT_GE(place.right - place.left, scale(layout.Width));
+        } else {
+            EXPECT_EQ(place.right - place.left, scale(layout.Width));
+        }
         EXPECT_EQ(IsWindowVisible(View.Control(layout.Id)) != 0, layout.Visible);
+        // A dialog's keyboard: each control a group of its own, so the arrow
+        // keys move nowhere and check nothing; the chart is no Tab stop.
+        const LONG style = GetWindowLongW(View.Control(layout.Id), GWL_STYLE);
+        EXPECT_TRUE(style & WS_GROUP);
+        if (layout.Kind == TControlKind::Chart) {
+            EXPECT_FALSE(style & WS_TABSTOP);
+        }
     }
+    EXPECT_EQ(GetFocus(), View.Control(KeyboardOrder.front())) << "the first of the keyboard order at start";
+    SetFocus(View.Control(I::VXFrequencyMeter_CalibrateEdit));
+    SendMessageW(View.Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(nullptr);
+    SendMessageW(View.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetFocus(), View.Control(I::VXFrequencyMeter_CalibrateEdit)) << "back where the user left it";
+}
+
+// Dragged to a monitor of another DPI: laid out again at it, fonts and chart
+// included, and placed where Windows suggests.
+TEST_F(Win32Window, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgain) {
+    const int dpi = View.Scale().Dpi == 192 ? 96 : 192;
+    const TDpiScale scale{dpi};
+    RECT suggested{200, 150, 200 + scale(WindowFrame.ClientWidth), 150 + scale(WindowFrame.ClientHeight)};
+    AdjustWindowRectExForDpi(&suggested, GetWindowLongW(View.Handle(), GWL_STYLE), FALSE, 0, static_cast<UINT>(dpi));
+    SendMessageW(View.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(View.Scale().Dpi, dpi);
+    RECT frame{};
+    GetWindowRect(View.Handle(), &frame);
+    EXPECT_EQ(frame.left, suggested.left);
+    EXPECT_EQ(frame.top, suggested.top);
+    for (TControlId id : {I::VXLogger_OSC, I::VXGenerator_OUT1Freq, I::VXFrequencyMeter_CalibrateButton}) {
+        const TControlLayout& layout = LayoutOf(id);
+        SCOPED_TRACE(layout.Name);
+        const RECT place = PlaceOf(id);
+        EXPECT_EQ(place.left, scale(layout.Left));
+        EXPECT_EQ(place.top, scale(layout.Top));
+        EXPECT_EQ(place.right - place.left, scale(layout.Width));
+    }
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(View.Control(I::VXLogger_Label), WM_GETFONT, 0, 0));
+    EXPECT_EQ(font, GdiFont(TFontRole::Title, dpi));
+}
+
+// The layout's faces as Windows has them, with every letter of the captions
+// (an English Windows has no Cyrillic in "MS Sans Serif").
+TEST_F(Win32Window, EveryFontDrawsTheRussianCaptions) {
+    HDC dc = GetDC(View.Handle());
+    for (TFontRole role : {TFontRole::Window, TFontRole::Title, TFontRole::Section, TFontRole::Caption,
+                           TFontRole::Reading, TFontRole::ChartLabel}) {
+        HGDIOBJ old = SelectObject(dc, GdiFont(role, View.Scale().Dpi));
+        const std::wstring text = L"Тавик Логгер/вольтметр/осциллограф Частотомер Гц В";
+        std::vector<WORD> glyphs(text.size());
+        GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+        EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), 0xFFFF), 0) << FontOf(role).Face;
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << FontOf(role).Face;
+        SelectObject(dc, old);
+    }
+    ReleaseDC(View.Handle(), dc);
+    EXPECT_EQ(WindowsFace("MS Sans Serif"), L"Microsoft Sans Serif");
+}
+
+// Started where the user cannot write (Program Files), the window records
+// into the user's Documents; the file's full path is the label's tooltip, and
+// the session's end closes the file with its lines whole.
+TEST_F(Win32Window, RecordingsLandWhereTheUserFindsThemAndTheSessionsEndClosesThem) {
+    EXPECT_EQ(RecordFolderFor(M.Folder.string()), M.Folder.string());
+    EXPECT_EQ(RecordFolderFor("Z:\\no such folder"), DocumentsFolder());
+    EXPECT_FALSE(DocumentsFolder().empty());
+
+    SendMessageW(View.Control(I::VXLogger_StartStop), BM_CLICK, 0, 0);
+    ASSERT_EQ(View.Text(I::VXLogger_StartStop), "Стоп");
+    for (int i = 0; i < 6; ++i) Window->VXLogger_MainTimerTimer();
+    const std::string name = View.Text(I::VXLogger_FileName);
+    wchar_t tip[MAX_PATH * 2] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = View.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(View.Control(I::VXLogger_FileName));
+    tool.lpszText = tip;
+    SendMessageW(View.Tooltip(), TTM_GETTEXTW, MAX_PATH * 2, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(tip), (M.Folder / name).wstring());
+
+    EXPECT_TRUE(SendMessageW(View.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    SendMessageW(View.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(Window->Instruments.Logger.RecordFile.IsOpen());
+    std::ifstream file(M.Folder / name, std::ios::binary);
+    const std::string lines((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_GE(std::count(lines.begin(), lines.end(), '\n'), 3);
+    EXPECT_TRUE(lines.size() > 2 && lines.substr(lines.size() - 2) == "\r\n") << "the last line whole";
 }
 
 TEST_F(Win32Window, AClickAndTypingReachTheModulesAndLabelsFollow) {
@@ -107,10 +218,15 @@ int CountColour(const std::vector<uint32_t>& pixels, int width, const RECT& area
 TEST_F(Win32Window, ThePictureHoldsGreenTitlesTheChartAndItsTraces) {
     Logger->Channel1 = {sim::TSignal::TShape::Constant, 3.0, 0, 1};
     for (int i = 0; i < 60; ++i) Window->VXLogger_MainTimerTimer();
-    RedrawWindow(View.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // The CSR label grows to its new text; painted again whole, not only in
+    // the part it gained.
+    View.SetText(I::VXLogger_CSR, "CSR = 0");
+    UpdateWindow(View.Handle());
     Pump();
-    const int width = 747;
-    const int height = 415;
+    RECT client{};
+    GetClientRect(View.Handle(), &client);
+    const int width = client.right;
+    const int height = client.bottom;
     HDC screen = GetDC(View.Handle());
     HDC copy = CreateCompatibleDC(screen);
     BITMAPINFO info{};
@@ -124,7 +240,8 @@ TEST_F(Win32Window, ThePictureHoldsGreenTitlesTheChartAndItsTraces) {
     // Kept beside the test for a person to look at.
     BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels.size() * 4),
                           0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    std::ofstream out("tavik-win32-window.bmp", std::ios::binary);
+    const char* name = std::getenv("TAVIK_PICTURE");
+    std::ofstream out(name ? name : "tavik-win32-window.bmp", std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
     out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size() * 4));
@@ -133,14 +250,31 @@ TEST_F(Win32Window, ThePictureHoldsGreenTitlesTheChartAndItsTraces) {
     DeleteDC(copy);
     ReleaseDC(View.Handle(), screen);
 
+    // The left half of the "0" shows: the text colour in the columns where it starts.
+    HWND csr = View.Control(I::VXLogger_CSR);
+    HDC labelDc = GetDC(csr);
+    HGDIOBJ oldFont = SelectObject(labelDc, reinterpret_cast<HFONT>(SendMessageW(csr, WM_GETFONT, 0, 0)));
+    SIZE before{};
+    SIZE after{};
+    GetTextExtentPoint32W(labelDc, L"CSR = ", 6, &before);
+    GetTextExtentPoint32W(labelDc, L"CSR = 0", 7, &after);
+    SelectObject(labelDc, oldFont);
+    ReleaseDC(csr, labelDc);
+    RECT zero = PlaceOf(I::VXLogger_CSR);
+    zero.left += before.cx;
+    zero.right = zero.left + (after.cx - before.cx) / 2;
+    EXPECT_GT(CountColour(pixels, width, zero, GetSysColor(COLOR_WINDOWTEXT)), 0) << "the left half of the 0";
+
     const COLORREF green = RGB(0, 128, 0);
     EXPECT_GT(CountColour(pixels, width, PlaceOf(I::VXLogger_Label), green), 20) << "a green title";
     EXPECT_GT(CountColour(pixels, width, PlaceOf(I::VXGenerator_Label), green), 20);
     EXPECT_GT(CountColour(pixels, width, PlaceOf(I::VXFrequencyMeter_Label), green), 20);
     const RECT chart = PlaceOf(I::VXLogger_OSC);
-    EXPECT_GT(CountColour(pixels, width, chart, RGB(11, 11, 11)), 50000) << "the chart's background";
-    EXPECT_GT(CountColour(pixels, width, chart, RGB(255, 0, 0)), 100) << "channel 1's trace";
-    EXPECT_GT(CountColour(pixels, width, chart, RGB(0, 0, 255)), 400) << "channel 1's level line";
+    const TDpiScale scale = View.Scale();
+    EXPECT_GT(CountColour(pixels, width, chart, RGB(11, 11, 11)), 50000 * scale.Dpi / 96 * scale.Dpi / 96)
+        << "the chart's background";
+    EXPECT_GT(CountColour(pixels, width, chart, RGB(255, 0, 0)), scale(100)) << "channel 1's trace";
+    EXPECT_GT(CountColour(pixels, width, chart, RGB(0, 0, 255)), scale(400)) << "channel 1's level line";
 }
 
 }  // namespace
