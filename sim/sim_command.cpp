@@ -28,19 +28,26 @@ TSimCommand Refused(std::string message) {
 
 TSimCommand ParseSimCommand(std::string_view line) {
     std::istringstream in{std::string(line)};
-    std::string verb, argument, extra;
-    in >> verb >> argument >> extra;
+    std::string verb, argument, value, extra;
+    in >> verb >> argument >> value >> extra;
     TSimCommand command;
     if (verb.empty()) return command;
-    if (!extra.empty()) return Refused("too many words: " + std::string(line));
+    if (!extra.empty() || (!value.empty() && verb != "late")) return Refused("too many words: " + std::string(line));
     if (verb == "quit" && argument.empty()) {
         command.Verb = TSimCommand::TVerb::Quit;
-    } else if (verb == "plug" || verb == "unplug") {
+    } else if (verb == "plug" || verb == "unplug" || verb == "late") {
         const char* kinds = "logger, generator or freqmeter (meter), with a number for the second";
         if (argument.empty()) return Refused(verb + " needs a module: " + kinds);
         command.Module = ModuleName(argument);
         if (command.Module.empty()) return Refused("no module '" + argument + "': " + kinds);
         command.Verb = verb == "plug" ? TSimCommand::TVerb::Plug : TSimCommand::TVerb::Unplug;
+        if (verb == "late") {
+            // The host gives up on a request after 5 s: up to 4 s is late, not lost.
+            const auto ms = ParseWhole(value);
+            if (!ms || *ms < 0 || *ms > 4000) return Refused("late needs a module and 0 to 4000 ms, not '" + value + "'");
+            command.Verb = TSimCommand::TVerb::Late;
+            command.LateMs = static_cast<int>(*ms);
+        }
     } else if (verb == "count") {
         const auto count = ParseWhole(argument);
         if (!count || *count < INT32_MIN || *count > INT32_MAX)
@@ -52,7 +59,7 @@ TSimCommand ParseSimCommand(std::string_view line) {
         command.Verb = TSimCommand::TVerb::In;
         command.InputIn = argument == "1";
     } else {
-        return Refused("unknown command '" + verb + "' (unplug, plug, count, in, quit)");
+        return Refused("unknown command '" + verb + "' (unplug, plug, count, in, late, quit)");
     }
     return command;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The lines tavik-sim reads on its standard input while it runs:
-// "unplug KIND[N]", "plug KIND[N]", "count HZ", "in 0|1", "quit". A line that
+// "unplug KIND[N]", "plug KIND[N]", "count HZ", "in 0|1", "late KIND[N] MS",
+// "quit". A line that
 // is none of these is answered with what is wrong, and the simulator goes on.
 #include <cstdint>
 #include <string>
@@ -9,10 +10,11 @@
 namespace tavik::sim {
 
 struct TSimCommand {
-    enum class TVerb { None, Quit, Plug, Unplug, Count, In, Error } Verb = TVerb::None;
-    std::string Module;   // Plug, Unplug: "logger", "freqmeter2" ("meter2" read as that), ...
+    enum class TVerb { None, Quit, Plug, Unplug, Count, In, Late, Error } Verb = TVerb::None;
+    std::string Module;   // Plug, Unplug, Late: "logger", "freqmeter2" ("meter2" read as that), ...
     int32_t Count = 0;    // Count
     bool InputIn = false; // In
+    int LateMs = 0;       // Late: the module's next request is answered this late
     std::string Error;    // Error: one line for the user
 };
 

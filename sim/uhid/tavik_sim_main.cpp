@@ -1,17 +1,21 @@
 // tavik-sim: the three modules as virtual USB HID devices through /dev/uhid,
-// answered by the same simulators the tests use. Needs write access to
-// /dev/uhid (usually root).
+// or with --usb as USB devices (configfs gadgets with FunctionFS, plugged into
+// USB device controllers such as dummy_hcd's), answered by the same simulators
+// the tests use. Needs root.
 //
-//   tavik-sim [--logger N] [--generator N] [--freqmeter N] [--second-manufacturer]
+//   tavik-sim [--usb] [--logger N] [--generator N] [--freqmeter N] [--second-manufacturer]
 //             [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]
-//             [--replug KIND:AFTER:DOWN] [--verbose]
+//             [--replug KIND:AFTER:DOWN] [--factors K1:K2:KF] [--verbose]
 //
 // Without --logger/--generator/--freqmeter one of each is made. SHAPE is
 // constant, ramp, sine or steps; volts and a period in reports. --replug
 // unplugs the first module of KIND (logger, generator, freqmeter) AFTER seconds
-// and plugs it in again DOWN seconds later. Lines on standard input steer it
+// and plugs it in again DOWN seconds later. --factors stores calibration factors
+// in the modules' memory: the logger's two channels and the frequency meter's
+// (1 each without it). Lines on standard input steer it
 // while it runs: "unplug KIND[N]", "plug KIND[N]", "count HZ", "in 0|1",
-// "quit". Ctrl-C or SIGTERM destroys the devices and ends it.
+// "late KIND[N] MS" (a USB module answers its next request MS ms late), "quit".
+// Ctrl-C or SIGTERM destroys the devices and ends it.
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -27,8 +31,14 @@
 
 #include "common/strict_number.h"
 #include "device/instrument_identity.h"
+#include "instruments/freqmeter/freqmeter_protocol.h"
+#include "instruments/logger/logger_protocol.h"
 #include "sim/demo_modules.h"
+#include "sim/frequency_meter_simulator.h"
+#include "sim/generator_simulator.h"
+#include "sim/logger_simulator.h"
 #include "sim/sim_command.h"
+#include "sim/usb/usb_device.h"
 #include "uhid_device.h"
 
 namespace {
@@ -52,6 +62,8 @@ struct TOptions {
     double ReplugAfter = 0;
     double ReplugDown = 0;
     bool Verbose = false;
+    bool Usb = false;
+    float Factors[3] = {1.0f, 1.0f, 1.0f};
 };
 
 bool ParseSignal(const std::string& text, TSignal& signal) {
@@ -85,13 +97,15 @@ std::string ParseOptions(int argc, char** argv, TOptions& o) {
         if (arg == "--second-manufacturer") { o.SecondManufacturer = true; continue; }
         if (arg == "--in") { o.InputIn = true; continue; }
         if (arg == "--verbose") { o.Verbose = true; continue; }
+        if (arg == "--usb") { o.Usb = true; continue; }
         // --meter: the frequency meter's first name here, still taken.
         const auto counted = arg.size() > 2 ? tavik::KindOfName(std::string_view(arg).substr(2)) : std::nullopt;
         int* modules = !counted                                        ? nullptr
                        : *counted == tavik::TInstrumentKind::Logger    ? &o.Loggers
                        : *counted == tavik::TInstrumentKind::Generator ? &o.Generators
                                                                        : &o.Meters;
-        const bool takesValue = modules || arg == "--signal1" || arg == "--signal2" || arg == "--count" || arg == "--replug";
+        const bool takesValue = modules || arg == "--signal1" || arg == "--signal2" || arg == "--count" ||
+                                arg == "--replug" || arg == "--factors";
         if (!takesValue) return "unknown option " + arg;
         if (i + 1 >= argc) return arg + " needs a value";
         const std::string value = argv[++i];
@@ -102,6 +116,15 @@ std::string ParseOptions(int argc, char** argv, TOptions& o) {
             *modules = static_cast<int>(*count);
         } else if (arg == "--signal1" || arg == "--signal2") {
             if (!ParseSignal(value, arg == "--signal1" ? o.Signal1 : o.Signal2)) return bad;
+        } else if (arg == "--factors") {
+            std::istringstream in(value);
+            std::string part;
+            for (float& factor : o.Factors) {
+                const auto number = std::getline(in, part, ':') ? tavik::ParseDecimal(part) : std::nullopt;
+                if (!number) return bad;
+                factor = static_cast<float>(*number);
+            }
+            if (std::getline(in, part)) return bad;
         } else if (arg == "--count") {
             const auto count = tavik::ParseWhole(value);
             if (!count || *count < INT32_MIN || *count > INT32_MAX) return bad;
@@ -127,12 +150,13 @@ std::string ParseOptions(int argc, char** argv, TOptions& o) {
 }
 
 constexpr const char* Usage =
-    "usage: tavik-sim [--logger N] [--generator N] [--freqmeter N] [--second-manufacturer]\n"
+    "usage: tavik-sim [--usb] [--logger N] [--generator N] [--freqmeter N] [--second-manufacturer]\n"
     "                 [--signal1 SHAPE:LOW:HIGH:PERIOD] [--signal2 ...] [--count HZ] [--in]\n"
-    "                 [--replug KIND:AFTER:DOWN] [--verbose]\n"
+    "                 [--replug KIND:AFTER:DOWN] [--factors K1:K2:KF] [--verbose]\n"
     "SHAPE: constant, ramp, sine or steps (volts, period in reports);\n"
     "KIND: logger, generator, freqmeter (or meter).\n"
-    "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, quit.\n";
+    "--usb: USB gadgets (configfs, FunctionFS, one device controller each) instead of uhid.\n"
+    "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, late KIND[N] MS, quit.\n";
 
 class TSimulatorProgram {
 public:
@@ -142,6 +166,8 @@ public:
             auto logger = std::make_shared<TLoggerSimulator>(maker);
             logger->Channel1 = options.Signal1;
             logger->Channel2 = options.Signal2;
+            logger->Memory.StoreFloat(tavik::logger::CalFactor1Address, options.Factors[0]);
+            logger->Memory.StoreFloat(tavik::logger::CalFactor2Address, options.Factors[1]);
             Add(logger, "logger", i);
         }
         for (int i = 1; i <= options.Generators; ++i) Add(std::make_shared<TGeneratorSimulator>(maker), "generator", i);
@@ -149,12 +175,17 @@ public:
             auto meter = std::make_shared<TFrequencyMeterSimulator>(maker);
             meter->RawCount = options.Count;
             meter->InputIn = options.InputIn;
+            meter->Memory.StoreFloat(tavik::freqmeter::CalFactorAddress, options.Factors[2]);
             Meters_.push_back(meter);
             Add(meter, tavik::InfoOf(tavik::TInstrumentKind::FrequencyMeter).Name, i);
         }
     }
 
     bool PlugAll() {
+        if (!Error_.empty()) {
+            std::fprintf(stderr, "tavik-sim: %s\n", Error_.c_str());
+            return false;
+        }
         for (auto& device : Devices_)
             if (!Plug(*device)) return false;
         return true;
@@ -169,15 +200,22 @@ public:
         std::fflush(stdout);
         while (!Stop) {
             std::vector<pollfd> fds;
-            std::vector<TUhidDevice*> owners;
+            std::vector<TVirtualDevice*> owners;
+            int timeout = 50;
             fds.push_back({StdinOpen_ ? STDIN_FILENO : -1, POLLIN, 0});
             owners.push_back(nullptr);
-            for (auto& device : Devices_)
+            for (auto& device : Devices_) {
                 if (device->Created()) {
                     fds.push_back({device->Fd(), POLLIN, 0});
                     owners.push_back(device.get());
                 }
-            if (::poll(fds.data(), fds.size(), 50) < 0 && errno != EINTR) break;
+                if (const auto due = device->Due()) {
+                    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now()).count();
+                    if (left < timeout) timeout = left < 0 ? 0 : static_cast<int>(left);
+                }
+            }
+            if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
+            for (auto& device : Devices_) device->Answer(Options_.Verbose);
             for (std::size_t i = 1; i < fds.size(); ++i)
                 if (fds[i].revents & POLLIN) owners[i]->HandleEvent(Options_.Verbose);
             if (fds[0].revents & (POLLIN | POLLHUP)) ReadCommands();
@@ -200,10 +238,21 @@ public:
 
 private:
     void Add(std::shared_ptr<TModuleSimulator> module, const std::string& kind, int index) {
-        Devices_.push_back(std::make_unique<TUhidDevice>(std::move(module), kind + std::to_string(index)));
+        const std::string label = kind + std::to_string(index);
+        if (!Options_.Usb) {
+            Devices_.push_back(std::make_unique<TUhidDevice>(std::move(module), label));
+            return;
+        }
+        // One controller per module: a controller carries one gadget.
+        if (Controllers_.empty() && Error_.empty()) Controllers_ = TUsbGadget::Controllers(Error_);
+        if (Devices_.size() >= Controllers_.size()) {
+            if (Error_.empty()) Error_ = "no USB device controller left for " + label + " (dummy_hcd num=N makes N)";
+            return;
+        }
+        Devices_.push_back(std::make_unique<TUsbDevice>(std::move(module), label, Controllers_[Devices_.size()]));
     }
 
-    bool Plug(TUhidDevice& device) {
+    bool Plug(TVirtualDevice& device) {
         std::string error;
         if (!device.Create(error)) {
             std::fprintf(stderr, "tavik-sim: %s\n", error.c_str());
@@ -214,7 +263,7 @@ private:
         return true;
     }
 
-    TUhidDevice* Find(const std::string& name) {
+    TVirtualDevice* Find(const std::string& name) {
         for (auto& device : Devices_)
             if (device->Label() == name || device->Label() == name + "1") return device.get();
         return nullptr;
@@ -243,10 +292,16 @@ private:
         case TVerb::Quit: Quit_ = true; break;
         case TVerb::Error: std::fprintf(stderr, "tavik-sim: %s\n", command.Error.c_str()); break;
         case TVerb::Plug:
-        case TVerb::Unplug: {
-            TUhidDevice* device = Find(command.Module);
+        case TVerb::Unplug:
+        case TVerb::Late: {
+            TVirtualDevice* device = Find(command.Module);
             if (!device) {
                 std::fprintf(stderr, "tavik-sim: no module %s\n", command.Module.c_str());
+            } else if (command.Verb == TVerb::Late) {
+                if (device->AnswerLate(command.LateMs))
+                    std::printf("late %s %d\n", device->Label().c_str(), command.LateMs);
+                else
+                    std::fprintf(stderr, "tavik-sim: late answers need --usb\n");
             } else if (command.Verb == TVerb::Unplug) {
                 device->Destroy();
                 std::printf("unplugged %s\n", device->Label().c_str());
@@ -268,7 +323,9 @@ private:
     }
 
     TOptions Options_;
-    std::vector<std::unique_ptr<TUhidDevice>> Devices_;
+    std::vector<std::unique_ptr<TVirtualDevice>> Devices_;
+    std::vector<std::string> Controllers_;
+    std::string Error_;
     std::vector<std::shared_ptr<TFrequencyMeterSimulator>> Meters_;
     std::string Pending_;
     bool StdinOpen_ = true;

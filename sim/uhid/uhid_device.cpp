@@ -14,44 +14,12 @@
 namespace tavik::sim {
 
 namespace {
-// Vendor-defined usage page, one 8-byte feature report, no report ID.
-constexpr uint8_t ReportDescriptor[] = {
-    0x06, 0x00, 0xFF,  // Usage Page (Vendor 0xFF00)
-    0x09, 0x01,        // Usage (1)
-    0xA1, 0x01,        // Collection (Application)
-    0x09, 0x02,        //   Usage (2)
-    0x15, 0x00,        //   Logical Minimum (0)
-    0x26, 0xFF, 0x00,  //   Logical Maximum (255)
-    0x75, 0x08,        //   Report Size (8)
-    0x95, 0x08,        //   Report Count (8)
-    0xB1, 0x02,        //   Feature (Data, Variable, Absolute)
-    0xC0,              // End Collection
-};
-
-std::string Ascii(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
-
 bool Send(int fd, const uhid_event& event) {
     return ::write(fd, &event, sizeof event) == static_cast<ssize_t>(sizeof event);
 }
-
-void PrintFrame(const char* direction, const std::string& label, const uint8_t* bytes, std::size_t length) {
-    std::printf("%s %s:", label.c_str(), direction);
-    for (std::size_t i = 0; i < length; ++i) std::printf(" %02X", bytes[i]);
-    std::printf("\n");
-    std::fflush(stdout);
-}
 }  // namespace
 
-TUhidDevice::TUhidDevice(std::shared_ptr<TModuleSimulator> module, std::string label)
-    : Module_(std::move(module)), Label_(std::move(label)) {}
-
 TUhidDevice::~TUhidDevice() { Destroy(); }
-
-std::string TUhidDevice::Name() const { return Ascii(Module_->Manufacturer) + " " + Ascii(Module_->Product); }
 
 bool TUhidDevice::Create(std::string& error) {
     Fd_ = ::open("/dev/uhid", O_RDWR | O_CLOEXEC | O_NONBLOCK);
@@ -62,10 +30,10 @@ bool TUhidDevice::Create(std::string& error) {
     uhid_event event{};
     event.type = UHID_CREATE2;
     std::snprintf(reinterpret_cast<char*>(event.u.create2.name), sizeof event.u.create2.name, "%s", Name().c_str());
-    std::snprintf(reinterpret_cast<char*>(event.u.create2.uniq), sizeof event.u.create2.uniq, "%s", Label_.c_str());
-    std::snprintf(reinterpret_cast<char*>(event.u.create2.phys), sizeof event.u.create2.phys, "tavik-sim/%s", Label_.c_str());
-    std::memcpy(event.u.create2.rd_data, ReportDescriptor, sizeof ReportDescriptor);
-    event.u.create2.rd_size = sizeof ReportDescriptor;
+    std::snprintf(reinterpret_cast<char*>(event.u.create2.uniq), sizeof event.u.create2.uniq, "%s", Label().c_str());
+    std::snprintf(reinterpret_cast<char*>(event.u.create2.phys), sizeof event.u.create2.phys, "tavik-sim/%s", Label().c_str());
+    std::memcpy(event.u.create2.rd_data, ModuleReportDescriptor, sizeof ModuleReportDescriptor);
+    event.u.create2.rd_size = sizeof ModuleReportDescriptor;
     // hidapi lists only devices on the USB (or Bluetooth) bus.
     event.u.create2.bus = BUS_USB;
     event.u.create2.vendor = InstrumentVendorID;
@@ -102,9 +70,9 @@ void TUhidDevice::HandleEvent(bool verbose) {
         reply.u.get_report_reply.id = event.u.get_report.id;
         uint8_t* data = reply.u.get_report_reply.data;
         const bool feature = event.u.get_report.rtype == UHID_FEATURE_REPORT && event.u.get_report.rnum == 0;
-        if (feature && Module_->GetReport(data, ReportSize)) {
+        if (feature && Module()->GetReport(data, ReportSize)) {
             reply.u.get_report_reply.size = ReportSize;
-            if (verbose) PrintFrame("->", Label_, data + 1, FrameSize);
+            if (verbose) PrintFrame("->", data + 1, FrameSize);
         } else {
             reply.u.get_report_reply.err = EIO;
         }
@@ -116,8 +84,8 @@ void TUhidDevice::HandleEvent(bool verbose) {
         reply.u.set_report_reply.id = event.u.set_report.id;
         const bool feature = event.u.set_report.rtype == UHID_FEATURE_REPORT;
         const std::size_t size = event.u.set_report.size;
-        if (verbose && size >= ReportSize) PrintFrame("<-", Label_, event.u.set_report.data + 1, FrameSize);
-        if (!feature || !Module_->SetReport(event.u.set_report.data, size)) reply.u.set_report_reply.err = EIO;
+        if (verbose && size >= ReportSize) PrintFrame("<-", event.u.set_report.data + 1, FrameSize);
+        if (!feature || !Module()->SetReport(event.u.set_report.data, size)) reply.u.set_report_reply.err = EIO;
         Send(Fd_, reply);
         break;
     }

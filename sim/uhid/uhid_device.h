@@ -5,36 +5,26 @@
 #include <memory>
 #include <string>
 
-#include "sim/module_simulator.h"
+#include "sim/virtual_device.h"
 
 namespace tavik::sim {
 
-class TUhidDevice {
+class TUhidDevice : public TVirtualDevice {
 public:
-    TUhidDevice(std::shared_ptr<TModuleSimulator> module, std::string label);
-    ~TUhidDevice();
-    TUhidDevice(const TUhidDevice&) = delete;
-    TUhidDevice& operator=(const TUhidDevice&) = delete;
+    using TVirtualDevice::TVirtualDevice;
+    ~TUhidDevice() override;
 
-    // Opens /dev/uhid and creates the device; on failure says why.
-    bool Create(std::string& error);
+    // Opens /dev/uhid and creates the device.
+    bool Create(std::string& error) override;
     // Destroys the device: to the host it is unplugged.
-    void Destroy();
-    bool Created() const { return Fd_ >= 0; }
-    int Fd() const { return Fd_; }
-
-    // Handles one event the kernel has for the device; prints a line per
-    // frame when verbose.
-    void HandleEvent(bool verbose);
-
-    const std::string& Label() const { return Label_; }
-    const std::shared_ptr<TModuleSimulator>& Module() const { return Module_; }
-    // "<manufacturer> <product>", the name the kernel gives the HID device.
-    std::string Name() const;
+    void Destroy() override;
+    bool Created() const override { return Fd_ >= 0; }
+    int Fd() const override { return Fd_; }
+    void HandleEvent(bool verbose) override;
+    // uhid answers at once: late answers are a USB gadget's.
+    bool AnswerLate(int) override { return false; }
 
 private:
-    std::shared_ptr<TModuleSimulator> Module_;
-    std::string Label_;
     int Fd_ = -1;
 };
 

@@ -1,9 +1,10 @@
 // The program on a real Linux kernel: the real window and the real Linux
-// platform (libudev, hidraw, hidapi) against tavik-sim's virtual modules over
-// uhid. Runs inside the test VM; prints one line per check and a closing
-// "N passed, M failed" line.
+// platform (libudev, hidraw, hidapi) against tavik-sim's virtual modules, over
+// uhid or, with --usb, as USB devices. Runs inside the test VM; prints one
+// line per check and a closing "e2e: N passed, M failed" line ("e2e usb: ..."
+// over USB).
 //
-//   tavik_e2e SIM_BINARY OUTPUT_FOLDER
+//   tavik_e2e SIM_BINARY OUTPUT_FOLDER [--usb]
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -28,10 +29,11 @@ namespace {
 
 int Passed = 0;
 int Failed = 0;
+std::string Road;  // "" over uhid, "usb: " over USB
 
 void Check(bool ok, const std::string& what) {
     (ok ? Passed : Failed)++;
-    std::printf("  %s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    std::printf("  %s %s%s\n", ok ? "ok  " : "FAIL", Road.c_str(), what.c_str());
     std::fflush(stdout);
 }
 
@@ -58,11 +60,13 @@ bool Red(I title) { return Widget<QLabel>(title)->palette().color(QPalette::Wind
 
 class TSimulator {
 public:
-    explicit TSimulator(const QString& binary) {
+    TSimulator(const QString& binary, bool usb) {
         Process.setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(&Process, &QProcess::readyRead, [this] { Output += Process.readAll().toStdString(); });
-        Process.start(binary, {"--verbose", "--count", "123456", "--in", "--signal1", "constant:3.76575",
-                               "--signal2", "constant:1.882875"});
+        QStringList arguments{"--verbose", "--count", "123456", "--in", "--signal1", "constant:3.76575",
+                              "--signal2", "constant:1.882875"};
+        if (usb) arguments << "--usb";
+        Process.start(binary, arguments);
     }
     ~TSimulator() {
         Send("quit");
@@ -89,15 +93,17 @@ std::string ReadFile(const std::filesystem::path& path) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: tavik_e2e SIM_BINARY OUTPUT_FOLDER\n");
+    const bool usb = argc == 4 && std::string(argv[3]) == "--usb";
+    if (argc < 3 || (argc == 4 && !usb) || argc > 4) {
+        std::fprintf(stderr, "usage: tavik_e2e SIM_BINARY OUTPUT_FOLDER [--usb]\n");
         return 2;
     }
+    if (usb) Road = "usb: ";
     const std::filesystem::path out = argv[2];
-    const std::filesystem::path records = out / "records";
+    const std::filesystem::path records = out / (usb ? "records-usb" : "records");
     std::filesystem::create_directories(records);
 
-    TSimulator sim(QString::fromLocal8Bit(argv[1]));
+    TSimulator sim(QString::fromLocal8Bit(argv[1]), usb);
     Check(WaitFor([&] { return sim.Said("ready"); }, 30000) >= 0, "tavik-sim created three virtual modules");
 
     tavik::TQtEventLoop loop;
@@ -202,9 +208,9 @@ int main(int argc, char** argv) {
     Check(window.VXLogger_MainTimer->Active(), "and its timer runs again");
     Check(errors.isEmpty(), "no error box was shown");
 
-    std::printf("TIMES: start-up pass to three green titles %.0f ms; unplug to red %.0f ms; plug to green %.0f ms\n",
-                startupMs, toRed, toGreen);
-    std::printf("e2e: %d passed, %d failed\n", Passed, Failed);
+    std::printf("TIMES: %sstart-up pass to three green titles %.0f ms; unplug to red %.0f ms; plug to green %.0f ms\n",
+                Road.c_str(), startupMs, toRed, toGreen);
+    std::printf("e2e%s: %d passed, %d failed\n", usb ? " usb" : "", Passed, Failed);
     std::fflush(stdout);
     return Failed == 0 ? 0 : 1;
 }

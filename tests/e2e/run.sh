@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The end-to-end test on a real Linux kernel, in a VM: installs what it needs
 # (qemu and friends) when it can, boots Debian's kernel, runs tavik_e2e
-# against tavik-sim's virtual modules and takes a screenshot of the real
-# program under Xvfb; given a Windows build folder too, runs the Windows
-# platform under Wine against the same modules. Skips with a reason when qemu
+# against tavik-sim's virtual modules over uhid and as USB devices, checks the
+# USB modules as the kernel and udev see them and takes a screenshot of the
+# real program under Xvfb; given a Windows build folder too, runs the Windows
+# build under Wine against the USB modules. Skips with a reason when qemu
 # cannot be had.
 #   tests/e2e/run.sh BUILD_FOLDER [WINDOWS_BUILD_FOLDER]
 set -uo pipefail
@@ -27,25 +28,35 @@ for tool in qemu-system-x86_64 busybox cpio modinfo Xvfb import; do
     command -v "$tool" >/dev/null || { echo "e2e: skipped: $tool is missing"; exit 0; }
 done
 
-command="QT_QPA_PLATFORM=offscreen $build/tests/e2e/tavik_e2e $build/sim/tavik-sim $out; code=\$?; \
-sh $here/vm/cli.sh $build $out || code=1; sh $here/vm/screenshot.sh $build $out"
+# Wine's prefix is made here, where wineboot takes seconds rather than minutes
+# (make test-windows has usually made it already); the VM uses its own copy.
+if [ -n "$win" ] && [ ! -f "$win/wine-prefix/.tavik-ready" ]; then
+    WINEPREFIX=$win/wine-prefix "$here/../../scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1
+    WINEPREFIX=$win/wine-prefix wineserver -k 2>/dev/null
+fi
+e2e="QT_QPA_PLATFORM=offscreen $build/tests/e2e/tavik_e2e $build/sim/tavik-sim $out"
+command="$e2e; code=\$?; $e2e --usb || code=1; sh $here/vm/cli.sh $build $out || code=1; \
+sh $here/vm/usb.sh $build $out || code=1; sh $here/vm/screenshot.sh $build $out"
 if [ -n "$win" ]; then command="$command; sh $here/vm/wine.sh $build $win $out || code=1"; fi
 command="$command; exit \$code"
 "$here/vm/run-vm.sh" "$out" "$command" >"$out/console.log" 2>&1
 status=$?
-grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^    (device|frequency|memory|logger|generator|freqmeter|unknown)|^TIMES|^screenshot|^VM: |^(cli|wine): ' | sed 's/^/    /'
+grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^    (device|frequency|memory|logger|generator|freqmeter|unknown)|^TIMES|^screenshot|^VM: |^(cli|usb|wine): ' | sed 's/^/    /'
 if [ $status -eq 3 ]; then
     echo "e2e: skipped: no kernel could be fetched (see $out/console.log)"
     exit 0
 fi
 line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
+line_usb=$(grep -E '^e2e usb: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
+usb=$(grep -E '^usb: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
 cli=$(grep -E '^cli: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
 wine=$(grep -E '^wine: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
 wine_ok=true
 if [ -n "$win" ] && ! echo "$wine" | grep -q ' 0 failed'; then wine_ok=false; fi
-if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && echo "$cli" | grep -q ' 0 failed' && $wine_ok &&
+if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && echo "$line_usb" | grep -q ' 0 failed' &&
+    echo "$cli" | grep -q ' 0 failed' && echo "$usb" | grep -q ' 0 failed' && $wine_ok &&
     grep -q 'VM: command exit code 0' "$out/console.log"; then
-    echo "$line"
+    echo "$line; $line_usb"
     exit 0
 fi
 echo "${line:-e2e: 0 passed, 1 failed}"

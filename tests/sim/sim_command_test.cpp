@@ -22,8 +22,13 @@ TEST(SimCommand, GoodLinesAndBadOnes) {
     EXPECT_EQ(count.Verb, TVerb::Count);
     EXPECT_EQ(count.Count, -5000);
     EXPECT_TRUE(ParseSimCommand("in 1").InputIn);
+    const TSimCommand late = ParseSimCommand("late meter 1500");
+    EXPECT_EQ(late.Verb, TVerb::Late);
+    EXPECT_EQ(late.Module, "freqmeter");
+    EXPECT_EQ(late.LateMs, 1500);
     for (const char* bad : {"count abc", "count 12x", "count 99999999999", "count", "in 2", "plug", "plug fly", "plug meter0", "unplug logger2x", "fly away",
-                            "quit now", "count 5 6"}) {
+                            "quit now", "count 5 6", "plug logger 5", "late logger", "late logger 4001", "late fly 10",
+                            "late logger 10 20"}) {
         const TSimCommand command = ParseSimCommand(bad);
         EXPECT_EQ(command.Verb, TVerb::Error) << bad;
         EXPECT_FALSE(command.Error.empty()) << bad;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Boots Debian's own kernel under qemu (software emulation) with the HID
-# modules and uhid, shares this machine's root read-only and OUT read-write,
+# modules, uhid and the USB gadget modules, shares this machine's root read-only and OUT read-write,
 # and runs COMMAND inside, chrooted into the shared root.
 #
 #   tests/e2e/vm/run-vm.sh OUT COMMAND...
@@ -40,16 +40,28 @@ cp "$here/init" "$work/root/init"
 chmod 755 "$work/root/init"
 printf '%s\n' "$command" > "$work/root/command"
 printf '%s\n' "$out" > "$work/root/out"
-modules="hid hid-generic uhid virtio_ring virtio virtio_pci_legacy_dev virtio_pci_modern_dev virtio_pci netfs fscache 9pnet 9pnet_virtio 9p overlay"
-echo "$modules" > "$work/root/modules/order"
-for m in $modules; do
-    file=$(modinfo -b "$kroot" -k "$version" -F filename "$m")
-    case "$file" in
-        *.ko) cp "$file" "$work/root/modules/$m.ko" ;;
-        *.ko.xz) xz -dc "$file" > "$work/root/modules/$m.ko" ;;
-        *.ko.zst) zstd -dcq "$file" > "$work/root/modules/$m.ko" ;;
-    esac
+# One module a line, with its parameters; each after the modules it needs
+# (modprobe's own order). dummy_hcd's three controllers carry tavik-sim's
+# three USB modules; configfs comes before libcomposite.
+: > "$work/root/modules/order"
+for wanted in hid hid-generic uhid usbhid "dummy_hcd num=3" configfs libcomposite usb_f_fs \
+    virtio_pci 9pnet_virtio 9p overlay; do
+    set -- $wanted
+    shift
+    modprobe -d "$kroot" -S "$version" --show-depends "${wanted%% *}" | awk '$1 == "insmod" {print $2}' >"$work/files"
+    last=$(tail -1 "$work/files")
+    while read -r file; do
+        name=$(basename "$file" | sed 's/\.ko.*//')
+        grep -q "^$name\( \|$\)" "$work/root/modules/order" && continue
+        case "$file" in
+            *.ko) cp "$file" "$work/root/modules/$name.ko" ;;
+            *.ko.xz) xz -dc "$file" > "$work/root/modules/$name.ko" ;;
+            *.ko.zst) zstd -dcq "$file" > "$work/root/modules/$name.ko" ;;
+        esac
+        if [ "$file" = "$last" ]; then echo "$name $*"; else echo "$name"; fi >> "$work/root/modules/order"
+    done <"$work/files"
 done
+rm -f "$work/files"
 (cd "$work/root" && find . | cpio -o -H newc --quiet | gzip -1) > "$work/initramfs.gz"
 
 bios=()
