@@ -38,10 +38,10 @@ int TCliSession::Calibrate(const TCommand& command) {
 }
 
 int TCliSession::CalibrateLogger(float volts) {
-    logger::TLogger& logger = Instruments_.Logger;
+    logger::TLogger& logger = Modules_.Instruments.Logger;
     // The averages are those of the reports read first.
     int reports = 0;
-    OnLoggerTick_ = [&] {
+    Modules_.OnLoggerTick = [&] {
         const auto cycle = logger.Cycle();
         if (cycle && cycle->HasSamples) ++reports;
     };
@@ -81,9 +81,9 @@ int TCliSession::CalibrateLogger(float volts) {
 }
 
 int TCliSession::CalibrateFrequencyMeter(int32_t hertz) {
-    freqmeter::TFrequencyMeter& meter = Instruments_.FrequencyMeter;
+    freqmeter::TFrequencyMeter& meter = Modules_.Instruments.FrequencyMeter;
     bool measured = false;
-    OnMeterTick_ = [&] { measured |= meter.Cycle(0).has_value(); };
+    Modules_.OnMeterTick = [&] { measured |= meter.Cycle(0).has_value(); };
     RunFor(ReadingSeconds, [&] { return measured || !meter.Present(); });
     if (!measured) {
         if (StopSignal) return Interrupted();

@@ -10,9 +10,9 @@ namespace tavik::cli {
 
 int TCliSession::List(bool json) {
     int modules = 0;
-    for (std::size_t i = 0; i < Controller_->Count(); ++i) {
-        THidDevice& device = Controller_->Device(i);
-        if (!OurIds(device)) continue;
+    for (std::size_t i = 0; i < Modules_.Controller->Count(); ++i) {
+        THidDevice& device = Modules_.Controller->Device(i);
+        if (!HasInstrumentIds(device)) continue;
         ++modules;
         TListEntry entry;
         entry.Manufacturer = Utf8Of(device.ManufacturerString());
@@ -28,11 +28,11 @@ int TCliSession::List(bool json) {
             entry.Reason = "unknown product";
         } else {
             entry.Kind = InfoOf(*kind).Name;
-            entry.Bound = Instruments_.Binding.Device(*kind) == &device;
+            entry.Bound = Modules_.Instruments.Binding.Device(*kind) == &device;
             if (entry.Bound && *kind == TInstrumentKind::Logger)
-                entry.Factors = {{"k1", Instruments_.Logger.CalFactor1}, {"k2", Instruments_.Logger.CalFactor2}};
+                entry.Factors = {{"k1", Modules_.Instruments.Logger.CalFactor1}, {"k2", Modules_.Instruments.Logger.CalFactor2}};
             if (entry.Bound && *kind == TInstrumentKind::FrequencyMeter)
-                entry.Factors = {{"factor", Instruments_.FrequencyMeter.FreqCalFactor}};
+                entry.Factors = {{"factor", Modules_.Instruments.FrequencyMeter.FreqCalFactor}};
         }
         Say(ListLine(entry, json, Separator_));
     }

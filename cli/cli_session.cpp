@@ -23,49 +23,12 @@ std::string Names(const std::vector<TInstrumentKind>& kinds) {
 
 }  // namespace
 
-bool OurIds(const THidDevice& device) {
-    return device.VendorID() == InstrumentVendorID && device.ProductID() == InstrumentProductID;
-}
-
 TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separator, TCliConsole& console)
-    : Platform_(platform), Loop_(loop), Separator_(separator), Console_(console), Instruments_(separator) {
-    LoggerTimer_ = Loop_.MakeTimer(50, [this] { if (OnLoggerTick_) OnLoggerTick_(); });
-    MeterTimer_ = Loop_.MakeTimer(250, [this] { if (OnMeterTick_) OnMeterTick_(); });
-    for (const TInstrumentKindInfo& info : InstrumentKinds) {
-        TLoopTimer* timer = info.Kind == TInstrumentKind::Logger           ? LoggerTimer_.get()
-                            : info.Kind == TInstrumentKind::FrequencyMeter ? MeterTimer_.get()
-                                                                           : nullptr;
-        const TInstrumentKind kind = info.Kind;
-        Instruments_.SetFrontEnd(
-            kind, [this, kind](bool bound) { if (OnBinding_) OnBinding_(kind, bound); },
-            [timer](bool on) {
-                if (timer) on ? timer->Start() : timer->Stop();
-            });
-    }
-    Instruments_.Generator.BuildTables();
-    Controller_ = std::make_unique<THidDeviceController>(Platform_, Loop_);
-    Controller_->OnArrival = [this](THidDevice& device) {
-        try {
-            Instruments_.Binding.OnUSBConnect(device);
-            // Read while the device may be opened: `list` shows them.
-            if (OurIds(device)) {
-                device.ManufacturerString();
-                device.ProductString();
-            }
-        } catch (const std::exception& error) {
-            Complain(error.what());
-        }
-    };
-    Controller_->OnRemoval = [this](THidDevice& device) { Instruments_.Binding.OnUSBDisconnect(device); };
-    // The start-up pass: every module present is bound before a command runs.
-    Loop_.ProcessEvents(0);
-}
+    : Platform_(platform), Loop_(loop), Separator_(separator), Console_(console),
+      Modules_(platform, loop, separator, [this](const std::string& reason) { Complain(reason); }) {}
 
 TCliSession::~TCliSession() {
-    Instruments_.Logger.StopRecording();
-    LoggerTimer_->Stop();
-    MeterTimer_->Stop();
-    Controller_.reset();
+    Modules_.Instruments.Logger.StopRecording();
 }
 
 int TCliSession::Run(const TCommand& command) {
@@ -100,15 +63,10 @@ void TCliSession::Say(const std::string& line) {
 
 std::string TCliSession::Time() const { return IsoTimeText(LocalTimeNow()); }
 
-bool TCliSession::Usable(TInstrumentKind kind) const {
-    const THidDevice* device = Instruments_.Binding.Device(kind);
-    return device && device->HasReadWriteAccess();
-}
-
 int TCliSession::Await(const std::vector<TInstrumentKind>& kinds, double wait) {
     auto any = [&] {
         for (const TInstrumentKind kind : kinds)
-            if (Usable(kind)) return true;
+            if (Modules_.Usable(kind)) return true;
         return false;
     };
     RunFor(wait, any);
@@ -135,9 +93,9 @@ constexpr const char* NoAccessAdvice =
 
 bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
     bool told = false;
-    for (std::size_t i = 0; i < Controller_->Count(); ++i) {
-        THidDevice& device = Controller_->Device(i);
-        if (!OurIds(device) || device.HasReadWriteAccess()) continue;
+    for (std::size_t i = 0; i < Modules_.Controller->Count(); ++i) {
+        THidDevice& device = Modules_.Controller->Device(i);
+        if (!HasInstrumentIds(device) || device.HasReadWriteAccess()) continue;
         const auto kind = KindOfProduct(device.ProductString());
         if (!kind || std::find(kinds.begin(), kinds.end(), *kind) == kinds.end()) continue;
         Complain(device.PnPInfo().DevicePath + ": the " + InfoOf(*kind).Name + NoAccessAdvice);
@@ -155,7 +113,7 @@ void TCliSession::RunFor(std::optional<double> seconds, const std::function<bool
 }
 
 std::string TCliSession::TransferReason(TInstrumentKind kind) const {
-    const std::string& error = Instruments_.Binding.Port(kind).Transfer.Error;
+    const std::string& error = Modules_.Instruments.Binding.Port(kind).Transfer.Error;
     return error.empty() ? error : ": " + error;
 }
 

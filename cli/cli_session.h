@@ -14,8 +14,7 @@
 #include "cli_console.h"
 #include "cli_options.h"
 #include "common/event_loop.h"
-#include "device/hid_device_controller.h"
-#include "instruments/instruments.h"
+#include "instruments/polled_instruments.h"
 
 namespace tavik::cli {
 
@@ -44,8 +43,6 @@ private:
     int CalibrateFrequencyMeter(int32_t hertz);
     int Raw(const TCommand& command);
 
-    // Bound and open for reading and writing.
-    bool Usable(TInstrumentKind kind) const;
     // Runs the event loop until one of the kinds is usable or `wait` seconds
     // are over; 0 then, else the exit code, with the reason told.
     int Await(const std::vector<TInstrumentKind>& kinds, double wait);
@@ -68,17 +65,8 @@ private:
     char Separator_;
     TCliConsole& Console_;
     bool OutputFailed_ = false;
-    TInstruments Instruments_;
-    std::unique_ptr<THidDeviceController> Controller_;
-    // The polling timers the binding switches; a command sets what a tick does.
-    std::function<void()> OnLoggerTick_;
-    std::function<void()> OnMeterTick_;
-    std::unique_ptr<TLoopTimer> LoggerTimer_;
-    std::unique_ptr<TLoopTimer> MeterTimer_;
-    std::function<void(TInstrumentKind, bool)> OnBinding_;
+    // A command sets what the polling ticks do.
+    TPolledInstruments Modules_;
 };
-
-// The modules' IDs, whatever their strings.
-bool OurIds(const THidDevice& device);
 
 }  // namespace tavik::cli

@@ -15,19 +15,19 @@ int TCliSession::LoggerControl(const TCommand& command) {
     if (command.EightBit.value_or(false)) csr |= logger::Csr8Bit;
     if (command.Peak.value_or(false)) csr |= logger::CsrPeak;
     if (command.Channel.value_or(1) == 2) csr |= logger::CsrChannel2;
-    Instruments_.Logger.SetCsr(csr);
-    Instruments_.Logger.SendControl();
-    if (!Instruments_.Binding.Port(TInstrumentKind::Logger).Transfer.Ok) {
+    Modules_.Instruments.Logger.SetCsr(csr);
+    Modules_.Instruments.Logger.SendControl();
+    if (!Modules_.Instruments.Binding.Port(TInstrumentKind::Logger).Transfer.Ok) {
         Complain("the logger did not take the control report" + TransferReason(TInstrumentKind::Logger));
         return ExitTransfer;
     }
-    Say("logger: CSR = " + std::to_string(Instruments_.Logger.Csr()));
+    Say("logger: CSR = " + std::to_string(Modules_.Instruments.Logger.Csr()));
     return ExitOk;
 }
 
 int TCliSession::GeneratorControl(const TCommand& command) {
     if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
-    generator::TGenerator& g = Instruments_.Generator;
+    generator::TGenerator& g = Modules_.Instruments.Generator;
     // One report carries the source and frequency of the output given (the
     // options allow one); the levels of all three, as a new window has them.
     generator::TGeneratorOutputs outputs;
@@ -44,7 +44,7 @@ int TCliSession::GeneratorControl(const TCommand& command) {
             Say("out" + std::to_string(output) + ": " + *out.Frequency + " -> " + entry.Text + " (" +
                 FixedText(entry.Frequency, 9, 3, Separator_) + " Hz)");
     }
-    if (!g.SetOutputs(outputs) || !Instruments_.Binding.Port(TInstrumentKind::Generator).Transfer.Ok) {
+    if (!g.SetOutputs(outputs) || !Modules_.Instruments.Binding.Port(TInstrumentKind::Generator).Transfer.Ok) {
         Complain("the generator did not take the control report" + TransferReason(TInstrumentKind::Generator));
         return ExitTransfer;
     }
@@ -57,7 +57,7 @@ int TCliSession::GeneratorControl(const TCommand& command) {
 
 int TCliSession::Raw(const TCommand& command) {
     if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
-    generator::TGenerator& g = Instruments_.Generator;
+    generator::TGenerator& g = Modules_.Instruments.Generator;
     if (command.Verb == TVerb::RawWrite) {
         if (!g.RawWrite(command.Address, command.Data)) {
             Complain("the generator did not take the write" + TransferReason(TInstrumentKind::Generator));
