@@ -65,8 +65,10 @@ TTracePoints TAcquisition::Process(const TFrame& report, float k1, float k2, cha
     const float* v = samples.Values;
     TTracePoints points{};
     const bool eightBit = IsEightBit(samples.Mode);
-    const int precision = eightBit ? 4 : 5;
-    const int decimals = eightBit ? 2 : 3;
+    TextPrecision = eightBit ? 4 : 5;
+    TextDecimals = eightBit ? 2 : 3;
+    const int precision = TextPrecision;
+    const int decimals = TextDecimals;
     bool show1 = true;
     bool show2 = true;
     switch (samples.Mode) {

@@ -39,6 +39,10 @@ public:
     // The calibrated volts the texts show; nothing where a text reads NA.
     std::optional<double> VCH1Volts = 0.0;
     std::optional<double> VCH2Volts = 0.0;
+    // How the texts round those volts: significant digits and decimals of
+    // the latest report's resolution.
+    int TextPrecision = 5;
+    int TextDecimals = 3;
 
     void ClearHistory();
     void UpdateAverages();
