@@ -1,0 +1,59 @@
+#pragma once
+// What a command of the tree is given and gives back: its header's suffixes
+// and its parameters in, an answer or an error out. Each family of commands
+// (common and system, logger, generator, frequency meter) keeps its own
+// table of header patterns and handlers.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scpi_error.h"
+#include "scpi_message.h"
+#include "scpi_values.h"
+
+namespace tavik::scpi {
+
+class TScpiInstrument;
+
+// What one client has of its own: its error queue and the IEEE 488.2 status
+// registers.
+struct TClientState {
+    TErrorQueue Errors;
+    uint8_t EventStatus = 0;        // *ESR?
+    uint8_t EventStatusEnable = 0;  // *ESE
+    uint8_t ServiceRequestEnable = 0;  // *SRE
+};
+
+// The standard event status register's operation complete bit.
+constexpr uint8_t OperationCompleteBit = 0x01;
+
+struct TCall {
+    TScpiInstrument& Instrument;
+    TClientState& Client;
+    const std::vector<uint32_t>& Suffixes;  // of the pattern's '#' nodes, 1 where none was typed
+    const std::vector<TParameter>& Parameters;
+    std::string Answer;  // a query's answer, without the line end
+    std::vector<TError> Further;  // errors after the one the handler returns, in order
+
+    // -109 or -108 unless the count of parameters lies between the two.
+    std::optional<TError> Expect(std::size_t minimum, std::size_t maximum) const;
+    // The suffix of the pattern's index-th '#' node, -114 outside the range.
+    TRead<uint32_t> Suffix(std::size_t index, uint32_t minimum, uint32_t maximum) const;
+};
+
+using TOutcome = std::optional<TError>;
+using THandler = TOutcome (*)(TCall& call);
+
+struct TCommandEntry {
+    const char* Pattern;
+    THandler Set;    // null: the header is a query alone
+    THandler Query;  // null: no query form
+};
+
+const std::vector<TCommandEntry>& CommonCommands();
+const std::vector<TCommandEntry>& LoggerCommands();
+const std::vector<TCommandEntry>& GeneratorCommands();
+const std::vector<TCommandEntry>& FrequencyMeterCommands();
+
+}  // namespace tavik::scpi

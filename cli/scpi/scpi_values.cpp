@@ -1,0 +1,86 @@
+#include "scpi_values.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+#include "common/number_text.h"
+
+namespace tavik::scpi {
+
+namespace {
+
+bool IsWord(const TParameter& parameter, const char* pattern) {
+    if (parameter.Kind != TParameter::TKind::Character) return false;
+    std::string longForm;
+    std::string shortForm;
+    for (const char* c = pattern; *c; ++c) {
+        longForm += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+        if (std::isupper(static_cast<unsigned char>(*c)) || std::isdigit(static_cast<unsigned char>(*c))) shortForm += *c;
+    }
+    return parameter.Text == longForm || parameter.Text == shortForm;
+}
+
+TError TypeError() { return {DataTypeError, {}}; }
+
+}  // namespace
+
+std::string Nr1(int64_t value) { return std::to_string(value); }
+
+namespace {
+template <typename T>
+std::string Shortest(T value) {
+    char text[40];
+    const char* end = std::isfinite(value) ? std::to_chars(text, text + sizeof text, value).ptr
+                                           : std::to_chars(text, text + sizeof text, NotANumber).ptr;
+    std::string out(text, static_cast<std::size_t>(end - text));
+    for (char& c : out)
+        if (c == 'e') c = 'E';
+    return out;
+}
+}  // namespace
+
+std::string Nr3(double value) { return Shortest(value); }
+std::string Nr3(float value) { return Shortest(value); }
+
+std::string Fixed(double value, int precision, int decimals) { return FixedText(value, precision, decimals, '.'); }
+
+TRead<bool> ReadBoolean(const TParameter& parameter) {
+    if (IsWord(parameter, "ON")) return true;
+    if (IsWord(parameter, "OFF")) return false;
+    if (parameter.Kind != TParameter::TKind::Number) return TypeError();
+    return std::round(parameter.Number) != 0.0;
+}
+
+TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum) {
+    if (IsWord(parameter, "MINimum")) return minimum;
+    if (IsWord(parameter, "MAXimum")) return maximum;
+    if (parameter.Kind != TParameter::TKind::Number) return TypeError();
+    if (parameter.Number < minimum || parameter.Number > maximum) return TError{DataOutOfRange, {}};
+    return parameter.Number;
+}
+
+TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum) {
+    const TRead<double> number =
+        ReadNumber(parameter, static_cast<double>(minimum), static_cast<double>(maximum));
+    if (const TError* error = std::get_if<TError>(&number)) return *error;
+    const double value = std::get<double>(number);
+    if (value != std::floor(value)) return TError{IllegalParameterValue, "a whole number is needed"};
+    return static_cast<int64_t>(value);
+}
+
+TRead<std::size_t> ReadChoice(const TParameter& parameter, const std::vector<const char*>& words) {
+    if (parameter.Kind != TParameter::TKind::Character) return TypeError();
+    for (std::size_t i = 0; i < words.size(); ++i)
+        if (IsWord(parameter, words[i])) return i;
+    return TError{IllegalParameterValue, {}};
+}
+
+TRead<std::vector<uint32_t>> ReadChannels(const TParameter& parameter, uint32_t count) {
+    if (parameter.Kind != TParameter::TKind::ChannelList) return TypeError();
+    for (const uint32_t channel : parameter.Channels)
+        if (channel < 1 || channel > count) return TError{IllegalParameterValue, "no channel " + std::to_string(channel)};
+    return parameter.Channels;
+}
+
+}  // namespace tavik::scpi

@@ -1,0 +1,43 @@
+#pragma once
+// Numbers and words in and out: parameters read into values with the error
+// SCPI gives for each way they can be wrong, and answers written as NR1 and
+// NR3, always with a point.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "scpi_error.h"
+#include "scpi_message.h"
+
+namespace tavik::scpi {
+
+// A value, or the error that says why the parameter gives none.
+template <typename T>
+using TRead = std::variant<T, TError>;
+
+// SCPI's "not a number": a reading the instrument has not got.
+constexpr double NotANumber = 9.91e37;
+
+std::string Nr1(int64_t value);
+// The fewest digits that give the double back; exponent as E+NN.
+std::string Nr3(double value);
+// A 32-bit float in the fewest digits that give it back.
+std::string Nr3(float value);
+// Rounded to decimals places (precision significant digits at most).
+std::string Fixed(double value, int precision, int decimals);
+
+// ON, OFF, or a number: 0 is OFF, any other rounds to ON.
+TRead<bool> ReadBoolean(const TParameter& parameter);
+// A number, MINimum or MAXimum, from minimum to maximum.
+TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum);
+// A whole number from minimum to maximum, MINimum and MAXimum too.
+TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum);
+// One of the words, by long or short form ("GENerator" takes GEN and
+// GENERATOR): its position in the list.
+TRead<std::size_t> ReadChoice(const TParameter& parameter, const std::vector<const char*>& words);
+// A channel list of channels from 1 to count.
+TRead<std::vector<uint32_t>> ReadChannels(const TParameter& parameter, uint32_t count);
+
+}  // namespace tavik::scpi
