@@ -2,6 +2,7 @@
 // calibration against a reference frequency.
 #include <cstdint>
 
+#include "scpi_calibration.h"
 #include "scpi_command.h"
 #include "scpi_instrument.h"
 
@@ -38,8 +39,6 @@ TOutcome Offset(TCall& call) {
     return std::nullopt;
 }
 
-std::string MinimumHertz() { return Nr1(freqmeter::MinimumCalibrationHz) + " Hz"; }
-
 // The factor that makes the last count the reference, written and read back;
 // a refusal of the rules or a factor the module does not keep is an error.
 TOutcome Calibrate(TCall& call) {
@@ -50,20 +49,8 @@ TOutcome Calibrate(TCall& call) {
     if (auto error = call.Instrument.Require(Kind)) return error;
     const int32_t count = Meter(call).LastRawCount;
     const TCalibrationResult result = Meter(call).Calibrate(static_cast<int32_t>(std::get<int64_t>(reference)));
-    const TCalibrationCheck& check = result.Check;
-    switch (check.Verdict) {
-    case TCalibrationVerdict::Write: break;
-    case TCalibrationVerdict::ReferenceTooLow: return TError{DataOutOfRange, "the reference is below " + MinimumHertz()};
-    case TCalibrationVerdict::MeasurementTooLow:
-        return TError{CalibrationFailed, "the measurement, " + Nr1(count) + " Hz, is below " + MinimumHertz()};
-    case TCalibrationVerdict::OutOfRange:
-        return TError{CalibrationFailed, "the factor would be " + Fixed(check.Factor, 5, 4) + ", outside " +
-                                             Fixed(MinimumCalibrationFactor, 3, 2) + " to " +
-                                             Fixed(MaximumCalibrationFactor, 3, 2)};
-    }
-    if (result.Written()) return std::nullopt;
-    if (result.WriteFailed) return call.Instrument.TransferFailure(Kind, "the factor was not written");
-    return TError{HardwareError, "the factor " + Nr3(check.Factor) + " reads back as " + Nr3(result.ReadBack)};
+    return CalibrationError(result, {"", Nr1(count) + " Hz", Nr1(freqmeter::MinimumCalibrationHz) + " Hz",
+                                     call.Instrument.Instruments.Binding.Port(Kind).Transfer.Error});
 }
 
 TOutcome Factor(TCall& call) {

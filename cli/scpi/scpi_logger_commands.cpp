@@ -2,6 +2,7 @@
 // register, and calibration against a reference voltage.
 #include <cfloat>
 
+#include "scpi_calibration.h"
 #include "scpi_command.h"
 #include "scpi_instrument.h"
 
@@ -84,29 +85,6 @@ TOutcome CsrQuery(TCall& call, uint8_t bit, const char* set, const char* clear) 
     return std::nullopt;
 }
 
-std::string ChannelText(int channel) { return "channel " + std::to_string(channel); }
-std::string MinimumVolts() { return Fixed(logger::CalibrationMinimumVolts, 2, 1) + " V"; }
-
-// Why a channel's factor was not written as meant, or nothing.
-std::optional<TError> CalibrationError(TCall& call, const TCalibrationResult& result, int channel, float average) {
-    const TCalibrationCheck& check = result.Check;
-    switch (check.Verdict) {
-    case TCalibrationVerdict::Write: break;
-    case TCalibrationVerdict::ReferenceTooLow: return TError{DataOutOfRange, "the reference is below " + MinimumVolts()};
-    case TCalibrationVerdict::MeasurementTooLow:
-        return TError{CalibrationFailed,
-                      ChannelText(channel) + ": the measurement, " + Fixed(average, 5, 3) + " V, is below " + MinimumVolts()};
-    case TCalibrationVerdict::OutOfRange:
-        return TError{CalibrationFailed, ChannelText(channel) + ": the factor would be " + Fixed(check.Factor, 5, 4) +
-                                             ", outside " + Fixed(MinimumCalibrationFactor, 3, 2) + " to " +
-                                             Fixed(MaximumCalibrationFactor, 3, 2)};
-    }
-    if (result.Written()) return std::nullopt;
-    if (result.WriteFailed)
-        return call.Instrument.TransferFailure(Kind, ChannelText(channel) + ": the factor was not written");
-    return TError{HardwareError, ChannelText(channel) + ": the factor " + Nr3(check.Factor) + " reads back as " +
-                                     Nr3(result.ReadBack)};
-}
 
 // Both channels against one reference, as the window's button: each channel
 // the rules refuse or the module does not keep is an error of its own.
@@ -121,7 +99,11 @@ TOutcome Calibrate(TCall& call) {
     const auto results = Logger(call).Calibrate(static_cast<float>(std::get<double>(reference)));
     std::vector<TError> errors;
     for (int channel = 1; channel <= 2; ++channel) {
-        auto error = CalibrationError(call, results[channel - 1], channel, averages[channel - 1]);
+        const TCalibrationTerms terms{"channel " + std::to_string(channel) + ": ",
+                                      Fixed(averages[channel - 1], 5, 3) + " V",
+                                      Fixed(logger::CalibrationMinimumVolts, 2, 1) + " V",
+                                      call.Instrument.Instruments.Binding.Port(Kind).Transfer.Error};
+        auto error = CalibrationError(results[channel - 1], terms);
         // A reference too low refuses both channels for one reason.
         if (error && (errors.empty() || errors.back().Info != error->Info)) errors.push_back(std::move(*error));
     }

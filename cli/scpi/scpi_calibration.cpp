@@ -1,0 +1,28 @@
+#include "scpi_calibration.h"
+
+#include "scpi_values.h"
+
+namespace tavik::scpi {
+
+std::optional<TError> CalibrationError(const TCalibrationResult& result, const TCalibrationTerms& terms) {
+    const TCalibrationCheck& check = result.Check;
+    switch (check.Verdict) {
+    case TCalibrationVerdict::Write: break;
+    case TCalibrationVerdict::ReferenceTooLow: return TError{DataOutOfRange, "the reference is below " + terms.Minimum};
+    case TCalibrationVerdict::MeasurementTooLow:
+        return TError{CalibrationFailed,
+                      terms.Subject + "the measurement, " + terms.Measured + ", is below " + terms.Minimum};
+    case TCalibrationVerdict::OutOfRange:
+        return TError{CalibrationFailed, terms.Subject + "the factor would be " + Fixed(check.Factor, 5, 4) +
+                                             ", outside " + Fixed(MinimumCalibrationFactor, 3, 2) + " to " +
+                                             Fixed(MaximumCalibrationFactor, 3, 2)};
+    }
+    if (result.Written()) return std::nullopt;
+    if (result.WriteFailed)
+        return TError{HardwareError, terms.Subject + "the factor was not written" +
+                                         (terms.TransferReason.empty() ? "" : ": " + terms.TransferReason)};
+    return TError{HardwareError,
+                  terms.Subject + "the factor " + Nr3(check.Factor) + " reads back as " + Nr3(result.ReadBack)};
+}
+
+}  // namespace tavik::scpi
