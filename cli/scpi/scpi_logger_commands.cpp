@@ -85,7 +85,6 @@ TOutcome CsrQuery(TCall& call, uint8_t bit, const char* set, const char* clear) 
     return std::nullopt;
 }
 
-
 // Both channels against one reference, as the window's button: each channel
 // the rules refuse or the module does not keep is an error of its own.
 TOutcome Calibrate(TCall& call) {
