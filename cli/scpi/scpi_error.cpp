@@ -20,6 +20,8 @@ constexpr TErrorName ErrorNames[] = {
     {MissingParameter, "Missing parameter"},
     {UndefinedHeader, "Undefined header"},
     {HeaderSuffixOutOfRange, "Header suffix out of range"},
+    {InvalidSuffix, "Invalid suffix"},
+    {SuffixNotAllowed, "Suffix not allowed"},
     {DataOutOfRange, "Data out of range"},
     {IllegalParameterValue, "Illegal parameter value"},
     {DataStale, "Data corrupt or stale"},

@@ -16,6 +16,8 @@ enum TErrorCode : int {
     MissingParameter = -109,
     UndefinedHeader = -113,
     HeaderSuffixOutOfRange = -114,
+    InvalidSuffix = -131,
+    SuffixNotAllowed = -138,
     DataOutOfRange = -222,
     IllegalParameterValue = -224,
     DataStale = -230,

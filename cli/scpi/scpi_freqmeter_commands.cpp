@@ -27,7 +27,7 @@ TOutcome Frequency(TCall& call) {
 
 TOutcome SetOffset(TCall& call) {
     if (auto error = call.Expect(1, 1)) return error;
-    const auto hertz = ReadWhole(call.Parameters[0], INT32_MIN, INT32_MAX);
+    const auto hertz = ReadWhole(call.Parameters[0], INT32_MIN, INT32_MAX, TUnit::Hertz);
     if (const TError* error = std::get_if<TError>(&hertz)) return *error;
     call.Instrument.OffsetHz = static_cast<int32_t>(std::get<int64_t>(hertz));
     return std::nullopt;
@@ -44,7 +44,7 @@ TOutcome Offset(TCall& call) {
 TOutcome Calibrate(TCall& call) {
     if (auto error = call.Expect(1, 1)) return error;
     if (call.Parameters[0].Kind != TParameter::TKind::Number) return TError{DataTypeError, {}};
-    const auto reference = ReadWhole(call.Parameters[0], INT32_MIN, INT32_MAX);
+    const auto reference = ReadWhole(call.Parameters[0], INT32_MIN, INT32_MAX, TUnit::Hertz);
     if (const TError* error = std::get_if<TError>(&reference)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
     const int32_t count = Meter(call).LastRawCount;

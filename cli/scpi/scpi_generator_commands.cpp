@@ -36,7 +36,7 @@ TOutcome SetFrequency(TCall& call) {
     if (const TError* error = std::get_if<TError>(&output)) return *error;
     if (auto error = call.Expect(1, 1)) return error;
     const TList list = ListOf(call, std::get<uint32_t>(output));
-    const auto hertz = ReadNumber(call.Parameters[0], list.Lowest(), list.Highest());
+    const auto hertz = ReadNumber(call.Parameters[0], list.Lowest(), list.Highest(), TUnit::Hertz);
     if (const TError* error = std::get_if<TError>(&hertz)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
     const uint32_t n = std::get<uint32_t>(output);

@@ -90,7 +90,7 @@ TOutcome CsrQuery(TCall& call, uint8_t bit, const char* set, const char* clear) 
 TOutcome Calibrate(TCall& call) {
     if (auto error = call.Expect(1, 1)) return error;
     if (call.Parameters[0].Kind != TParameter::TKind::Number) return TError{DataTypeError, {}};
-    const auto reference = ReadNumber(call.Parameters[0], -FLT_MAX, FLT_MAX);
+    const auto reference = ReadNumber(call.Parameters[0], -FLT_MAX, FLT_MAX, TUnit::Volt);
     if (const TError* error = std::get_if<TError>(&reference)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
     const logger::TAcquisition& a = Logger(call).Acquisition;

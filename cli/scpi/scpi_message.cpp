@@ -184,6 +184,9 @@ std::optional<TParameter> ReadParameter(TReader& in) {
         const auto value = ReadDecimal(in);
         if (!value) return std::nullopt;
         parameter.Number = *value;
+        // A unit may follow, blanks between: 1 KHZ, 4200MV.
+        in.SkipBlanks();
+        parameter.Unit = Upper(in.TakeWhile(Letter));
     }
     return parameter;
 }

@@ -25,6 +25,7 @@ struct TParameter {
     enum class TKind { Number, Character, String, ChannelList };
     TKind Kind = TKind::Number;
     double Number = 0.0;        // decimal (NR1, NR2, NR3) or #H, #Q, #B
+    std::string Unit;           // a decimal number's suffix ("KHZ", "MV"), upper-cased
     std::string Text;           // character data upper-cased; a string's contents
     std::vector<uint32_t> Channels;  // (@1,2) or (@1:2), ranges spelled out
 };

@@ -23,6 +23,27 @@ bool IsWord(const TParameter& parameter, const char* pattern) {
 
 TError TypeError() { return {DataTypeError, {}}; }
 
+struct TUnitName {
+    TUnit Unit;
+    const char* Name;
+    double Multiplier;
+};
+
+constexpr TUnitName UnitNames[] = {
+    {TUnit::Hertz, "HZ", 1.0},    {TUnit::Hertz, "KHZ", 1e3}, {TUnit::Hertz, "MHZ", 1e6},
+    {TUnit::Hertz, "MAHZ", 1e6},  {TUnit::Hertz, "GHZ", 1e9}, {TUnit::Volt, "V", 1.0},
+    {TUnit::Volt, "MV", 1e-3},    {TUnit::Volt, "UV", 1e-6},  {TUnit::Volt, "KV", 1e3},
+};
+
+// The number in the plain unit, or why its suffix does not fit.
+TRead<double> Scaled(const TParameter& parameter, TUnit unit) {
+    if (parameter.Unit.empty()) return parameter.Number;
+    if (unit == TUnit::None) return TError{SuffixNotAllowed, {}};
+    for (const TUnitName& name : UnitNames)
+        if (name.Unit == unit && parameter.Unit == name.Name) return parameter.Number * name.Multiplier;
+    return TError{InvalidSuffix, {}};
+}
+
 }  // namespace
 
 std::string Nr1(int64_t value) { return std::to_string(value); }
@@ -52,17 +73,20 @@ TRead<bool> ReadBoolean(const TParameter& parameter) {
     return std::round(parameter.Number) != 0.0;
 }
 
-TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum) {
+TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum, TUnit unit) {
     if (IsWord(parameter, "MINimum")) return minimum;
     if (IsWord(parameter, "MAXimum")) return maximum;
     if (parameter.Kind != TParameter::TKind::Number) return TypeError();
-    if (parameter.Number < minimum || parameter.Number > maximum) return TError{DataOutOfRange, {}};
-    return parameter.Number;
+    const TRead<double> scaled = Scaled(parameter, unit);
+    if (std::holds_alternative<TError>(scaled)) return scaled;
+    const double value = std::get<double>(scaled);
+    if (!(value >= minimum && value <= maximum)) return TError{DataOutOfRange, {}};
+    return value;
 }
 
-TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum) {
+TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum, TUnit unit) {
     const TRead<double> number =
-        ReadNumber(parameter, static_cast<double>(minimum), static_cast<double>(maximum));
+        ReadNumber(parameter, static_cast<double>(minimum), static_cast<double>(maximum), unit);
     if (const TError* error = std::get_if<TError>(&number)) return *error;
     const double value = std::get<double>(number);
     if (value != std::floor(value)) return TError{IllegalParameterValue, "a whole number is needed"};

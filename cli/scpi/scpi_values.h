@@ -28,12 +28,17 @@ std::string Nr3(float value);
 // Rounded to decimals places (precision significant digits at most).
 std::string Fixed(double value, int precision, int decimals);
 
+// What a number may be given in: its units and their multipliers (SCPI's
+// MHZ is megahertz).
+enum class TUnit { None, Hertz, Volt };
+
 // ON, OFF, or a number: 0 is OFF, any other rounds to ON.
 TRead<bool> ReadBoolean(const TParameter& parameter);
-// A number, MINimum or MAXimum, from minimum to maximum.
-TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum);
+// A number, MINimum or MAXimum, from minimum to maximum; with a unit of its
+// own kind, scaled to the plain unit.
+TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum, TUnit unit = TUnit::None);
 // A whole number from minimum to maximum, MINimum and MAXimum too.
-TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum);
+TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum, TUnit unit = TUnit::None);
 // One of the words, by long or short form ("GENerator" takes GEN and
 // GENERATOR): its position in the list.
 TRead<std::size_t> ReadChoice(const TParameter& parameter, const std::vector<const char*>& words);

@@ -58,6 +58,9 @@ TEST_F(ScpiLanguage, ParametersAndTheirErrors) {
         {"SENS:FREQ:OFFS -25;:SENSE:FREQUENCY:OFFSET?", "-25\n", {}},
         {"FREQ:OFFS +.5e1;OFFS?", "5\n", {}},
         {"FREQ:OFFS #H1F;OFFS?", "31\n", {}},
+        {"FREQ:OFFS 1.5 kHz;OFFS?;OFFS 2MHZ;OFFS?;OFFS 7 HZ;OFFS?", "1500;2000000;7\n", {}},  // MHZ: mega
+        {"FREQ:OFFS 10 MV;:FREQ:OFFS 1 PARSEC", "", {InvalidSuffix, InvalidSuffix}},
+        {"*ESE 3 HZ;:SOUR1:FREQ? MAX", "8250000\n", {SuffixNotAllowed}},
         {"FREQ:OFFS #b101;OFFS?", "5\n", {}},
         {"FREQ:OFFS MAX;OFFS?", "2147483647\n", {}},
         {"FREQ:OFFS min;OFFS?", "-2147483648\n", {}},
@@ -85,7 +88,7 @@ TEST_F(ScpiLanguage, ASyntaxErrorEndsTheLineAfterWhatCameBefore) {
         {"*OPC?;SYST:VERS?(@1);*OPC?", "1\n", {SyntaxError}},
         {"*OPC?;;*OPC?", "1\n", {SyntaxError}},
         {"SYST:VERS?x", "", {SyntaxError}},
-        {"FREQ:OFFS 10HZ", "", {SyntaxError}},
+        {"FREQ:OFFS 10 HZ 5", "", {SyntaxError}},
         {"FREQ:OFFS 1e", "", {SyntaxError}},
         {"FREQ:OFFS 1e999", "", {SyntaxError}},
         {"FREQ:OFFS \"open", "", {SyntaxError}},

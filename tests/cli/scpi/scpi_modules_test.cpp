@@ -36,7 +36,7 @@ TEST_F(ScpiModules, GeneratorOutputsTheWindowsReportsAndTheRawPath) {
         std::string Answer;
         TFrames Frames;
     } cases[] = {
-        {"SOUR2:FREQ 1000;FREQ?", "1007.080078125\n", {"02 01 20 89 10 1F 00 27"}},  // the nearest entry
+        {"SOUR2:FREQ 1 KHZ;FREQ?", "1007.080078125\n", {"02 01 20 89 10 1F 00 27"}},  // the nearest entry
         {"OUTP3 ON;:OUTP3?", "1\n", {"02 02 30 89 10 1F 00 17"}},                    // a level keeps the rest
         {"SOUR1:FUNC:MODE PC;MODE?", "PC\n", {"02 03 11 89 10 1F 00 36"}},  // output 2's frequency bytes stay
         {"SOUR1:FREQ MAX;FREQ?", "8250000\n", {"02 04 11 89 10 1F 00 36"}},  // from the PC: no frequency sent
@@ -162,7 +162,7 @@ TEST_F(ScpiLogger, CalibrationWritesEachChannelTheRulesAllowAndSaysWhyNot) {
     Logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, 0x01};
     TickLogger(6);  // the first answers the last read with a request (1C)
     Drain(*Logger);
-    EXPECT_EQ(Ask("CAL:VOLT 4.2"), "");
+    EXPECT_EQ(Ask("CAL:VOLT 4200 mV"), "");
     const TFrames written = Drain(*Logger);
     ASSERT_EQ(written.size(), 12u);
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(written[i].substr(0, 2), "06") << written[i];
