@@ -121,7 +121,8 @@ TEST_F(ScpiLogger, VoltmeterTracesAndSettings) {
     // 10-bit peak mode on channel 2: channel 1 shows no number.
     Logger->Csr = 0x05;
     TickLogger(5);
-    Drain(*Logger);
+    // The boxes follow: 8bit cleared, Peak checked, CH1 cleared (CH2 was checked).
+    EXPECT_EQ(Drain(*Logger), (TFrames{"02 13 00 00 00 00 00 FF", "02 14 04 00 00 00 00 FB", "02 15 05 00 00 00 00 FA"}));
     EXPECT_EQ(Ask("MEAS:VOLT? (@1:2)"), "9.91E+37,3.766\n");
     Logger->Csr = 0x02;
     TickLogger(5);
