@@ -224,6 +224,19 @@ TEST_F(ScpiFrequencyMeter, ReadingOffsetAndCalibration) {
         EXPECT_EQ(ErrorCodes(), c.Errors);
     }
     EXPECT_EQ(Ask("CAL:FREQ:FACT?"), "1.005\n");
+
+    // Gone, then back: no reading of the module before until it measures again.
+    M.Platform.UnplugAll();
+    M.Notify();
+    M.ProcessEvents();
+    EXPECT_EQ(Ask("MEAS:FREQ?"), "");
+    M.PlugFrequencyMeter()->RawCount = 2000;
+    M.Notify();
+    M.ProcessEvents();
+    EXPECT_EQ(Ask("MEAS:FREQ?"), "");
+    TickMeter(2);
+    EXPECT_EQ(Ask("MEAS:FREQ?"), "2000\n");
+    EXPECT_EQ(ErrorCodes(), (std::vector<int>{HardwareMissing, DataStale}));
 }
 
 // Every command of a module, with that module absent: -241, nothing else.
