@@ -78,7 +78,8 @@ start=$(now)
 "$cli" list --json >"$out/late.json" 2>"$out/late.err"
 took=$(echo "$(now) $start" | awk '{print $1 - $2}')
 echo "    usb: tavik-cli list took $usual s, with one late answer $took s"
-check "a late answer slows the pass ($usual s, late $took s)" awk "BEGIN { exit !($took >= $usual + 1.2) }"
+# A lower bound only: a busy machine makes every pass slower, never faster.
+check "the pass waited for the late answer (took $took s, the answer 1.5 s late)" awk "BEGIN { exit !($took >= 1.5) }"
 check "tavik-sim held that answer back" grep -q 'freqmeter1: answering late' "$out/sim.log"
 check "the late list is whole" json "$out/late.json" 'length == 3 and any(.[]; .kind == "freqmeter" and .bound and .factor == 1.125)'
 

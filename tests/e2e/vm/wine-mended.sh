@@ -88,9 +88,12 @@ while [ "$(since "$start")" -lt 180 ]; do kill -0 $tavik 2>/dev/null || break; s
 kill -0 $tavik 2>/dev/null && { echo "    tavik.exe did not close"; kill $tavik; }
 wait $tavik
 closed=$?
+ended=$(($(wc -l <"$out/usb-sim.log") + 1))
 check "tavik.exe closes (exit code $closed)" [ "$closed" -eq 0 ]
 sleep 1
-check "nothing but the polls reached the modules after the close" \
-    sh -c "! tail -n +$closing '$out/usb-sim.log' | grep -E ' <-: ' | grep -qvE '<-: 01 '"
+check "while closing, nothing but the polls reached the modules" \
+    sh -c "! head -n $((ended - 1)) '$out/usb-sim.log' | tail -n +$closing | grep -E ' <-: ' | grep -qvE '<-: 01 '"
+check "nothing reached the modules after tavik.exe ended" \
+    sh -c "! tail -n +$ended '$out/usb-sim.log' | grep -qE ' <-: '"
 kill $xvfb 2>/dev/null
 unset LD_PRELOAD
