@@ -1,3 +1,5 @@
+#include <winsock2.h>  // before windows.h, which the loop's header brings in
+
 #include "win32_event_loop.h"
 
 #include <algorithm>
@@ -8,6 +10,10 @@ namespace tavik {
 namespace {
 constexpr wchar_t WindowClass[] = L"TavikEventLoop";
 constexpr UINT RunPostedMessage = WM_APP + 1;
+// WSAAsyncSelect's: the socket in wParam, what happened in lParam.
+constexpr UINT SocketMessage = WM_APP + 2;
+constexpr long ReadingEvents = FD_READ | FD_ACCEPT | FD_CLOSE | FD_OOB;
+constexpr long WritingEvents = FD_WRITE | FD_CONNECT;
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 }  // namespace
@@ -44,6 +50,40 @@ private:
     bool Active_ = false;
 };
 
+// Winsock tells of a socket through the loop's window. FD_WRITE comes once a
+// socket is connected and then only after a send that would have blocked, so
+// asking for writing posts one of the loop's own for a socket that may already
+// be able to take more.
+class TWin32EventLoop::TSocketWatchImpl : public TSocketWatch {
+public:
+    TSocketWatchImpl(TWin32EventLoop& loop, TSocketHandle socket, std::function<void()> onReadable,
+                     std::function<void()> onWritable)
+        : Loop_(loop), Socket_(socket), OnReadable(std::move(onReadable)), OnWritable(std::move(onWritable)) {
+        Loop_.Sockets_[Socket_] = this;
+        ::WSAAsyncSelect(static_cast<SOCKET>(Socket_), Loop_.Window_, SocketMessage, ReadingEvents | WritingEvents);
+    }
+    ~TSocketWatchImpl() override {
+        // Messages already queued for the socket find no watch.
+        ::WSAAsyncSelect(static_cast<SOCKET>(Socket_), Loop_.Window_, 0, 0);
+        const auto found = Loop_.Sockets_.find(Socket_);
+        if (found != Loop_.Sockets_.end() && found->second == this) Loop_.Sockets_.erase(found);
+    }
+    void WantWritable(bool on) override {
+        const bool was = Writing;
+        Writing = on && OnWritable;
+        if (Writing && !was)
+            ::PostMessageW(Loop_.Window_, SocketMessage, static_cast<WPARAM>(Socket_), WSAMAKESELECTREPLY(FD_WRITE, 0));
+    }
+
+    const std::function<void()> OnReadable;
+    const std::function<void()> OnWritable;
+    bool Writing = false;
+
+private:
+    TWin32EventLoop& Loop_;
+    const TSocketHandle Socket_;
+};
+
 TWin32EventLoop::TWin32EventLoop() {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -78,10 +118,37 @@ std::unique_ptr<TLoopTimer> TWin32EventLoop::MakeTimer(int intervalMs, std::func
     return std::make_unique<TTimer>(*this, intervalMs, std::move(tick));
 }
 
+std::unique_ptr<TSocketWatch> TWin32EventLoop::WatchSocket(TSocketHandle socket, std::function<void()> onReadable,
+                                                           std::function<void()> onWritable) {
+    if (!Window_) return nullptr;
+    return std::make_unique<TSocketWatchImpl>(*this, socket, std::move(onReadable), std::move(onWritable));
+}
+
+// A call may end watches, its own among them: the watch is looked for again
+// before the writing call.
+void TWin32EventLoop::SocketReady(TSocketHandle socket, long events) {
+    auto found = Sockets_.find(socket);
+    if (found == Sockets_.end()) return;
+    if (events & ReadingEvents) {
+        const std::function<void()> call = found->second->OnReadable;  // outlives a watch its call ends
+        call();
+        found = Sockets_.find(socket);
+        if (found == Sockets_.end()) return;
+    }
+    if ((events & WritingEvents) && found->second->Writing) {
+        const std::function<void()> call = found->second->OnWritable;
+        call();
+    }
+}
+
 LRESULT CALLBACK TWin32EventLoop::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* loop = reinterpret_cast<TWin32EventLoop*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (loop && message == RunPostedMessage) {
         loop->RunPostedUpTo(static_cast<uint64_t>(wParam));
+        return 0;
+    }
+    if (loop && message == SocketMessage) {
+        loop->SocketReady(static_cast<TSocketHandle>(wParam), WSAGETSELECTEVENT(lParam));
         return 0;
     }
     if (loop && message == WM_TIMER) {
