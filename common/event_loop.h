@@ -43,6 +43,10 @@ public:
     // and again each time it could not and then can; turning it on when the
     // socket already can take more brings a call soon.
     virtual void WantWritable(bool on) = 0;
+    // On at first. Off, onReadable is not called: a socket whose peer has
+    // ended its side reads as ready for ever, while answers may still be
+    // going out to it.
+    virtual void WantReadable(bool on) = 0;
 };
 
 class TEventLoop {

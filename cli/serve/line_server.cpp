@@ -29,6 +29,7 @@ struct TLineServer::TClient {
     std::string Output;
     std::size_t Sent = 0;  // bytes of Output already sent
     bool ReceivePosted = false;
+    bool Ending = false;  // nothing more comes: closed once the answers are out
     std::unique_ptr<TSocketWatch> Watch;
 };
 
@@ -104,9 +105,12 @@ void TLineServer::Receive(TClient& client) {
             case TIoStatus::WouldBlock:
                 return;
             case TIoStatus::Ended:
-                // The answers to what came before the end go out as far as
-                // the socket takes them at once.
-                if (Flush(client)) Drop(client, "disconnected");
+                // The client has said all it will ("echo '*IDN?' | nc -N"):
+                // its answers go out, then the connection closes.
+                if (!Flush(client)) return;
+                client.Ending = true;
+                client.Watch->WantReadable(false);
+                if (client.Output.empty()) Drop(client, "disconnected");
                 return;
             case TIoStatus::Failed:
                 Drop(client, "dropped: " + error);
@@ -158,6 +162,10 @@ bool TLineServer::Flush(TClient& client) {
     if (pending == 0) {
         client.Output.clear();
         client.Sent = 0;
+        if (client.Ending) {
+            Drop(client, "disconnected");
+            return false;
+        }
     } else if (client.Sent >= CompactAfter) {
         client.Output.erase(0, client.Sent);
         client.Sent = 0;

@@ -4,7 +4,8 @@
 // the factory), its own input framed into lines and its own output buffer,
 // every socket non-blocking. A client that is slow, silent or gone holds up no
 // other: one that does not read its answers is dropped once they pass a
-// bound, one that vanishes is cleaned up when the loop tells. Clients past the
+// bound, one that vanishes is cleaned up when the loop tells, one that ends
+// its side gets its answers before the connection closes. Clients past the
 // bound are accepted and closed at once.
 #include <cstddef>
 #include <cstdint>

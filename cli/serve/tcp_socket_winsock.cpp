@@ -15,6 +15,22 @@ namespace tavik::serve {
 namespace {
 SOCKET Socket(TSocketHandle handle) { return static_cast<SOCKET>(handle); }
 
+// Words for the codes a server meets, where the system has none for them
+// (Wine's FormatMessage knows no Winsock codes).
+const char* KnownMessage(int code) {
+    switch (code) {
+        case WSAEADDRINUSE: return "Address already in use";
+        case WSAEADDRNOTAVAIL: return "Address not available";
+        case WSAEACCES: return "Permission denied";
+        case WSAECONNRESET: return "Connection reset by peer";
+        case WSAECONNABORTED: return "Connection aborted";
+        case WSAENETDOWN: return "Network is down";
+        case WSAEMFILE: return "Too many open sockets";
+        case WSAENOBUFS: return "No buffer space available";
+        default: return "system error";
+    }
+}
+
 // FormatMessage's words for a Winsock error code, and the code.
 std::string SystemMessage(int code) {
     wchar_t* text = nullptr;
@@ -26,7 +42,7 @@ std::string SystemMessage(int code) {
     while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ' ||
                                 message.back() == L'.'))
         message.pop_back();
-    return (message.empty() ? std::string("system error") : Utf8Of(std::wstring_view(message))) + " (error " +
+    return (message.empty() ? std::string(KnownMessage(code)) : Utf8Of(std::wstring_view(message))) + " (error " +
            std::to_string(code) + ")";
 }
 

@@ -19,12 +19,14 @@ public:
     }
     ~TWatch() override { std::erase(Loop_.Watches_, this); }
     void WantWritable(bool on) override { Writing = on && OnWritable; }
+    void WantReadable(bool on) override { Reading = on; }
 
     TManualEventLoop& Loop_;
     const TSocketHandle Handle;
     const std::function<void()> OnReadable;
     const std::function<void()> OnWritable;
     bool Writing = false;
+    bool Reading = true;
 };
 
 TManualEventLoop::TTimer::TTimer(TManualEventLoop& loop, int intervalMs, std::function<void()> tick)
@@ -79,9 +81,14 @@ void TManualEventLoop::WaitForWatches(TClock::time_point wake) {
     polled.clear();
     using TPolledHandle = int;
 #endif
-    for (const TWatch* watch : Watches_) {
-        const short events = static_cast<short>(watch->Writing ? POLLIN | POLLOUT : POLLIN);
+    // A watch that wants nothing is not polled: poll tells of a hang-up
+    // whatever it is asked.
+    std::vector<TWatch*> watches;
+    for (TWatch* watch : Watches_) {
+        const short events = static_cast<short>((watch->Reading ? POLLIN : 0) | (watch->Writing ? POLLOUT : 0));
+        if (events == 0) continue;
         polled.push_back({static_cast<TPolledHandle>(watch->Handle), events, 0});
+        watches.push_back(watch);
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(wake - TClock::now());
     const int waitMs = static_cast<int>(std::max<long long>(left.count(), 0));
@@ -97,20 +104,22 @@ void TManualEventLoop::WaitForWatches(TClock::time_point wake) {
     // looks at what the signal set before it waits again.
     if (poll(polled.data(), polled.size(), waitMs) <= 0) return;
 #endif
-    // A call may end watches, its own among them, or stop the writing of
-    // others: each is looked for again before each call.
-    const std::vector<TWatch*> watches = Watches_;
+    // A call may end watches, its own among them, or change what others
+    // want: each is looked for again before each call.
     const auto alive = [&](const TWatch* watch) {
         return std::find(Watches_.begin(), Watches_.end(), watch) != Watches_.end();
     };
     for (std::size_t i = 0; i < polled.size(); ++i) {
         const short revents = polled[i].revents;
-        if ((revents & (POLLIN | POLLHUP | POLLERR)) && alive(watches[i])) {
+        const short failed = POLLHUP | POLLERR;
+        if ((revents & (POLLIN | failed)) && alive(watches[i]) && watches[i]->Reading) {
             const std::function<void()> call = watches[i]->OnReadable;  // outlives a watch its call ends
             call();
         }
-        // A failed socket can take nothing more: its reading call learns why.
-        if ((revents & POLLOUT) && alive(watches[i]) && watches[i]->Writing) {
+        // A failed socket goes to its reading call, or to the writing one
+        // when reading is off: a send learns why.
+        if (!alive(watches[i]) || !watches[i]->Writing) continue;
+        if (revents & (watches[i]->Reading ? POLLOUT : POLLOUT | failed)) {
             const std::function<void()> call = watches[i]->OnWritable;
             call();
         }

@@ -44,6 +44,7 @@ public:
             QObject::connect(&Writing_, &QSocketNotifier::activated, [call = std::move(onWritable)] { call(); });
     }
     void WantWritable(bool on) override { Writing_.setEnabled(on); }
+    void WantReadable(bool on) override { Reading_.setEnabled(on); }
 
 private:
     QSocketNotifier Reading_;

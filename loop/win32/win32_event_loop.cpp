@@ -74,14 +74,23 @@ public:
         if (Writing && !was)
             ::PostMessageW(Loop_.Window_, SocketMessage, static_cast<WPARAM>(Socket_), WSAMAKESELECTREPLY(FD_WRITE, 0));
     }
-
-    const std::function<void()> OnReadable;
-    const std::function<void()> OnWritable;
-    bool Writing = false;
+    // What came while reading was off was not read: Winsock tells it again
+    // only after the next recv.
+    void WantReadable(bool on) override {
+        if (on && !Reading)
+            ::PostMessageW(Loop_.Window_, SocketMessage, static_cast<WPARAM>(Socket_), WSAMAKESELECTREPLY(FD_READ, 0));
+        Reading = on;
+    }
 
 private:
     TWin32EventLoop& Loop_;
     const TSocketHandle Socket_;
+
+public:
+    const std::function<void()> OnReadable;
+    const std::function<void()> OnWritable;
+    bool Writing = false;
+    bool Reading = true;
 };
 
 TWin32EventLoop::TWin32EventLoop() {
@@ -129,7 +138,7 @@ std::unique_ptr<TSocketWatch> TWin32EventLoop::WatchSocket(TSocketHandle socket,
 void TWin32EventLoop::SocketReady(TSocketHandle socket, long events) {
     auto found = Sockets_.find(socket);
     if (found == Sockets_.end()) return;
-    if (events & ReadingEvents) {
+    if ((events & ReadingEvents) && found->second->Reading) {
         const std::function<void()> call = found->second->OnReadable;  // outlives a watch its call ends
         call();
         found = Sockets_.find(socket);

@@ -1,6 +1,7 @@
 // Socket watches under every loop that has them: a reading call when bytes
-// come or the peer goes, a writing call only while asked for and again once a
-// full socket has room, and no call from a watch its own call ended.
+// come or the peer goes and only while reading is on, a writing call only
+// while asked for and again once a full socket has room, and no call from a
+// watch its own call ended.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -23,6 +24,7 @@ using test::TTestSocket;
 struct TLoopKind {
     std::string Name;
     std::function<std::unique_ptr<TEventLoop>()> Make;
+    friend void PrintTo(const TLoopKind& kind, std::ostream* out) { *out << kind.Name; }
 };
 
 std::vector<TLoopKind> LoopKinds() {
@@ -69,6 +71,12 @@ TEST_P(SocketWatch, ReadsWhatComesAndTheEnd) {
     EXPECT_TRUE(RunUntil(*Loop, [&] { return read == "one\n"; })) << read;
     ASSERT_EQ(Far.Send("two\n"), 4);
     EXPECT_TRUE(RunUntil(*Loop, [&] { return read == "one\ntwo\n"; })) << read;
+    watch->WantReadable(false);
+    ASSERT_EQ(Far.Send("off\n"), 4);
+    RunAWhile(*Loop);
+    EXPECT_EQ(read, "one\ntwo\n") << "reading is off";
+    watch->WantReadable(true);
+    EXPECT_TRUE(RunUntil(*Loop, [&] { return read == "one\ntwo\noff\n"; })) << "what came meanwhile: " << read;
     Far.Close();
     EXPECT_TRUE(RunUntil(*Loop, [&] { return Near.Ended; })) << "the peer's end is a reading call";
     EXPECT_EQ(writes, 0) << "writing was never asked for";

@@ -81,6 +81,14 @@ void TTestSocket::Close() {
     Handle_ = -1;
 }
 
+void TTestSocket::EndSending() {
+#ifdef _WIN32
+    ::shutdown(Raw(Handle_), SD_SEND);
+#else
+    ::shutdown(Raw(Handle_), SHUT_WR);
+#endif
+}
+
 void TTestSocket::Abort() {
     if (Handle_ == -1) return;
     linger off{};

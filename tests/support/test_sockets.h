@@ -32,6 +32,8 @@ public:
     // reset the connection.
     std::string Take();
     bool Ended = false;
+    // Sends no more; reading goes on.
+    void EndSending();
     // Closes at once with a reset, as a client that crashes.
     void Abort();
     void Close();

@@ -2,7 +2,8 @@
 // Windows the Win32 loop too), with a service that echoes each line in angle
 // brackets, counts, and answers "BIG n" with n bytes: clients interleaved,
 // lines across writes, overruns, binary junk, the client bound, a client that
-// does not read, one that vanishes, a port already taken, and Close.
+// does not read, one that vanishes, one that ends its side, a port already
+// taken, and Close.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -55,6 +56,7 @@ private:
 struct TLoopKind {
     std::string Name;
     std::function<std::unique_ptr<TEventLoop>()> Make;
+    friend void PrintTo(const TLoopKind& kind, std::ostream* out) { *out << kind.Name; }
 };
 
 std::vector<TLoopKind> LoopKinds() {
@@ -224,6 +226,23 @@ TEST_P(LineServer, AClientThatVanishesIsCleanedUp) {
     }
     EXPECT_EQ(Counts.Alive, 1);
     EXPECT_EQ(Ask(stays, "here\n"), "<here>\n");
+}
+
+TEST_P(LineServer, AClientThatEndsItsSideGetsItsAnswersBeforeTheClose) {
+    // More unread answers allowed than the system's buffers hold, so that
+    // some are still waiting when the end comes.
+    constexpr std::size_t answerBytes = 16 << 20;
+    TLineServer roomy(*Loop, [this] { return std::make_unique<TTestService>(Counts); }, {8, 4096, 2 * answerBytes});
+    ASSERT_TRUE(roomy.Listen({{127, 0, 0, 1}, 0})) << roomy.Error();
+    TTestSocket client = TTestSocket::Connect(roomy.Port(), 4096);
+    ASSERT_TRUE(Send(client, "BIG " + std::to_string(answerBytes) + "\nlast\n"));
+    client.EndSending();
+    std::string answer;
+    EXPECT_TRUE(RunUntil([&] { return (answer += client.Take()), client.Ended; }));
+    EXPECT_EQ(answer.size(), answerBytes + std::string("\n<last>\n").size());
+    EXPECT_TRUE(answer.ends_with("b\n<last>\n"));
+    EXPECT_TRUE(RunUntil([&] { return roomy.Clients() == 0; }));
+    EXPECT_EQ(Counts.Alive, 0);
 }
 
 TEST_P(LineServer, APortTakenIsRefusedWithTheReason) {
