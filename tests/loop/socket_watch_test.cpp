@@ -10,30 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "loop/manual/manual_event_loop.h"
+#include "tests/support/loop_kinds.h"
 #include "tests/support/test_sockets.h"
-#ifdef _WIN32
-#include "loop/win32/win32_event_loop.h"
-#endif
 
 namespace tavik {
 namespace {
 
+using test::TLoopKind;
 using test::TTestSocket;
-
-struct TLoopKind {
-    std::string Name;
-    std::function<std::unique_ptr<TEventLoop>()> Make;
-    friend void PrintTo(const TLoopKind& kind, std::ostream* out) { *out << kind.Name; }
-};
-
-std::vector<TLoopKind> LoopKinds() {
-    std::vector<TLoopKind> kinds{{"Manual", [] { return std::make_unique<TManualEventLoop>(); }}};
-#ifdef _WIN32
-    kinds.push_back({"Win32", [] { return std::make_unique<TWin32EventLoop>(); }});
-#endif
-    return kinds;
-}
 
 // Runs the loop until done() holds; gives up after a while so that a fault
 // fails the test instead of hanging it.
@@ -135,8 +119,7 @@ TEST_P(SocketWatch, AWatchItsOwnCallEndsCallsNoMore) {
     EXPECT_EQ(calls, 1) << "unread bytes, but the watch is gone";
 }
 
-INSTANTIATE_TEST_SUITE_P(Loops, SocketWatch, testing::ValuesIn(LoopKinds()),
-                         [](const testing::TestParamInfo<TLoopKind>& kind) { return kind.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Loops, SocketWatch, testing::ValuesIn(test::LoopKinds()), test::LoopKindName);
 
 }  // namespace
 }  // namespace tavik

@@ -14,15 +14,13 @@
 #include <vector>
 
 #include "cli/serve/line_server.h"
-#include "loop/manual/manual_event_loop.h"
+#include "tests/support/loop_kinds.h"
 #include "tests/support/test_sockets.h"
-#ifdef _WIN32
-#include "loop/win32/win32_event_loop.h"
-#endif
 
 namespace tavik::serve {
 namespace {
 
+using test::TLoopKind;
 using test::TTestSocket;
 
 struct TServiceCounts {
@@ -52,20 +50,6 @@ private:
     int Lines_ = 0;
     int Overruns_ = 0;
 };
-
-struct TLoopKind {
-    std::string Name;
-    std::function<std::unique_ptr<TEventLoop>()> Make;
-    friend void PrintTo(const TLoopKind& kind, std::ostream* out) { *out << kind.Name; }
-};
-
-std::vector<TLoopKind> LoopKinds() {
-    std::vector<TLoopKind> kinds{{"Manual", [] { return std::make_unique<TManualEventLoop>(); }}};
-#ifdef _WIN32
-    kinds.push_back({"Win32", [] { return std::make_unique<TWin32EventLoop>(); }});
-#endif
-    return kinds;
-}
 
 class LineServer : public testing::TestWithParam<TLoopKind> {
 protected:
@@ -268,8 +252,7 @@ TEST_P(LineServer, CloseEndsEveryConnection) {
     EXPECT_FALSE(TTestSocket::Connect(Port).IsOpen()) << "nobody listens";
 }
 
-INSTANTIATE_TEST_SUITE_P(Loops, LineServer, testing::ValuesIn(LoopKinds()),
-                         [](const testing::TestParamInfo<TLoopKind>& kind) { return kind.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Loops, LineServer, testing::ValuesIn(test::LoopKinds()), test::LoopKindName);
 
 }  // namespace
 }  // namespace tavik::serve
