@@ -34,9 +34,10 @@ public:
 // pointer-sized handle, not a descriptor). Either fits; -1 is neither.
 using TSocketHandle = std::intptr_t;
 
-// A watched socket. Readiness is told the way every loop can tell it: a call
-// comes when something new is ready, so each call reads (or accepts, or
-// writes) until the socket would block, or leaves the rest to a call it posts.
+// A watched socket. Readiness is told the way every loop can tell it: a
+// reading call reads or accepts at least once, and what it leaves brings
+// another call, after the loop's other work; a writing call writes until the
+// socket would block or nothing is left.
 class TSocketWatch : public TLoopWatch {
 public:
     // Off at first. While on, onWritable runs once the socket can take more,

@@ -28,7 +28,6 @@ struct TLineServer::TClient {
     TLineFramer Framer;
     std::string Output;
     std::size_t Sent = 0;  // bytes of Output already sent
-    bool ReceivePosted = false;
     bool Ending = false;  // nothing more comes: closed once the answers are out
     std::unique_ptr<TSocketWatch> Watch;
 };
@@ -122,24 +121,7 @@ void TLineServer::Receive(TClient& client) {
         client.Framer.Feed(std::string_view(buffer, got.Bytes), *client.Service, client.Output);
         if (!Flush(client)) return;
     }
-    ReceiveLater(client);
-}
-
-// Every loop calls again for what is left unread only when more comes: the
-// rest is read on a turn of its own.
-void TLineServer::ReceiveLater(TClient& client) {
-    if (client.ReceivePosted) return;
-    client.ReceivePosted = true;
-    Loop_.Post([self = std::weak_ptr<TLineServer*>(Self_), raw = &client] {
-        const std::shared_ptr<TLineServer*> alive = self.lock();
-        if (!alive) return;
-        TLineServer& server = **alive;
-        const auto found = std::find_if(server.Clients_.begin(), server.Clients_.end(),
-                                        [raw](const std::unique_ptr<TClient>& client) { return client.get() == raw; });
-        if (found == server.Clients_.end()) return;
-        raw->ReceivePosted = false;
-        server.Receive(*raw);
-    });
+    // What is left unread brings another call, after the others' turns.
 }
 
 bool TLineServer::Flush(TClient& client) {

@@ -60,7 +60,6 @@ private:
     struct TClient;
     void AcceptWaiting();
     void Receive(TClient& client);
-    void ReceiveLater(TClient& client);
     // Sends what the socket takes; false when that dropped the client.
     bool Flush(TClient& client);
     void Drop(TClient& client, const std::string& why);
@@ -74,8 +73,6 @@ private:
     std::unique_ptr<TSocketWatch> ListenerWatch_;
     std::vector<std::unique_ptr<TClient>> Clients_;
     std::string Error_;
-    // Calls posted to the loop run only while the server lives.
-    std::shared_ptr<TLineServer*> Self_ = std::make_shared<TLineServer*>(this);
 };
 
 }  // namespace tavik::serve

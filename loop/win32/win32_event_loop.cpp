@@ -3,6 +3,7 @@
 #include "win32_event_loop.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace tavik {
@@ -50,10 +51,11 @@ private:
     bool Active_ = false;
 };
 
-// Winsock tells of a socket through the loop's window. FD_WRITE comes once a
-// socket is connected and then only after a send that would have blocked, so
-// asking for writing posts one of the loop's own for a socket that may already
-// be able to take more.
+// Winsock tells of a socket through the loop's window. FD_READ (FD_ACCEPT)
+// comes again after a recv (accept) that left something. FD_WRITE comes once
+// a socket is connected and then only after a send that would have blocked,
+// so asking for writing posts one of the loop's own for a socket that may
+// already be able to take more.
 class TWin32EventLoop::TSocketWatchImpl : public TSocketWatch {
 public:
     TSocketWatchImpl(TWin32EventLoop& loop, TSocketHandle socket, std::function<void()> onReadable,
@@ -169,17 +171,18 @@ LRESULT CALLBACK TWin32EventLoop::WindowProc(HWND window, UINT message, WPARAM w
 }
 
 // A timer always due (its handler outlasts its interval) would keep the queue
-// full for ever: a timer met a second time ends the round, its message left
-// queued for the next one.
+// full for ever, and so would a socket that always has more to read (Winsock
+// tells of the rest after each read): a timer or socket met a second time ends
+// the round, its message left queued for the next one.
 bool TWin32EventLoop::DispatchQueued() {
     bool dispatched = false;
-    std::vector<std::pair<HWND, WPARAM>> timersSeen;
+    std::vector<std::tuple<HWND, UINT, WPARAM>> seen;
     MSG message{};
     while (!QuitReceived_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (message.message == WM_TIMER) {
-            const std::pair<HWND, WPARAM> timer{message.hwnd, message.wParam};
-            if (std::find(timersSeen.begin(), timersSeen.end(), timer) != timersSeen.end()) break;
-            timersSeen.push_back(timer);
+        if (message.message == WM_TIMER || (message.message == SocketMessage && message.hwnd == Window_)) {
+            const std::tuple<HWND, UINT, WPARAM> source{message.hwnd, message.message, message.wParam};
+            if (std::find(seen.begin(), seen.end(), source) != seen.end()) break;
+            seen.push_back(source);
         }
         if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
         dispatched = true;

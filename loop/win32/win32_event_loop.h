@@ -33,9 +33,9 @@ public:
     // are not watched until asked.
     std::unique_ptr<TSocketWatch> WatchSocket(TSocketHandle socket, std::function<void()> onReadable,
                                               std::function<void()> onWritable) override;
-    // Dispatches every queued message; when there was none, waits up to
-    // maxWaitMs for one and dispatches what came. Once WM_QUIT has come it
-    // dispatches nothing more.
+    // Dispatches the queued messages, up to a timer or socket met a second
+    // time; when there was none, waits up to maxWaitMs for one and
+    // dispatches what came. Once WM_QUIT has come it dispatches nothing more.
     void ProcessEvents(int maxWaitMs) override;
 
     // Set once ProcessEvents has met WM_QUIT, with the code it carried.

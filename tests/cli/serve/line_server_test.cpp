@@ -1,6 +1,7 @@
 // The server over real loopback connections on the manual loop (and on
 // Windows the Win32 loop too), with a service that echoes each line in angle
-// brackets, counts, and answers "BIG n" with n bytes: clients interleaved,
+// brackets, counts, answers "BIG n" with n bytes and "#..." with nothing:
+// clients interleaved, a client that floods the server,
 // lines across writes, overruns, binary junk, the client bound, a client that
 // does not read, one that vanishes, one that ends its side, a port already
 // taken, and Close.
@@ -26,6 +27,8 @@ using test::TTestSocket;
 struct TServiceCounts {
     int Made = 0;
     int Alive = 0;
+    std::size_t Quiet = 0;  // lines of every service that wanted no answer
+    std::size_t QuietAtEcho = 0;  // as many when a line was last echoed
 };
 
 class TTestService : public TLineService {
@@ -33,14 +36,18 @@ public:
     explicit TTestService(TServiceCounts& counts) : Counts_(counts) { ++Counts_.Made, ++Counts_.Alive; }
     ~TTestService() override { --Counts_.Alive; }
     void Line(std::string_view line, std::string& out) override {
-        if (line == "COUNT?")
+        if (line.starts_with("#"))
+            ++Counts_.Quiet;
+        else if (line == "COUNT?")
             out += std::to_string(Lines_) + "\n";
         else if (line == "OVERRUNS?")
             out += std::to_string(Overruns_) + "\n";
         else if (line.starts_with("BIG "))
             out += std::string(std::stoul(std::string(line.substr(4))), 'b') + "\n";
-        else
+        else {
             out += "<" + std::string(line) + ">\n";
+            Counts_.QuietAtEcho = Counts_.Quiet;
+        }
         ++Lines_;
     }
     void Overrun() override { ++Overruns_; }
@@ -137,6 +144,24 @@ TEST_P(LineServer, FramesTheLinesOfInterleavedClientsEachOnItsOwn) {
         EXPECT_TRUE(RunUntil([&] { return (got += clients[i].Take()).size() >= expected[i].size(); }));
         EXPECT_EQ(got, expected[i]) << "client " << i;
     }
+}
+
+TEST_P(LineServer, AClientThatFloodsTheServerWaitsItsTurnLikeTheOthers) {
+    TTestSocket flood = Connect();
+    TTestSocket other = Connect();
+    // As many quiet lines as the system's buffers take.
+    const std::string lines = [] {
+        std::string text;
+        for (int i = 0; i < 8192; ++i) text += "#\n";
+        return text;
+    }();
+    std::size_t sent = 0;
+    for (long long now = 1; now > 0;) sent += static_cast<std::size_t>(now = std::max(flood.Send(lines), 0LL));
+    ASSERT_GT(sent, 4 * lines.size());
+    EXPECT_EQ(Ask(other, "ping\n"), "<ping>\n");
+    EXPECT_LT(Counts.QuietAtEcho * 2, sent) << "answered before the flood was all read";
+    EXPECT_LT(Counts.Quiet * 2, sent) << "the loop's caller had its turns meanwhile";
+    EXPECT_TRUE(RunUntil([&] { return Counts.Quiet * 2 == sent; })) << "and the flood read in the end";
 }
 
 TEST_P(LineServer, AnOverrunKeepsTheConnectionAndJunkGoesThroughAsBytes) {
