@@ -51,12 +51,17 @@ bool TLineServer::Listen(const TListenAddress& address) {
         Listener_.Close();
         return false;
     }
+    AcceptRetry_ = Loop_.MakeTimer(Limits_.AcceptRetryMs, [this] {
+        AcceptRetry_->Stop();
+        ListenerWatch_->WantReadable(true);
+    });
     return true;
 }
 
 uint16_t TLineServer::Port() const { return Listener_.IsOpen() ? Listener_.LocalPort() : 0; }
 
 void TLineServer::Close() {
+    AcceptRetry_.reset();
     ListenerWatch_.reset();
     Listener_.Close();
     Clients_.clear();
@@ -74,7 +79,9 @@ void TLineServer::AcceptWaiting() {
         const TIoStatus status = Listener_.Accept(accepted, peer, error);
         if (status == TIoStatus::WouldBlock) return;
         if (status != TIoStatus::Done) {
-            Notice(error);
+            Notice(error + "; accepting again in " + std::to_string(Limits_.AcceptRetryMs) + " ms");
+            ListenerWatch_->WantReadable(false);
+            AcceptRetry_->Start();
             return;
         }
         if (Clients_.size() >= Limits_.MaxClients) {

@@ -25,6 +25,9 @@ struct TLineServerLimits {
     std::size_t MaxClients = 8;
     std::size_t MaxLineBytes = 4096;  // a longer line is an overrun, the connection stays
     std::size_t MaxPendingOutput = std::size_t{1} << 20;  // unread answers past it drop the client
+    // After a failed accept (no descriptors left), the listener rests this
+    // long: the connection still waiting would make it fail at once again.
+    int AcceptRetryMs = 1000;
 };
 
 class TLineServer {
@@ -71,6 +74,7 @@ private:
     const TLineServerLimits Limits_;
     TTcpSocket Listener_;
     std::unique_ptr<TSocketWatch> ListenerWatch_;
+    std::unique_ptr<TLoopTimer> AcceptRetry_;
     std::vector<std::unique_ptr<TClient>> Clients_;
     std::string Error_;
 };

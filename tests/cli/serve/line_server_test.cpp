@@ -14,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "cli/serve/line_server.h"
 #include "tests/support/loop_kinds.h"
 #include "tests/support/test_sockets.h"
@@ -276,6 +281,33 @@ TEST_P(LineServer, CloseEndsEveryConnection) {
         EXPECT_TRUE(RunUntil([&] { return client.Take(), client.Ended; }));
     EXPECT_FALSE(TTestSocket::Connect(Port).IsOpen()) << "nobody listens";
 }
+
+#ifndef _WIN32
+TEST_P(LineServer, OutOfDescriptorsTheListenerRestsInsteadOfFailingEveryRound) {
+    auto* manual = dynamic_cast<TManualEventLoop*>(Loop.get());
+    if (!manual) GTEST_SKIP() << "the retry timer is fired by hand on the manual loop";
+    TTestSocket client = TTestSocket::Connect(Port);  // waiting to be accepted
+    ASSERT_TRUE(client.IsOpen());
+    // No descriptor left for the accepted connection.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int next = dup(static_cast<int>(client.Handle()));
+    close(next);
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(next);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    for (int round = 0; round < 10; ++round) Loop->ProcessEvents(10);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(std::count_if(Notices.begin(), Notices.end(),
+                            [](const std::string& notice) { return notice.starts_with("accept: "); }),
+              1);
+    EXPECT_TRUE(SomeNotice("accepting again in 1000 ms"));
+    EXPECT_EQ(Server->Clients(), 0u);
+    ASSERT_EQ(manual->Timers().size(), 1u) << "the server's retry";
+    manual->Timers()[0]->Fire();
+    EXPECT_EQ(Ask(client, "back\n"), "<back>\n");
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Loops, LineServer, testing::ValuesIn(test::LoopKinds()), test::LoopKindName);
 
