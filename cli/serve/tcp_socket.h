@@ -24,7 +24,6 @@ public:
     const std::string& Error() const { return Error_; }
 
 private:
-    bool Started_ = false;
     std::string Error_;
 };
 

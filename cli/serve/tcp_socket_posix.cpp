@@ -36,7 +36,7 @@ bool Prepare(int descriptor) {
 }
 }  // namespace
 
-TNetworking::TNetworking() : Started_(true) {}
+TNetworking::TNetworking() = default;
 TNetworking::~TNetworking() = default;
 
 void TTcpSocket::Close() {

@@ -59,13 +59,11 @@ int Clamp(std::size_t size) { return size > INT_MAX ? INT_MAX : static_cast<int>
 
 TNetworking::TNetworking() {
     WSADATA data{};
-    const int code = ::WSAStartup(MAKEWORD(2, 2), &data);
-    Started_ = code == 0;
-    if (!Started_) Error_ = Failure("WSAStartup", code);
+    if (const int code = ::WSAStartup(MAKEWORD(2, 2), &data)) Error_ = Failure("WSAStartup", code);
 }
 
 TNetworking::~TNetworking() {
-    if (Started_) ::WSACleanup();
+    if (Error_.empty()) ::WSACleanup();
 }
 
 void TTcpSocket::Close() {
