@@ -146,7 +146,10 @@ void TWin32EventLoop::SocketReady(TSocketHandle socket, long events) {
         found = Sockets_.find(socket);
         if (found == Sockets_.end()) return;
     }
-    if ((events & WritingEvents) && found->second->Writing) {
+    // With reading off, the peer's going is the writing call's to learn: a
+    // send tells it.
+    const long writing = found->second->Reading ? WritingEvents : WritingEvents | FD_CLOSE;
+    if ((events & writing) && found->second->Writing) {
         const std::function<void()> call = found->second->OnWritable;
         call();
     }
