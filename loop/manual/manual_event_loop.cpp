@@ -1,3 +1,7 @@
+#ifdef _WIN32
+#include <winsock2.h>  // WSAPoll
+#endif
+
 #include "manual_event_loop.h"
 
 #include <algorithm>
@@ -5,17 +9,24 @@
 
 namespace tavik {
 
-class TManualEventLoop::TWatch : public TLoopWatch {
+// A descriptor's watch, and a socket's: a socket's may ask for writing too.
+class TManualEventLoop::TWatch : public TSocketWatch {
 public:
-    TWatch(TManualEventLoop& loop, int descriptor, std::function<void()> onReadable)
-        : Loop_(loop), Descriptor(descriptor), OnReadable(std::move(onReadable)) {
+    TWatch(TManualEventLoop& loop, TSocketHandle handle, std::function<void()> onReadable,
+           std::function<void()> onWritable)
+        : Loop_(loop), Handle(handle), OnReadable(std::move(onReadable)), OnWritable(std::move(onWritable)) {
         Loop_.Watches_.push_back(this);
     }
     ~TWatch() override { std::erase(Loop_.Watches_, this); }
+    void WantWritable(bool on) override { Writing = on && OnWritable; }
+    void WantReadable(bool on) override { Reading = on; }
 
     TManualEventLoop& Loop_;
-    const int Descriptor;
+    const TSocketHandle Handle;
     const std::function<void()> OnReadable;
+    const std::function<void()> OnWritable;
+    bool Writing = false;
+    bool Reading = true;
 };
 
 TManualEventLoop::TTimer::TTimer(TManualEventLoop& loop, int intervalMs, std::function<void()> tick)
@@ -44,8 +55,13 @@ std::unique_ptr<TLoopWatch> TManualEventLoop::WatchReadable(int descriptor, std:
     (void)onReadable;
     return nullptr;
 #else
-    return std::make_unique<TWatch>(*this, descriptor, std::move(onReadable));
+    return std::make_unique<TWatch>(*this, descriptor, std::move(onReadable), nullptr);
 #endif
+}
+
+std::unique_ptr<TSocketWatch> TManualEventLoop::WatchSocket(TSocketHandle socket, std::function<void()> onReadable,
+                                                            std::function<void()> onWritable) {
+    return std::make_unique<TWatch>(*this, socket, std::move(onReadable), std::move(onWritable));
 }
 
 void TManualEventLoop::RunPosted() {
@@ -58,24 +74,56 @@ void TManualEventLoop::RunPosted() {
 
 void TManualEventLoop::WaitForWatches(TClock::time_point wake) {
 #ifdef _WIN32
-    std::this_thread::sleep_until(wake);
+    std::vector<WSAPOLLFD> polled;  // the header stays free of Winsock
+    using TPolledHandle = SOCKET;
 #else
     std::vector<pollfd>& polled = Polled_;
     polled.clear();
-    for (const TWatch* watch : Watches_) polled.push_back({watch->Descriptor, POLLIN, 0});
+    using TPolledHandle = int;
+#endif
+    // A watch that wants nothing is not polled: poll tells of a hang-up
+    // whatever it is asked.
+    std::vector<TWatch*> watches;
+    for (TWatch* watch : Watches_) {
+        const short events = static_cast<short>((watch->Reading ? POLLIN : 0) | (watch->Writing ? POLLOUT : 0));
+        if (events == 0) continue;
+        polled.push_back({static_cast<TPolledHandle>(watch->Handle), events, 0});
+        watches.push_back(watch);
+    }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(wake - TClock::now());
+    const int waitMs = static_cast<int>(std::max<long long>(left.count(), 0));
+#ifdef _WIN32
+    // WSAPoll fails on an empty set rather than wait.
+    if (polled.empty()) {
+        std::this_thread::sleep_until(wake);
+        return;
+    }
+    if (WSAPoll(polled.data(), static_cast<ULONG>(polled.size()), waitMs) <= 0) return;
+#else
     // A signal cuts the wait short (poll is never restarted): the caller
     // looks at what the signal set before it waits again.
-    if (poll(polled.data(), polled.size(), static_cast<int>(std::max<long long>(left.count(), 0))) <= 0) return;
-    // A call may end watches, its own among them: each is looked for again.
-    const std::vector<TWatch*> watches = Watches_;
-    for (std::size_t i = 0; i < polled.size(); ++i) {
-        if (!(polled[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-        if (std::find(Watches_.begin(), Watches_.end(), watches[i]) == Watches_.end()) continue;
-        const std::function<void()> call = watches[i]->OnReadable;  // outlives a watch its call ends
-        call();
-    }
+    if (poll(polled.data(), polled.size(), waitMs) <= 0) return;
 #endif
+    // A call may end watches, its own among them, or change what others
+    // want: each is looked for again before each call.
+    const auto alive = [&](const TWatch* watch) {
+        return std::find(Watches_.begin(), Watches_.end(), watch) != Watches_.end();
+    };
+    for (std::size_t i = 0; i < polled.size(); ++i) {
+        const short revents = polled[i].revents;
+        const short failed = POLLHUP | POLLERR;
+        if ((revents & (POLLIN | failed)) && alive(watches[i]) && watches[i]->Reading) {
+            const std::function<void()> call = watches[i]->OnReadable;  // outlives a watch its call ends
+            call();
+        }
+        // A failed socket goes to its reading call, or to the writing one
+        // when reading is off: a send learns why.
+        if (!alive(watches[i]) || !watches[i]->Writing) continue;
+        if (revents & (watches[i]->Reading ? POLLOUT : POLLOUT | failed)) {
+            const std::function<void()> call = watches[i]->OnWritable;
+            call();
+        }
+    }
 }
 
 void TManualEventLoop::FireDueTimers() {

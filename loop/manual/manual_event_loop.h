@@ -2,8 +2,9 @@
 // An event loop with no toolkit: posted calls run in ProcessEvents, and timers
 // tick when their owner fires them — or, once RealTime is set, also from
 // ProcessEvents as their intervals pass. Watched descriptors are polled in
-// ProcessEvents (POSIX only). Tests, fuzz targets and benchmarks drive the
-// program with it, and tavik-cli runs on it in real time.
+// ProcessEvents (POSIX only), sockets on every system (poll, WSAPoll). Tests,
+// fuzz targets and benchmarks drive the program with it, and tavik-cli runs on
+// it in real time.
 #include <chrono>
 #include <deque>
 #include <vector>
@@ -47,6 +48,10 @@ public:
     std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) override;
     // Null on Windows, where there is no poll.
     std::unique_ptr<TLoopWatch> WatchReadable(int descriptor, std::function<void()> onReadable) override;
+    // Polled with the descriptors (WSAPoll on Windows): both calls come
+    // again for as long as the socket stays ready.
+    std::unique_ptr<TSocketWatch> WatchSocket(TSocketHandle socket, std::function<void()> onReadable,
+                                              std::function<void()> onWritable) override;
     // Runs the posted calls, those they post included. In real time it then
     // waits up to maxWaitMs for the next timer or a watched descriptor and
     // runs what came; otherwise it waits for a watched descriptor alone (none
@@ -60,8 +65,8 @@ public:
 private:
     class TWatch;
     void RunPosted();
-    // Waits until wake at the latest for a watched descriptor and runs the
-    // calls of those that became readable.
+    // Waits until wake at the latest for a watched descriptor or socket and
+    // runs the calls of those that became ready.
     void WaitForWatches(TClock::time_point wake);
     void FireDueTimers();
     std::deque<std::function<void()>> Posted_;

@@ -31,6 +31,25 @@ public:
 private:
     QSocketNotifier Notifier_;
 };
+
+// QSocketNotifier tells readiness as long as it lasts; the writing one is
+// enabled only while wanted.
+class TQtSocketWatch : public TSocketWatch {
+public:
+    TQtSocketWatch(TSocketHandle socket, std::function<void()> onReadable, std::function<void()> onWritable)
+        : Reading_(socket, QSocketNotifier::Read), Writing_(socket, QSocketNotifier::Write) {
+        QObject::connect(&Reading_, &QSocketNotifier::activated, [call = std::move(onReadable)] { call(); });
+        Writing_.setEnabled(false);
+        if (onWritable)
+            QObject::connect(&Writing_, &QSocketNotifier::activated, [call = std::move(onWritable)] { call(); });
+    }
+    void WantWritable(bool on) override { Writing_.setEnabled(on); }
+    void WantReadable(bool on) override { Reading_.setEnabled(on); }
+
+private:
+    QSocketNotifier Reading_;
+    QSocketNotifier Writing_;
+};
 }  // namespace
 
 void TQtEventLoop::Post(std::function<void()> call) {
@@ -43,6 +62,11 @@ std::unique_ptr<TLoopTimer> TQtEventLoop::MakeTimer(int intervalMs, std::functio
 
 std::unique_ptr<TLoopWatch> TQtEventLoop::WatchReadable(int descriptor, std::function<void()> onReadable) {
     return std::make_unique<TQtWatch>(descriptor, std::move(onReadable));
+}
+
+std::unique_ptr<TSocketWatch> TQtEventLoop::WatchSocket(TSocketHandle socket, std::function<void()> onReadable,
+                                                       std::function<void()> onWritable) {
+    return std::make_unique<TQtSocketWatch>(socket, std::move(onReadable), std::move(onWritable));
 }
 
 void TQtEventLoop::ProcessEvents(int maxWaitMs) {

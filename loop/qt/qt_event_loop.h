@@ -12,6 +12,9 @@ public:
     std::unique_ptr<TLoopTimer> MakeTimer(int intervalMs, std::function<void()> tick) override;
     // A QSocketNotifier on the descriptor.
     std::unique_ptr<TLoopWatch> WatchReadable(int descriptor, std::function<void()> onReadable) override;
+    // Two QSocketNotifiers, reading and writing.
+    std::unique_ptr<TSocketWatch> WatchSocket(TSocketHandle socket, std::function<void()> onReadable,
+                                              std::function<void()> onWritable) override;
     void ProcessEvents(int maxWaitMs) override;
 
 private:

@@ -1,6 +1,9 @@
+#include <winsock2.h>  // before windows.h, which the loop's header brings in
+
 #include "win32_event_loop.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace tavik {
@@ -8,6 +11,10 @@ namespace tavik {
 namespace {
 constexpr wchar_t WindowClass[] = L"TavikEventLoop";
 constexpr UINT RunPostedMessage = WM_APP + 1;
+// WSAAsyncSelect's: the socket in wParam, what happened in lParam.
+constexpr UINT SocketMessage = WM_APP + 2;
+constexpr long ReadingEvents = FD_READ | FD_ACCEPT | FD_CLOSE | FD_OOB;
+constexpr long WritingEvents = FD_WRITE | FD_CONNECT;
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 }  // namespace
@@ -44,6 +51,50 @@ private:
     bool Active_ = false;
 };
 
+// Winsock tells of a socket through the loop's window. FD_READ (FD_ACCEPT)
+// comes again after a recv (accept) that left something. FD_WRITE comes once
+// a socket is connected and then only after a send that would have blocked,
+// so asking for writing posts one of the loop's own for a socket that may
+// already be able to take more.
+class TWin32EventLoop::TSocketWatchImpl : public TSocketWatch {
+public:
+    TSocketWatchImpl(TWin32EventLoop& loop, TSocketHandle socket, std::function<void()> onReadable,
+                     std::function<void()> onWritable)
+        : Loop_(loop), Socket_(socket), OnReadable(std::move(onReadable)), OnWritable(std::move(onWritable)) {
+        Loop_.Sockets_[Socket_] = this;
+        ::WSAAsyncSelect(static_cast<SOCKET>(Socket_), Loop_.Window_, SocketMessage, ReadingEvents | WritingEvents);
+    }
+    ~TSocketWatchImpl() override {
+        // Messages already queued for the socket find no watch.
+        ::WSAAsyncSelect(static_cast<SOCKET>(Socket_), Loop_.Window_, 0, 0);
+        const auto found = Loop_.Sockets_.find(Socket_);
+        if (found != Loop_.Sockets_.end() && found->second == this) Loop_.Sockets_.erase(found);
+    }
+    void WantWritable(bool on) override {
+        const bool was = Writing;
+        Writing = on && OnWritable;
+        if (Writing && !was)
+            ::PostMessageW(Loop_.Window_, SocketMessage, static_cast<WPARAM>(Socket_), WSAMAKESELECTREPLY(FD_WRITE, 0));
+    }
+    // What came while reading was off was not read: Winsock tells it again
+    // only after the next recv.
+    void WantReadable(bool on) override {
+        if (on && !Reading)
+            ::PostMessageW(Loop_.Window_, SocketMessage, static_cast<WPARAM>(Socket_), WSAMAKESELECTREPLY(FD_READ, 0));
+        Reading = on;
+    }
+
+private:
+    TWin32EventLoop& Loop_;
+    const TSocketHandle Socket_;
+
+public:
+    const std::function<void()> OnReadable;
+    const std::function<void()> OnWritable;
+    bool Writing = false;
+    bool Reading = true;
+};
+
 TWin32EventLoop::TWin32EventLoop() {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -78,10 +129,40 @@ std::unique_ptr<TLoopTimer> TWin32EventLoop::MakeTimer(int intervalMs, std::func
     return std::make_unique<TTimer>(*this, intervalMs, std::move(tick));
 }
 
+std::unique_ptr<TSocketWatch> TWin32EventLoop::WatchSocket(TSocketHandle socket, std::function<void()> onReadable,
+                                                           std::function<void()> onWritable) {
+    if (!Window_) return nullptr;
+    return std::make_unique<TSocketWatchImpl>(*this, socket, std::move(onReadable), std::move(onWritable));
+}
+
+// A call may end watches, its own among them: the watch is looked for again
+// before the writing call.
+void TWin32EventLoop::SocketReady(TSocketHandle socket, long events) {
+    auto found = Sockets_.find(socket);
+    if (found == Sockets_.end()) return;
+    if ((events & ReadingEvents) && found->second->Reading) {
+        const std::function<void()> call = found->second->OnReadable;  // outlives a watch its call ends
+        call();
+        found = Sockets_.find(socket);
+        if (found == Sockets_.end()) return;
+    }
+    // With reading off, the peer's going is the writing call's to learn: a
+    // send tells it.
+    const long writing = found->second->Reading ? WritingEvents : WritingEvents | FD_CLOSE;
+    if ((events & writing) && found->second->Writing) {
+        const std::function<void()> call = found->second->OnWritable;
+        call();
+    }
+}
+
 LRESULT CALLBACK TWin32EventLoop::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* loop = reinterpret_cast<TWin32EventLoop*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (loop && message == RunPostedMessage) {
         loop->RunPostedUpTo(static_cast<uint64_t>(wParam));
+        return 0;
+    }
+    if (loop && message == SocketMessage) {
+        loop->SocketReady(static_cast<TSocketHandle>(wParam), WSAGETSELECTEVENT(lParam));
         return 0;
     }
     if (loop && message == WM_TIMER) {
@@ -93,17 +174,18 @@ LRESULT CALLBACK TWin32EventLoop::WindowProc(HWND window, UINT message, WPARAM w
 }
 
 // A timer always due (its handler outlasts its interval) would keep the queue
-// full for ever: a timer met a second time ends the round, its message left
-// queued for the next one.
+// full for ever, and so would a socket that always has more to read (Winsock
+// tells of the rest after each read): a timer or socket met a second time ends
+// the round, its message left queued for the next one.
 bool TWin32EventLoop::DispatchQueued() {
     bool dispatched = false;
-    std::vector<std::pair<HWND, WPARAM>> timersSeen;
+    std::vector<std::tuple<HWND, UINT, WPARAM>> seen;
     MSG message{};
     while (!QuitReceived_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (message.message == WM_TIMER) {
-            const std::pair<HWND, WPARAM> timer{message.hwnd, message.wParam};
-            if (std::find(timersSeen.begin(), timersSeen.end(), timer) != timersSeen.end()) break;
-            timersSeen.push_back(timer);
+        if (message.message == WM_TIMER || (message.message == SocketMessage && message.hwnd == Window_)) {
+            const std::tuple<HWND, UINT, WPARAM> source{message.hwnd, message.message, message.wParam};
+            if (std::find(seen.begin(), seen.end(), source) != seen.end()) break;
+            seen.push_back(source);
         }
         if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
         dispatched = true;
