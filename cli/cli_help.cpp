@@ -12,6 +12,7 @@ namespace {
 #define TAVIK_RECORD_ENDS                                                                 \
     "or with Ctrl-C, Ctrl-Break, a closed console or the session's end (exit\n"           \
     "status 0). An unplugged logger pauses it and a replugged one resumes it.\n"
+#define TAVIK_SERVE_ENDS "Runs until Ctrl-C, Ctrl-Break, a closed\nconsole or the session's end (exit status 0).\n"
 #define TAVIK_ENDED_EARLY                                                                 \
     "130 after Ctrl-C or Ctrl-Break, 143 after a closed console, a log-off or a\n"        \
     "shut-down, before the command was done.\n"                                           \
@@ -21,6 +22,7 @@ namespace {
 #define TAVIK_RECORD_ENDS                                                                 \
     "or with Ctrl-C, SIGTERM or SIGHUP (exit status 0). An unplugged logger\n"            \
     "pauses it and a replugged one resumes it.\n"
+#define TAVIK_SERVE_ENDS "Runs until Ctrl-C,\nSIGTERM or SIGHUP (exit status 0).\n"
 #define TAVIK_ENDED_EARLY                                                                 \
     "128+N ended by signal N before the command was done (130 for Ctrl-C).\n"             \
     "man tavik-cli says more.\n"
@@ -38,6 +40,7 @@ constexpr const char* General =
     "  generator  sets the generator's outputs\n"
     "  calibrate  calibrates the logger or the frequency meter\n"
     "  raw        reads or writes one byte of the generator's memory\n"
+    "  serve      the modules as one SCPI instrument on the network\n"
     "Options:\n"
     "  --demo            every command over simulated modules in memory\n"
     "  --wait SECONDS    wait that long for the module to be plugged in\n"
@@ -123,6 +126,19 @@ constexpr const char* Raw =
     "from 0 to 65535, DATA from 0 to 255, decimal or hexadecimal ($FF, 0xFF).\n"
     "read prints the byte in decimal.\n";
 
+constexpr const char* Serve =
+    "usage: tavik-cli serve [--listen ADDRESS:PORT]\n"
+    "The three modules as one SCPI instrument over raw TCP, as LXI instruments\n"
+    "serve (VISA: TCPIP::host::5025::SOCKET, lines ending in \\n). Binds modules\n"
+    "as they come and go and polls them as the window does; up to 8 clients at\n"
+    "once, each with its own error queue (SYSTem:ERRor?). Prints where it\n"
+    "listens; connections are told on standard error. "
+    TAVIK_SERVE_ENDS
+    "  --listen ADDRESS:PORT    default 127.0.0.1:5025; any other address than\n"
+    "                           127.x lets whoever reaches the port drive the\n"
+    "                           modules. Port 0: the system picks one.\n"
+    "The command tree is in man tavik-cli (README.txt on Windows).\n";
+
 }  // namespace
 
 std::string HelpText(std::optional<TVerb> topic) {
@@ -137,6 +153,7 @@ std::string HelpText(std::optional<TVerb> topic) {
     case TVerb::Calibrate: return Calibrate;
     case TVerb::RawRead:
     case TVerb::RawWrite: return Raw;
+    case TVerb::Serve: return Serve;
     case TVerb::Help:
     case TVerb::Version: break;
     }

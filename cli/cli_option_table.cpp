@@ -81,6 +81,12 @@ TResult Frequency(TCommand& c, const std::string& value) {
     return Good;
 }
 
+TResult Listen(TCommand& c, const std::string& value) {
+    const auto address = serve::ParseListenAddress(value);
+    if (!address) return "an IPv4 address and a port, such as 127.0.0.1:5025 or 0.0.0.0:5025";
+    return c.Listen = *address, Good;
+}
+
 constexpr unsigned Generator = Bit(TVerb::Generator);
 constexpr TOption Options[] = {
     {"--demo", false, EveryVerb, Demo},
@@ -100,6 +106,7 @@ constexpr TOption Options[] = {
     {"--out2-level", true, Generator, Level<2>},
     {"--out2-freq", true, Generator, Frequency<2>},
     {"--out3-level", true, Generator, Out3Level},
+    {"--listen", true, Bit(TVerb::Serve), Listen},
 };
 
 struct TVerbName {
@@ -109,7 +116,8 @@ struct TVerbName {
 constexpr TVerbName Verbs[] = {
     {"list", TVerb::List},     {"watch", TVerb::Watch},         {"measure", TVerb::Measure},
     {"record", TVerb::Record}, {"logger", TVerb::Logger},       {"generator", TVerb::Generator},
-    {"calibrate", TVerb::Calibrate}, {"raw", TVerb::RawRead},   {"help", TVerb::Help},
+    {"calibrate", TVerb::Calibrate}, {"raw", TVerb::RawRead},   {"serve", TVerb::Serve},
+    {"help", TVerb::Help},
 };
 
 }  // namespace

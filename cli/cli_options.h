@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/serve/listen_address.h"
 #include "device/instrument_identity.h"
 
 namespace tavik::cli {
@@ -19,7 +20,7 @@ constexpr int ExitNoModule = 2;   // the module is not present, or not open to u
 constexpr int ExitTransfer = 3;   // an I/O or transfer failure, standard output included
 constexpr int ExitSignalBase = 128;
 
-enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite };
+enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve };
 
 // One generator output's settings as given; unset ones take the window's
 // start-up state.
@@ -60,6 +61,8 @@ struct TCommand {
     // raw
     uint16_t Address = 0;
     uint8_t Data = 0;
+    // serve
+    serve::TListenAddress Listen;
 
     bool operator==(const TCommand&) const = default;
 };

@@ -4,6 +4,7 @@
 
 #include "cli_help.h"
 #include "cli_options.h"
+#include "cli_serve.h"
 #include "cli_session.h"
 #include "demo_modules.h"
 
@@ -49,6 +50,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
     CatchSignals();
     if (command.Demo) {
         TDemoModules demo;
+        if (command.Verb == TVerb::Serve) return Serve(demo.Platform, demo.Loop, command, console);
         TCliSession session(demo.Platform, demo.Loop, system.DecimalSeparator, console);
         return session.Run(command);
     }
@@ -58,6 +60,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
         console.Complain("the system's HID services could not be opened");
         return ExitTransfer;
     }
+    if (command.Verb == TVerb::Serve) return Serve(*platform, *loop, command, console);
     TCliSession session(*platform, *loop, system.DecimalSeparator, console);
     return session.Run(command);
 }

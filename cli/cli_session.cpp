@@ -46,6 +46,7 @@ int TCliSession::Run(const TCommand& command) {
         case TVerb::Calibrate: code = Calibrate(command); break;
         case TVerb::RawRead:
         case TVerb::RawWrite: code = Raw(command); break;
+        case TVerb::Serve: code = ExitUsage; break;  // its own front-end: cli_serve
         }
     } catch (const EConvertError& error) {
         Complain(error.what());

@@ -24,10 +24,11 @@ std::optional<std::vector<THidInterface>> TMemoryHidPlatform::Snapshot() {
 }
 
 void TMemoryHidPlatform::Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes, std::size_t length) {
-    if (!LogWire) return;
+    if (!LogWire && !OnWire) return;
     TWireEvent event{call, instance, ok, {}};
     if (bytes) event.Bytes.assign(bytes, bytes + length);
-    Wire_.push_back(std::move(event));
+    if (OnWire) OnWire(event);
+    if (LogWire) Wire_.push_back(std::move(event));
 }
 
 THidHandle TMemoryHidPlatform::Open(const std::string& path, bool readWrite) {

@@ -2,6 +2,7 @@
 // An in-memory HID platform: tests plug devices in and out, make opens, string
 // reads or transfers fail, and read back every call and every byte. Its
 // failures give short fixed reasons ("device removed", "simulated failure").
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -70,6 +71,9 @@ public:
     // Benchmarks switch the log off so that it does not count as the
     // program's own work.
     bool LogWire = true;
+    // Hears every call as it happens, logged or not (a demonstration's wire
+    // written to a file).
+    std::function<void(const TWireEvent&)> OnWire;
     void ClearWire() { Wire_.clear(); }
 
     // THidPlatform
