@@ -1,0 +1,28 @@
+#!/bin/sh
+# tavik-cli --demo serve on a port of the system's choosing, driven by a real
+# VISA client (pyvisa) and then under bad input and load; SIGTERM ends it
+# with exit status 0.
+#     serve_session.sh TAVIK_CLI
+set -u
+cli=$1
+here=$(dirname "$0")
+work=$(mktemp -d)
+trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
+TAVIK_DEMO_WIRE=$work/wire.log "$cli" --demo serve --listen 127.0.0.1:0 >"$work/out" 2>"$work/err" &
+server=$!
+port=
+for _ in $(seq 100); do
+    port=$(sed -n 's/^serving SCPI on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/out")
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+[ -n "$port" ] || { echo "tavik-cli serve did not say where it listens"; cat "$work/err"; exit 1; }
+status=0
+/usr/bin/python3 "$here/pyvisa_session.py" "$port" "$work/wire.log" || status=1
+/usr/bin/python3 "$here/serve_load.py" "$port" "$work/wire.log" "$server" || status=1
+kill -TERM $server
+wait $server
+code=$?
+echo "tavik-cli serve ended with $code after SIGTERM"
+[ $code -eq 0 ] || status=1
+exit $status
