@@ -57,7 +57,8 @@ TOutcome Frequency(TCall& call) {
         if (const TError* error = std::get_if<TError>(&end)) return *error;
         hertz = std::get<std::size_t>(end) == 0 ? list.Lowest() : list.Highest();
     }
-    call.Answer = Nr3(hertz);
+    // The lists hold floats: their shortest text, not a double's digits.
+    call.Answer = Nr3(static_cast<float>(hertz));
     return std::nullopt;
 }
 
@@ -66,7 +67,7 @@ TOutcome Catalog(TCall& call) {
     if (const TError* error = std::get_if<TError>(&output)) return *error;
     if (auto error = call.Expect(0, 0)) return error;
     const TList list = ListOf(call, std::get<uint32_t>(output));
-    for (std::size_t i = 0; i < list.Count; ++i) call.Answer += (i ? "," : "") + Nr3(double{list.Table[i].Frequency});
+    for (std::size_t i = 0; i < list.Count; ++i) call.Answer += (i ? "," : "") + Nr3(list.Table[i].Frequency);
     return std::nullopt;
 }
 

@@ -41,7 +41,7 @@ TEST_F(ScpiLanguage, HeadersInLongAndShortFormAnyCaseWithThePathRule) {
         {"SYST:VERS", "", {UndefinedHeader}},        // a query alone
         {"*RST?", "", {UndefinedHeader}},
         {"SOUR:FREQ?;SOUR2:FREQ:CW? MIN", "8250000\n", {UndefinedHeader}},  // SOUR:SOUR2
-        {"SOUR:FREQ?;:SOUR2:FREQ:CW? MIN", "8250000;1.9669532775878906\n", {}},
+        {"SOUR:FREQ?;:SOUR2:FREQ:CW? MIN", "8250000;1.9669533\n", {}},
         {"SOURCE1:FREQUENCY? MAX;CAT?", "8250000\n", {UndefinedHeader}},  // SOURCE1:CAT
         {"SOUR3:FREQ?", "", {HeaderSuffixOutOfRange}},
         {"OUTP3?;OUTPUT3:STATE?;:OUTP1:STAT?", "0;0;0\n", {}},
@@ -73,7 +73,7 @@ TEST_F(ScpiLanguage, ParametersAndTheirErrors) {
         {"SYST:VERS? 1", "", {ParameterNotAllowed}},
         {"*ESE 300", "", {DataOutOfRange}},
         {"*ESE 36;*ESE?;*SRE 32;*SRE?", "36;32\n", {}},
-        {"SOUR2:FREQ? MINimum;:SOUR1:FREQ? MAXIMUM", "1.9669532775878906;8250000\n", {}},
+        {"SOUR2:FREQ? MINimum;:SOUR1:FREQ? MAXIMUM", "1.9669533;8250000\n", {}},
         {"SOUR2:FREQ? 5", "", {DataTypeError}},
         {"SOUR1:FUNC:MODE?;:OUTP2?", "GEN;0\n", {}},
         {"TRAC:POIN? (@1:2)", "", {IllegalParameterValue}},

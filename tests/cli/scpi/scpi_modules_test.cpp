@@ -36,7 +36,7 @@ TEST_F(ScpiModules, GeneratorOutputsTheWindowsReportsAndTheRawPath) {
         std::string Answer;
         TFrames Frames;
     } cases[] = {
-        {"SOUR2:FREQ 1 KHZ;FREQ?", "1007.080078125\n", {"02 01 20 89 10 1F 00 27"}},  // the nearest entry
+        {"SOUR2:FREQ 1 KHZ;FREQ?", "1007.0801\n", {"02 01 20 89 10 1F 00 27"}},  // the nearest entry
         {"OUTP3 ON;:OUTP3?", "1\n", {"02 02 30 89 10 1F 00 17"}},                    // a level keeps the rest
         {"SOUR1:FUNC:MODE PC;MODE?", "PC\n", {"02 03 11 89 10 1F 00 36"}},  // output 2's frequency bytes stay
         {"SOUR1:FREQ MAX;FREQ?", "8250000\n", {"02 04 11 89 10 1F 00 36"}},  // from the PC: no frequency sent
@@ -72,8 +72,9 @@ TEST_F(ScpiModules, GeneratorOutputsTheWindowsReportsAndTheRawPath) {
     ASSERT_EQ(list1.size(), generator::OUT1EntryCount);
     ASSERT_EQ(list2.size(), generator::OUT2EntryCount);
     EXPECT_EQ(list1.front(), 8250000.0);
-    EXPECT_EQ(list1.back(), 31.47125244140625);
-    EXPECT_EQ(list2.back(), 1.9669532775878906);
+    // Each entry's text reads back as the list's float.
+    EXPECT_EQ(static_cast<float>(list1.back()), 31.47125244140625f);
+    EXPECT_EQ(static_cast<float>(list2.back()), 1.9669532775878906f);
     EXPECT_TRUE(generator->Received.empty());
 }
 
