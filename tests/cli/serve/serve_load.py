@@ -74,6 +74,11 @@ answered = {"count": 0, "bad": [], "worst": 0.0}
 
 def well_behaved():
     lines = Lines(connect())
+    # A query in error has no answer: until the meter's first reading
+    # MEAS:FREQ? is -230, and only *OPC? answers.
+    while len(lines.query("MEAS:FREQ?;*OPC?").split(";")) < 2:
+        lines.query("*CLS;*OPC?")
+        time.sleep(0.05)
     while not stop.is_set():
         for query in ("*IDN?", "MEAS:VOLT:DC? (@1,2)", "MEAS:FREQ?"):
             start = time.monotonic()
