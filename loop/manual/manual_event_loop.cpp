@@ -133,8 +133,11 @@ void TManualEventLoop::FireDueTimers() {
         if (std::find(Timers_.begin(), Timers_.end(), timer) == Timers_.end()) continue;
         const TClock::time_point now = TClock::now();
         if (!timer->Active_ || timer->Due_ > now) continue;
-        // Overdue ticks collapse into one.
-        timer->Due_ = now + std::chrono::milliseconds(timer->IntervalMs_);
+        // The period is kept: a tick that came late does not push the next
+        // one later. Ticks overdue by a whole interval collapse into one.
+        const auto interval = std::chrono::milliseconds(timer->IntervalMs_);
+        timer->Due_ += interval;
+        if (timer->Due_ <= now) timer->Due_ = now + interval;
         timer->Fire();
     }
 }
