@@ -21,6 +21,13 @@ inline TStats Summarise(std::vector<double> samples) {
     return {samples[samples.size() / 2], samples.back()};
 }
 
+// The sample at or below which the given share (0..1) of them lie; the
+// samples must be sorted and not empty.
+inline double Percentile(const std::vector<double>& sorted, double share) {
+    const auto last = static_cast<double>(sorted.size() - 1);
+    return sorted[static_cast<std::size_t>(share * last + 0.5)];
+}
+
 template <typename F>
 TStats TimeRuns(int runs, F&& f) {
     std::vector<double> samples;
