@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev libhidapi-dev libudev-dev
   googletest libgtest-dev
   fonts-liberation xvfb xauth locales
+  python3-pyvisa python3-pyvisa-py
 )
 case "${1:-}" in
   e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq udev) ;;
@@ -26,9 +27,11 @@ case "${1:-}" in
     # GoogleTest as sources, built by the cross build; wine64 runs the 64-bit
     # programs, wine gives the wine, wineboot and wineserver commands; the
     # icon is drawn from the SVG by rsvg-convert and packed by ImageMagick;
-    # icoutils reads the resources of the built programs back.
+    # icoutils reads the resources of the built programs back; pyvisa holds
+    # a SCPI session with tavik-cli.exe serve from the Linux side.
     packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake
-              wine wine64 nsis googletest util-linux sed librsvg2-bin imagemagick icoutils xvfb xauth locales) ;;
+              wine wine64 nsis googletest util-linux sed librsvg2-bin imagemagick icoutils xvfb xauth locales
+              python3-pyvisa python3-pyvisa-py) ;;
 esac
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
