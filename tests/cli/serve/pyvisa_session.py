@@ -141,14 +141,16 @@ def session(scpi, wire):
     check(hertz == DEMO_COUNT_HZ, f"MEAS:FREQ? is the demo meter's {DEMO_COUNT_HZ} Hz")
 
     # Output 1 to the entry of its list nearest 1000 Hz: one control report.
-    entries = scpi.query_values("SOUR1:FREQ:CAT?")
+    entries = [float32(e) for e in scpi.query_values("SOUR1:FREQ:CAT?")]
     check(len(entries) == sum(256 - first for _, _, first in OUT1_GROUPS), "output 1's list is whole")
     levels = [scpi.query(f"OUTP{n}?") == "1" for n in (1, 2, 3)]
     out2_from_pc = scpi.query("SOUR2:FUNC:MODE?") == "PC"
     check(scpi.query("SOUR1:FUNC:MODE?") == "GEN", "output 1's source is the generator")
     before = len(read_wire(wire))
     scpi.write("SOUR1:FREQ 1000")
-    setting = float(scpi.query("SOUR1:FREQ?"))
+    # The lists hold single-precision floats, answered in the shortest text
+    # that reads back to them.
+    setting = float32(float(scpi.query("SOUR1:FREQ?")))
     scpi.no_error("SOUR1:FREQ 1000")
     after = read_wire(wire)
     if check(setting in entries, "SOUR1:FREQ? is an entry of SOUR1:FREQ:CAT?"):
