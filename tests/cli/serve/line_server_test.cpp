@@ -288,6 +288,11 @@ INSTANTIATE_TEST_SUITE_P(Loops, LineServer, testing::ValuesIn(test::LoopKinds())
 class LineServerOnTheManualLoop : public LineServer {};
 
 TEST_P(LineServerOnTheManualLoop, OutOfDescriptorsTheListenerRestsInsteadOfFailingEveryRound) {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizers' runtime opens descriptors of its own to check memory,
+    // and with none left takes a sound call for a bad one.
+    GTEST_SKIP() << "not with the sanitizers";
+#endif
     auto* manual = dynamic_cast<TManualEventLoop*>(Loop.get());
     ASSERT_NE(manual, nullptr);
     TTestSocket client = TTestSocket::Connect(Port);  // waiting to be accepted

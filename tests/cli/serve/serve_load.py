@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """tavik-cli serve under bad input and load, with nothing lost.
 
-    serve_load.py PORT WIRE_LOG SERVER_PID
+    serve_load.py PORT WIRE_LOG SERVER_PID [sanitized|plain]
 
 A well-behaved client queries all the time while others send binary junk, a
 line of 1 MiB, a query a byte a second, queries whose answers they never
@@ -9,7 +9,9 @@ read, fifty connections at once, and a command cut off by a reset. Every
 answer of the well-behaved client must come and parse, the logger's polling
 must keep its rate, every frame to a module must be whole and sealed, and the
 server's memory must stay bounded. Prints the figures; the exit status says
-whether everything held.
+whether everything held. A sanitized build is slow and keeps freed memory
+aside on purpose: there the polling rate and the memory are printed, not
+checked.
 """
 import os
 import socket
@@ -19,10 +21,14 @@ import threading
 import time
 
 PORT, WIRE, PID = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+SANITIZED = len(sys.argv) > 4 and sys.argv[4] == "sanitized"
 failures = []
 
 
-def check(what, ok):
+def check(what, ok, figure=False):
+    if figure and SANITIZED:
+        print(f"  (sanitized: not checked) {what}")
+        return
     print(f"  {'ok  ' if ok else 'FAIL'} {what}")
     if not ok:
         failures.append(what)
@@ -198,7 +204,7 @@ check(f"the well-behaved client: {answered['count']} answers, all parsed, worst 
 for bad in answered["bad"][:5]:
     print("      " + bad)
 rate = polls / took
-check(f"the logger polled {polls} times in {took:.1f} s ({rate:.1f}/s)", rate >= 15)
+check(f"the logger polled {polls} times in {took:.1f} s ({rate:.1f}/s)", rate >= 15, figure=True)
 
 frames = bad_frames = 0
 with open(WIRE, errors="replace") as f:
@@ -212,6 +218,6 @@ with open(WIRE, errors="replace") as f:
             bad_frames += 1
 check(f"every frame to a module whole and sealed ({frames} frames)", frames > 0 and bad_frames == 0)
 check(f"memory bounded: {rss_before} KiB before the load, {rss_after} KiB after, peak {peak} KiB",
-      rss_after < rss_before + 32 * 1024 and peak < 256 * 1024)
+      rss_after < rss_before + 32 * 1024 and peak < 256 * 1024, figure=True)
 print(f"load: {len(jobs) + 50 + 4} clients besides the steady one, {answered['count']} commands answered to it")
 sys.exit(1 if failures else 0)

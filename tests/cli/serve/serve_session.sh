@@ -2,9 +2,10 @@
 # tavik-cli --demo serve on a port of the system's choosing, driven by a real
 # VISA client (pyvisa) and then under bad input and load; SIGTERM ends it
 # with exit status 0.
-#     serve_session.sh TAVIK_CLI
+#     serve_session.sh TAVIK_CLI [sanitized|plain]
 set -u
 cli=$1
+build=${2:-plain}
 here=$(dirname "$0")
 work=$(mktemp -d)
 trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
@@ -19,7 +20,7 @@ done
 [ -n "$port" ] || { echo "tavik-cli serve did not say where it listens"; cat "$work/err"; exit 1; }
 status=0
 /usr/bin/python3 "$here/pyvisa_session.py" "$port" "$work/wire.log" || status=1
-/usr/bin/python3 "$here/serve_load.py" "$port" "$work/wire.log" "$server" || status=1
+/usr/bin/python3 "$here/serve_load.py" "$port" "$work/wire.log" "$server" "$build" || status=1
 kill -TERM $server
 wait $server
 code=$?
