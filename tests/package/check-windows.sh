@@ -32,7 +32,7 @@ system_only() {
     local dll
     for dll in $(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'); do
         case "${dll,,}" in
-            kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|advapi32.dll|shell32.dll|msvcrt.dll) ;;
+            kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|advapi32.dll|shell32.dll|ws2_32.dll|msvcrt.dll) ;;
             api-ms-win-crt-*.dll) ;;
             *) echo "$1 imports $dll"; return 1 ;;
         esac
