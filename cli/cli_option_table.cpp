@@ -122,6 +122,8 @@ constexpr TVerbName Verbs[] = {
 
 }  // namespace
 
+std::span<const TOption> AllOptions() { return Options; }
+
 const TOption* OptionOf(const std::string& name) {
     const auto found = std::find_if(std::begin(Options), std::end(Options), [&](const TOption& o) { return name == o.Name; });
     return found == std::end(Options) ? nullptr : found;

@@ -3,6 +3,7 @@
 // option's value must be. One row an option; the command line reader knows
 // none of them by name.
 #include <optional>
+#include <span>
 #include <string>
 
 #include "cli_options.h"
@@ -26,6 +27,8 @@ struct TOption {
 };
 
 const TOption* OptionOf(const std::string& name);
+// Every option, in the table's order.
+std::span<const TOption> AllOptions();
 std::optional<TVerb> VerbOf(const std::string& name);
 // The command's name as typed ("raw" for both raw commands).
 const char* NameOf(TVerb verb);

@@ -2,14 +2,18 @@
 // (what an argument cannot hold): a line is refused with a reason or read
 // into a command whose every value is one the command takes and within its
 // range; the same line reads the same every time, and --name=VALUE reads as
-// --name VALUE.
+// --name VALUE. Every option of the reader's table is known here, with
+// whether it takes a value: an option added there and not here stops the
+// target before its first input.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "cli/cli_option_table.h"
 #include "cli/cli_options.h"
 #include "instruments/freqmeter/frequency_meter.h"
 #include "instruments/generator/frequency_tables.h"
@@ -23,8 +27,6 @@ using namespace tavik::cli;
 void Check(bool condition) {
     if (!condition) std::abort();
 }
-
-constexpr unsigned Bit(TVerb verb) { return 1u << static_cast<unsigned>(verb); }
 
 bool Is(TVerb verb, unsigned verbs) { return (Bit(verb) & verbs) != 0; }
 
@@ -96,6 +98,7 @@ void CheckCommand(const TCommand& c) {
     }
     if (!Is(v, Raw)) Check(c.Address == 0);
     if (v != TVerb::RawWrite) Check(c.Data == 0);
+    if (v != TVerb::Serve) Check(c.Listen == tavik::serve::TListenAddress{});
 }
 
 // As the parser tells an option from a value: "-5" and "-" are values.
@@ -105,11 +108,18 @@ bool LooksLikeOption(const std::string& arg) {
     return second == '-' || !((second >= '0' && second <= '9') || second == '.' || second == ',');
 }
 
+// The options whose values CheckCommand knows, and whether each takes one.
+constexpr std::pair<const char*, bool> KnownOptions[] = {
+    {"--demo", false},       {"--wait", true},        {"--json", false},       {"--seconds", true},
+    {"--count", true},       {"--module", true},      {"--dir", true},         {"--mode", true},
+    {"--peak", true},        {"--channel", true},     {"--out1", true},        {"--out1-level", true},
+    {"--out1-freq", true},   {"--out2", true},        {"--out2-level", true},  {"--out2-freq", true},
+    {"--out3-level", true},  {"--listen", true},
+};
+
 bool TakesValue(const std::string& name) {
-    for (const char* option : {"--wait", "--seconds", "--count", "--module", "--dir", "--mode", "--peak", "--channel",
-                               "--out1", "--out1-level", "--out1-freq", "--out2", "--out2-level", "--out2-freq",
-                               "--out3-level"})
-        if (name == option) return true;
+    for (const auto& [option, takesValue] : KnownOptions)
+        if (name == option) return takesValue;
     return false;
 }
 
@@ -136,6 +146,24 @@ std::vector<std::string> SplitValues(const std::vector<std::string>& arguments) 
 constexpr std::size_t MaxLength = 128;
 
 }  // namespace
+
+// The reader's options and the ones known here, one for one.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    for (const TOption& option : AllOptions()) {
+        bool known = false;
+        for (const auto& [name, takesValue] : KnownOptions)
+            known = known || (std::string(name) == option.Name && takesValue == option.TakesValue);
+        if (!known) {
+            std::fprintf(stderr, "fuzz_cli_options: the option %s is not known here\n", option.Name);
+            std::abort();
+        }
+    }
+    if (std::size(KnownOptions) != AllOptions().size()) {
+        std::fprintf(stderr, "fuzz_cli_options: an option known here is not the reader's\n");
+        std::abort();
+    }
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size = std::min(size, MaxLength);

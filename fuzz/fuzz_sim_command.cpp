@@ -1,9 +1,12 @@
 // tavik-sim's standard input, split into lines at each newline as the
 // simulator reads it: every line is read exactly as the command grammar says
 // (words apart by blanks; a module name with an optional number not starting
-// with 0; a count in the signed 32-bit range; in 0 or 1), a refused line gives
-// a one-line reason and nothing else, and the blanks between words do not
-// matter.
+// with 0; a count in the signed 32-bit range; in 0 or 1; a lateness of 0 to
+// the longest in milliseconds), a refused line gives a one-line reason and
+// nothing else, and the blanks between words do not matter. Every verb the
+// reader knows has its reading here: a verb added there and not here stops
+// the target before its first input.
+#include <cstdio>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -65,27 +68,61 @@ bool Whole(const std::string& word, int64_t& value) {
     return value >= INT32_MIN && value <= INT32_MAX;
 }
 
+using TReference = bool (*)(const std::vector<std::string>& words, TSimCommand& command);
+
+// Each verb's reading of the words after it; false for a refused line.
+struct TVerbReference {
+    const char* Name;
+    TVerb Verb;
+    TReference Read;
+};
+
+const TVerbReference References[] = {
+    {"quit", TVerb::Quit, [](const std::vector<std::string>& words, TSimCommand&) { return words.size() == 1; }},
+    {"plug", TVerb::Plug,
+     [](const std::vector<std::string>& words, TSimCommand& command) {
+         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
+         return !command.Module.empty();
+     }},
+    {"unplug", TVerb::Unplug,
+     [](const std::vector<std::string>& words, TSimCommand& command) {
+         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
+         return !command.Module.empty();
+     }},
+    {"count", TVerb::Count,
+     [](const std::vector<std::string>& words, TSimCommand& command) {
+         int64_t count = 0;
+         if (words.size() != 2 || !Whole(words[1], count)) return false;
+         command.Count = static_cast<int32_t>(count);
+         return true;
+     }},
+    {"in", TVerb::In,
+     [](const std::vector<std::string>& words, TSimCommand& command) {
+         if (words.size() != 2 || (words[1] != "0" && words[1] != "1")) return false;
+         command.InputIn = words[1] == "1";
+         return true;
+     }},
+    {"late", TVerb::Late,
+     [](const std::vector<std::string>& words, TSimCommand& command) {
+         int64_t ms = 0;
+         if (words.size() != 3 || !Whole(words[2], ms) || ms < 0 || ms > tavik::sim::MaxLateMs) return false;
+         command.Module = ModuleOf(words[1]);
+         command.LateMs = static_cast<int>(ms);
+         return !command.Module.empty();
+     }},
+};
+
 TSimCommand Expected(const std::vector<std::string>& words) {
     TSimCommand command;
     if (words.empty()) return command;
-    command.Verb = TVerb::Error;
-    if (words.size() > 2) return command;
-    const std::string& verb = words[0];
-    const std::string argument = words.size() > 1 ? words[1] : "";
-    const std::string module = ModuleOf(argument);
-    int64_t count = 0;
-    if (verb == "quit" && words.size() == 1) {
-        command.Verb = TVerb::Quit;
-    } else if ((verb == "plug" || verb == "unplug") && !module.empty()) {
-        command.Verb = verb == "plug" ? TVerb::Plug : TVerb::Unplug;
-        command.Module = module;
-    } else if (verb == "count" && Whole(argument, count)) {
-        command.Verb = TVerb::Count;
-        command.Count = static_cast<int32_t>(count);
-    } else if (verb == "in" && (argument == "0" || argument == "1")) {
-        command.Verb = TVerb::In;
-        command.InputIn = argument == "1";
+    for (const TVerbReference& reference : References) {
+        if (words[0] != reference.Name) continue;
+        TSimCommand read;
+        if (!reference.Read(words, read)) break;
+        read.Verb = reference.Verb;
+        return read;
     }
+    command.Verb = TVerb::Error;
     return command;
 }
 
@@ -94,7 +131,7 @@ void CheckLine(std::string_view line) {
     const std::vector<std::string> words = Words(line);
     const TSimCommand expected = Expected(words);
     Check(command.Verb == expected.Verb && command.Module == expected.Module && command.Count == expected.Count &&
-          command.InputIn == expected.InputIn);
+          command.InputIn == expected.InputIn && command.LateMs == expected.LateMs);
     if (command.Verb == TVerb::Error)
         Check(!command.Error.empty() && command.Error.find('\n') == std::string::npos);
     else
@@ -106,13 +143,31 @@ void CheckLine(std::string_view line) {
     if (joined == line) return;  // read once already
     const TSimCommand again = ParseSimCommand(joined);
     Check(again.Verb == command.Verb && again.Module == command.Module && again.Count == command.Count &&
-          again.InputIn == command.InputIn);
+          again.InputIn == command.InputIn && again.LateMs == command.LateMs);
 }
 
 // Longer lines only copy longer strings; the rest of the input is not read.
 constexpr std::size_t MaxLength = 128;
 
 }  // namespace
+
+// The reader's verbs and these readings, one for one.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    for (const tavik::sim::TSimVerb& verb : tavik::sim::SimVerbs()) {
+        bool known = false;
+        for (const TVerbReference& reference : References)
+            known = known || (std::string_view(verb.Name) == reference.Name && verb.Verb == reference.Verb);
+        if (!known) {
+            std::fprintf(stderr, "fuzz_sim_command: no reading of the verb '%s' here\n", verb.Name);
+            std::abort();
+        }
+    }
+    if (std::size(References) != tavik::sim::SimVerbs().size()) {
+        std::fprintf(stderr, "fuzz_sim_command: a reading here of a verb the reader does not know\n");
+        std::abort();
+    }
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size = std::min(size, MaxLength);

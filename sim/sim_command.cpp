@@ -1,5 +1,6 @@
 #include "sim_command.h"
 
+#include <array>
 #include <sstream>
 
 #include "common/strict_number.h"
@@ -8,6 +9,14 @@
 namespace tavik::sim {
 
 namespace {
+using TVerb = TSimCommand::TVerb;
+
+constexpr std::array Verbs{
+    TSimVerb{"unplug", TVerb::Unplug, "KIND[N]"}, TSimVerb{"plug", TVerb::Plug, "KIND[N]"},
+    TSimVerb{"count", TVerb::Count, "HZ"},        TSimVerb{"in", TVerb::In, "0|1"},
+    TSimVerb{"late", TVerb::Late, "KIND[N] MS"},  TSimVerb{"quit", TVerb::Quit, ""},
+};
+
 // "meter2" as "freqmeter2": one name printed, both taken.
 std::string ModuleName(const std::string& argument) {
     const std::size_t digits = argument.find_first_of("0123456789");
@@ -20,47 +29,67 @@ std::string ModuleName(const std::string& argument) {
 
 TSimCommand Refused(std::string message) {
     TSimCommand command;
-    command.Verb = TSimCommand::TVerb::Error;
+    command.Verb = TVerb::Error;
     command.Error = std::move(message);
     return command;
 }
+
+std::string VerbList() {
+    std::string list;
+    for (const TSimVerb& verb : Verbs) list += (list.empty() ? "" : ", ") + std::string(verb.Name);
+    return list;
+}
 }  // namespace
+
+std::span<const TSimVerb> SimVerbs() { return Verbs; }
 
 TSimCommand ParseSimCommand(std::string_view line) {
     std::istringstream in{std::string(line)};
-    std::string verb, argument, value, extra;
-    in >> verb >> argument >> value >> extra;
+    std::string word, argument, value, extra;
+    in >> word >> argument >> value >> extra;
     TSimCommand command;
-    if (verb.empty()) return command;
-    if (!extra.empty() || (!value.empty() && verb != "late")) return Refused("too many words: " + std::string(line));
-    if (verb == "quit" && argument.empty()) {
-        command.Verb = TSimCommand::TVerb::Quit;
-    } else if (verb == "plug" || verb == "unplug" || verb == "late") {
+    if (word.empty()) return command;
+    const TSimVerb* verb = nullptr;
+    for (const TSimVerb& known : Verbs)
+        if (word == known.Name) verb = &known;
+    if (!verb) return Refused("unknown command '" + word + "' (" + VerbList() + ")");
+    if (!extra.empty() || (!value.empty() && verb->Verb != TVerb::Late)) return Refused("too many words: " + std::string(line));
+    switch (verb->Verb) {
+    case TVerb::Quit:
+        if (!argument.empty()) return Refused("too many words: " + std::string(line));
+        break;
+    case TVerb::Plug:
+    case TVerb::Unplug:
+    case TVerb::Late: {
         const char* kinds = "logger, generator or freqmeter (meter), with a number for the second";
-        if (argument.empty()) return Refused(verb + " needs a module: " + kinds);
+        if (argument.empty()) return Refused(word + " needs a module: " + kinds);
         command.Module = ModuleName(argument);
         if (command.Module.empty()) return Refused("no module '" + argument + "': " + kinds);
-        command.Verb = verb == "plug" ? TSimCommand::TVerb::Plug : TSimCommand::TVerb::Unplug;
-        if (verb == "late") {
-            // The host gives up on a request after 5 s: up to 4 s is late, not lost.
+        if (verb->Verb == TVerb::Late) {
+            // Up to MaxLateMs is late, not lost.
             const auto ms = ParseWhole(value);
-            if (!ms || *ms < 0 || *ms > 4000) return Refused("late needs a module and 0 to 4000 ms, not '" + value + "'");
-            command.Verb = TSimCommand::TVerb::Late;
+            if (!ms || *ms < 0 || *ms > MaxLateMs)
+                return Refused("late needs a module and 0 to " + std::to_string(MaxLateMs) + " ms, not '" + value + "'");
             command.LateMs = static_cast<int>(*ms);
         }
-    } else if (verb == "count") {
+        break;
+    }
+    case TVerb::Count: {
         const auto count = ParseWhole(argument);
         if (!count || *count < INT32_MIN || *count > INT32_MAX)
             return Refused("count needs a whole number of hertz, not '" + argument + "'");
-        command.Verb = TSimCommand::TVerb::Count;
         command.Count = static_cast<int32_t>(*count);
-    } else if (verb == "in") {
-        if (argument != "0" && argument != "1") return Refused("in needs 0 or 1, not '" + argument + "'");
-        command.Verb = TSimCommand::TVerb::In;
-        command.InputIn = argument == "1";
-    } else {
-        return Refused("unknown command '" + verb + "' (unplug, plug, count, in, late, quit)");
+        break;
     }
+    case TVerb::In:
+        if (argument != "0" && argument != "1") return Refused("in needs 0 or 1, not '" + argument + "'");
+        command.InputIn = argument == "1";
+        break;
+    case TVerb::None:
+    case TVerb::Error:
+        return Refused("unknown command '" + word + "' (" + VerbList() + ")");
+    }
+    command.Verb = verb->Verb;
     return command;
 }
 

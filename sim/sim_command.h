@@ -4,6 +4,7 @@
 // "quit". A line that
 // is none of these is answered with what is wrong, and the simulator goes on.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,18 @@ struct TSimCommand {
     int LateMs = 0;       // Late: the module's next request is answered this late
     std::string Error;    // Error: one line for the user
 };
+
+// The verbs the reader knows, each with the words that follow it: the reader
+// takes a verb only from this list.
+struct TSimVerb {
+    const char* Name;
+    TSimCommand::TVerb Verb;
+    const char* Arguments;
+};
+std::span<const TSimVerb> SimVerbs();
+
+// The longest wait "late" takes: the host gives up on a request after 5 s.
+constexpr int MaxLateMs = 4000;
 
 // An empty line is None.
 TSimCommand ParseSimCommand(std::string_view line);
