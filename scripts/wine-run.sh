@@ -5,7 +5,8 @@
 # console's CR LF line ends turned into LF on standard output (CTest parses the
 # test lists). WINE_RUN_RAW=1 leaves standard output byte for byte;
 # WINE_RUN_DISPLAY=1 shows windows on the X server in DISPLAY (a prefix of its
-# own, with Wine's X11 driver).
+# own, with Wine's X11 driver); WINE_RUN_DEBUG sets WINEDEBUG (Wine's own
+# messages on standard error, such as err+all,+seh), otherwise Wine says nothing.
 #   scripts/wine-run.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
 program=$1
@@ -17,7 +18,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$dir/wine-prefix
   if [ "${WINE_RUN_DISPLAY:-0}" = 1 ]; then export WINEPREFIX=$dir/wine-prefix-x11; fi
 fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+export WINEDEBUG=${WINE_RUN_DEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 if [ "${WINE_RUN_DISPLAY:-0}" != 1 ]; then unset DISPLAY WAYLAND_DISPLAY; fi
 # Parallel tests share one prefix: the first makes it, the others wait. The
 # null display driver lets windows (hidden ones included) exist without X.

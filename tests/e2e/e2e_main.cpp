@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -37,16 +38,21 @@ void Check(bool ok, const std::string& what) {
     std::fflush(stdout);
 }
 
-// Runs the event loop until the condition holds or the time is up; returns
-// the milliseconds it took, or -1.
-double WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+// Runs the event loop until the condition holds or the time is up; prints
+// how long it took and returns the milliseconds, or -1.
+double WaitFor(const std::string& what, const std::function<bool()>& condition, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (condition()) return clock.nsecsElapsed() / 1e6;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    double took = -1;
+    while (took < 0 && clock.elapsed() < timeoutMs) {
+        if (condition()) took = clock.nsecsElapsed() / 1e6;
+        else QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    return condition() ? clock.nsecsElapsed() / 1e6 : -1;
+    if (took < 0 && condition()) took = clock.nsecsElapsed() / 1e6;
+    std::printf("  WAIT e2e%s: %s: %.1f s of %d s%s\n", Road.empty() ? "" : " usb", what.c_str(),
+                (took < 0 ? clock.nsecsElapsed() / 1e6 : took) / 1000, timeoutMs / 1000, took < 0 ? ", timed out" : "");
+    std::fflush(stdout);
+    return took;
 }
 
 using I = tavik::TControlId;
@@ -104,7 +110,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(records);
 
     TSimulator sim(QString::fromLocal8Bit(argv[1]), usb);
-    Check(WaitFor([&] { return sim.Said("ready"); }, 30000) >= 0, "tavik-sim created three virtual modules");
+    Check(WaitFor("tavik-sim ready", [&] { return sim.Said("ready"); }, 90000) >= 0, "tavik-sim created three virtual modules");
 
     tavik::TQtEventLoop loop;
     tavik::TLinuxHidPlatform platform(loop);
@@ -121,27 +127,35 @@ int main(int argc, char** argv) {
     };
     tavik::TTavik window(platform, loop, view, options);
     view.show();
-    const double startupMs = WaitFor([&] {
+    const double startupMs = WaitFor("three green titles", [&] {
         return Green(I::VXLogger_Label) && Green(I::VXGenerator_Label) && Green(I::VXFrequencyMeter_Label);
-    }, 30000);
+    }, 90000);
     Check(startupMs >= 0, "all three titles turn green after the start-up pass");
     Check(window.VXLogger_MainTimer->Active() && window.VXFrequencyMeter_Timer->Active(), "both polling timers run");
 
     // Logger: traces fill and the voltmeter reads the simulated voltage.
     const tavik::TChartModel& chart = window.VXLogger_OSC;
-    Check(WaitFor([&] { return chart.PointCount(chart.SeriesAt(1)) >= 40; }, 30000) >= 0, "the logger's traces fill");
+    Check(WaitFor("the traces fill", [&] { return chart.PointCount(chart.SeriesAt(1)) >= 40; }, 90000) >= 0, "the logger's traces fill");
     const auto& trace = chart.SeriesAt(1).Points;
     Check(!trace.empty() && std::fabs(trace.back() - 3.76575) < 1e-6, "channel 1's trace is at 3.76575 V");
-    Check(WaitFor([&] { return Text(I::VXLogger_VCH1) == QStringLiteral("V1 = 3,766 В"); }, 10000) >= 0,
+    Check(WaitFor("V1", [&] { return Text(I::VXLogger_VCH1) == QStringLiteral("V1 = 3,766 В"); }, 30000) >= 0,
           "the voltmeter reads V1 = 3,766 В");
-    Check(WaitFor([&] { return Text(I::VXLogger_VCH2) == QStringLiteral("V2 = 1,883 В"); }, 10000) >= 0,
+    Check(WaitFor("V2", [&] { return Text(I::VXLogger_VCH2) == QStringLiteral("V2 = 1,883 В"); }, 30000) >= 0,
           "the voltmeter reads V2 = 1,883 В");
     Check(Widget<QAbstractButton>(I::VXLogger_10bit)->isChecked() && Widget<QAbstractButton>(I::VXLogger_CH1)->isChecked(), "the settings mirror the module");
 
     // Recording.
     Widget<QAbstractButton>(I::VXLogger_StartStop)->click();
     const int before = chart.PointCount(chart.SeriesAt(1));
-    WaitFor([&] { return false; }, 1500);
+    const auto recordedLines = [&] {
+        std::size_t lines = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(records)) {
+            const std::string content = ReadFile(entry.path());
+            lines += std::count(content.begin(), content.end(), '\n');
+        }
+        return lines;
+    };
+    WaitFor("ten recorded lines", [&] { return recordedLines() >= 10; }, 60000);
     Widget<QAbstractButton>(I::VXLogger_StartStop)->click();
     Check(chart.PointCount(chart.SeriesAt(1)) != before, "reports kept coming while recording");
     std::vector<std::filesystem::path> files;
@@ -166,19 +180,19 @@ int main(int argc, char** argv) {
     }
 
     // Frequency meter.
-    Check(WaitFor([&] { return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("123456"); }, 10000) >= 0,
+    Check(WaitFor("the frequency", [&] { return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("123456"); }, 30000) >= 0,
           "the frequency meter shows 123456");
     Check(Text(I::VXFrequencyMeter_ResultLabel) == QStringLiteral("123,5 кГц"), "the result reads 123,5 кГц");
     Check(Widget<QAbstractButton>(I::VXFrequencyMeter_LAinRadioButton)->isChecked(), "the IN indicator is checked");
 
     // Generator: a control change reaches the virtual module byte for byte.
     Widget<QAbstractButton>(I::VXGenerator_OUT3Value)->click();
-    Check(WaitFor([&] { return sim.Said("generator1 <-: 02 01 10 00 00 00 00 EF"); }, 5000) >= 0,
+    Check(WaitFor("the generator's report", [&] { return sim.Said("generator1 <-: 02 01 10 00 00 00 00 EF"); }, 15000) >= 0,
           "the generator received 02 01 10 00 00 00 00 EF");
 
     // Calibration round trips through the virtual modules' memory.
     Widget<QLineEdit>(I::VXLogger_CalibrateEdit)->setText(QStringLiteral("4,0"));
-    WaitFor([&] { return window.Instruments.Logger.Acquisition.V1Avg > 3.7f; }, 5000);
+    WaitFor("the voltmeter's average", [&] { return window.Instruments.Logger.Acquisition.V1Avg > 3.7f; }, 15000);
     const float expected1 = static_cast<float>(4.0 / window.Instruments.Logger.Acquisition.V1Avg);
     Widget<QAbstractButton>(I::VXLogger_CalibrButton)->click();
     Check(window.Instruments.Logger.CalFactor1 == expected1, "the logger's channel 1 factor was written and read back");
@@ -186,7 +200,7 @@ int main(int argc, char** argv) {
     Widget<QAbstractButton>(I::VXFrequencyMeter_CalibrateButton)->click();
     Check(window.Instruments.FrequencyMeter.FreqCalFactor == static_cast<float>(130000.0 / 123456),
           "the frequency meter's factor was written and read back");
-    Check(WaitFor([&] { return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("129999"); }, 5000) >= 0 ||
+    Check(WaitFor("the calibrated frequency", [&] { return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("129999"); }, 15000) >= 0 ||
               Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("130000"),
           "the calibrated frequency is shown");
 
@@ -194,12 +208,12 @@ int main(int argc, char** argv) {
     const uint32_t oldIdentity = window.Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance;
     const std::string oldNode = window.Instruments.Binding.LoggerDevice()->PnPInfo().DevicePath;
     sim.Send("unplug logger");
-    const double toRed = WaitFor([&] { return Red(I::VXLogger_Label); }, 15000);
+    const double toRed = WaitFor("a red title", [&] { return Red(I::VXLogger_Label); }, 45000);
     Check(toRed >= 0, "unplugging the logger turns its title red");
     Check(!window.VXLogger_MainTimer->Active() && !window.Instruments.Binding.LoggerPresent(), "and stops its timer");
     Check(Green(I::VXGenerator_Label) && Green(I::VXFrequencyMeter_Label), "the other areas stay green");
     sim.Send("plug logger");
-    const double toGreen = WaitFor([&] { return Green(I::VXLogger_Label); }, 15000);
+    const double toGreen = WaitFor("a green title again", [&] { return Green(I::VXLogger_Label); }, 45000);
     Check(toGreen >= 0, "plugging it in again binds it again");
     if (window.Instruments.Binding.LoggerPresent()) {
         const tavik::THidPnPInfo& fresh = window.Instruments.Binding.LoggerDevice()->PnPInfo();

@@ -41,7 +41,9 @@ if [ -n "$win" ]; then command="$command; sh $here/vm/wine.sh $build $win $out |
 command="$command; exit \$code"
 "$here/vm/run-vm.sh" "$out" "$command" >"$out/console.log" 2>&1
 status=$?
-grep -v -E ' (<-|->): ' "$out/console.log" | grep -E '^  (ok|FAIL)|^    (device|frequency|memory|logger|generator|freqmeter|unknown)|^TIMES|^screenshot|^VM: |^(cli|usb|wine): ' | sed 's/^/    /'
+grep -v -E ' (<-|->): ' "$out/console.log" |
+    grep -E '^  (ok|FAIL|WAIT)|^    seen in |^      \| |^    (device|frequency|memory|logger|generator|freqmeter|unknown)|^TIMES|^screenshot|^VM: |^(cli|usb|wine): |: exit code ' |
+    sed 's/^/    /'
 if [ $status -eq 3 ]; then
     echo "e2e: skipped: no kernel could be fetched (see $out/console.log)"
     exit 0

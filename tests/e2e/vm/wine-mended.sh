@@ -1,34 +1,35 @@
-# Sourced by wine.sh, with its check, json and run, its simulator on fd 3
+# Sourced by wine.sh, with its check, json, kept and run, its simulator on fd 3
 # (log in $out/usb-sim.log, factors 1.0625, 0.9375 and 1.125) and the programs in
 # $programs: the same modules with the mend of Wine's HID bus preloaded
-# (tests/e2e/wine/winebus_mend.cpp), so that they bind. The wineserver is down.
-export LD_PRELOAD=$programs/libtavik_winebus_mend.so TAVIK_WINE_MEND_LOG=$out/mend.log
-: >"$out/mend.log"
+# (tests/e2e/wine/winebus_mend.cpp, preloaded by wine.sh before the wineserver
+# started), so that they bind.
 # The window needs Wine's X11 driver; the prefix made on the host has the null
 # one. The VM writes to its own copy of the prefix.
 sed -i 's/^"Graphics"="null"/"Graphics"="x11"/' "$WINEPREFIX/user.reg"
 
-run "$programs/tavik-cli.exe" list >"$out/mended-list.txt" 2>&1
-tr -d '\r' <"$out/mended-list.txt" | sed 's/^/    /'
-run "$programs/tavik-cli.exe" list --json >"$out/mended-list.json" 2>"$out/mended-list.err"
-check "mended: tavik-cli.exe list --json: the three modules bound, with their factors" \
-    json 'length == 3 and all(.[]; .bound and .read_write and .manufacturer == "tavik.example") and
+bound_three='length == 3 and all(.[]; .bound and .read_write and .manufacturer == "tavik.example") and
           ([.[].product] | sort) == ["VXFrequencyMeter", "VXGenerator", "VXLogger"] and
           any(.[]; .kind == "logger" and .k1 == 1.0625 and .k2 == 0.9375) and
-          any(.[]; .kind == "freqmeter" and .factor == 1.125)' "$out/mended-list.json"
+          any(.[]; .kind == "freqmeter" and .factor == 1.125)'
+mended_listed() { kept mended-list run "$programs/tavik-cli.exe" list --json && json "$out/mended-list.out" "$bound_three"; }
+wait_for "mended: Wine lists the three modules" 300 mended_listed
+check "mended: tavik-cli.exe list --json: the three modules bound, with their factors" \
+    --seen "$out/mended-list.out" --seen "$out/mended-list.err" json "$out/mended-list.out" "$bound_three"
+kept mended-list-text run "$programs/tavik-cli.exe" list
+tr -d '\r' <"$out/mended-list-text.out" | sed 's/^/    /'
 sed 's/^/    mend: /' "$out/mend.log" | sort -u | head -12
-check "the mend answered in winedevice.exe" grep -q '^winedevice.exe: hidraw[0-9]* manufacturer = tavik.example$' "$out/mend.log"
-run "$programs/tavik-cli.exe" measure --json >"$out/measure.json" 2>"$out/measure.err"
-tr -d '\r' <"$out/measure.json" | sed 's/^/    /'
+check "the mend answered in winedevice.exe" --seen "$out/mend.log" grep -q '^winedevice.exe: hidraw[0-9]* manufacturer = tavik.example$' "$out/mend.log"
+kept measure run "$programs/tavik-cli.exe" measure --json
+tr -d '\r' <"$out/measure.out" | sed 's/^/    /'
 check "mended: tavik-cli.exe measure --json: the simulators' readings, calibrated" \
-    json 'length == 2 and any(.[]; .module == "freqmeter" and .hz == 138888) and
-          any(.[]; .module == "logger" and .v1 > 4.0006 and .v1 < 4.0016 and .v2 > 1.7647 and .v2 < 1.7657)' \
-    "$out/measure.json"
+    --seen "$out/measure.out" --seen "$out/measure.err" json "$out/measure.out" \
+    'length == 2 and any(.[]; .module == "freqmeter" and .hz == 138888) and
+          any(.[]; .module == "logger" and .v1 > 4.0006 and .v1 < 4.0016 and .v2 > 1.7647 and .v2 < 1.7657)'
 
 # The window: bound, polled, shown; the generator unplugged and plugged in again.
-Xvfb :8 -screen 0 900x600x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb :8 -screen 0 900x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
 xvfb=$!
-sleep 2
+wait_for "Xvfb's socket" 60 test -S /tmp/.X11-unix/X8
 shot() { DISPLAY=:8 import -window root "$1"; }
 # Pixels of the bound title's green (0, 128, 0): nothing else in the window has it.
 green() { convert "$1" -alpha off -fill black +opaque 'rgb(0,128,0)' -fill white -opaque 'rgb(0,128,0)' \
@@ -37,44 +38,40 @@ mark=$(($(wc -l <"$out/usb-sim.log") + 1))
 at "tavik.exe starts"
 # The window runs longer than run() allows a program.
 DISPLAY=:8 WINE_RUN_DISPLAY=1 WINE_RUN_RAW=1 timeout 1500 "$top/scripts/wine-run.sh" "$programs/tavik.exe" \
-    >"$out/tavik.log" 2>&1 &
+    >"$out/tavik.out" 2>"$out/tavik.err" &
 tavik=$!
 wire() { tail -n +"$mark" "$out/usb-sim.log"; }
 polled() { [ "$(wire | grep -c '^logger1 ->: 01')" -ge 10 ] && [ "$(wire | grep -c '^freqmeter1 ->: 01')" -ge 3 ]; }
 # Under emulation on a busy machine Wine takes minutes: the waits are long, and
 # end as soon as what they wait for is there.
-since() { echo "$(cut -d' ' -f1 /proc/uptime) $1" | awk '{print int($1 - $2)}'; }
-start=$(cut -d' ' -f1 /proc/uptime)
-while [ "$(since "$start")" -lt 400 ]; do polled && break; sleep 0.5; done
-at "tavik.exe polls"
-sleep 2
-shot "$out/tavik-under-wine.png"
-python3 "$here/binding_wire.py" "$out/usb-sim.log" "$mark" logger1 00 00 88 3F 00 00 70 3F
-check "tavik.exe binds the logger: memory 16..23 read with sequences 1..8, each answered, then polled" [ $? -eq 0 ]
-python3 "$here/binding_wire.py" "$out/usb-sim.log" "$mark" freqmeter1 00 00 90 3F
-check "tavik.exe binds the frequency meter: memory 16..19 read with sequences 1..4, each answered, then polled" [ $? -eq 0 ]
+wait_for "tavik.exe polls the logger and the frequency meter" 600 polled
+# The screen once it shows the same green twice in a row: the titles painted
+# (a shot and its count take seconds each under emulation).
+painted=-1
+steady() {
+    shot "$out/tavik-under-wine.png"
+    was=$painted
+    painted=$(green "$out/tavik-under-wine.png")
+    [ "$painted" -gt 0 ] && [ "$painted" = "$was" ]
+}
+wait_for "the window painted" 300 steady
+python3 "$here/binding_wire.py" "$out/usb-sim.log" "$mark" logger1 00 00 88 3F 00 00 70 3F >"$out/logger-binding.txt" 2>&1
+check "tavik.exe binds the logger: memory 16..23 read with sequences 1..8, each answered, then polled" \
+    --seen "$out/logger-binding.txt" --seen "$out/tavik.err" [ $? -eq 0 ]
+python3 "$here/binding_wire.py" "$out/usb-sim.log" "$mark" freqmeter1 00 00 90 3F >"$out/freqmeter-binding.txt" 2>&1
+check "tavik.exe binds the frequency meter: memory 16..19 read with sequences 1..4, each answered, then polled" \
+    --seen "$out/freqmeter-binding.txt" [ $? -eq 0 ]
 bound=$(green "$out/tavik-under-wine.png")
 echo "    screenshot: saved wine/tavik-under-wine.png, $bound green pixels"
 
 echo "unplug generator" >&3
 unbound=$bound
-start=$(cut -d' ' -f1 /proc/uptime)
-while [ "$(since "$start")" -lt 300 ]; do
-    shot "$out/tavik-generator-unplugged.png"
-    unbound=$(green "$out/tavik-generator-unplugged.png")
-    [ "$unbound" -lt "$bound" ] && break
-    sleep 1
-done
-at "generator unplugged"
+less_green() { shot "$out/tavik-generator-unplugged.png"; unbound=$(green "$out/tavik-generator-unplugged.png"); [ "$unbound" -lt "$bound" ]; }
+wait_for "the generator's title leaves green" 300 less_green
 echo "plug generator" >&3
 again=$unbound
-start=$(cut -d' ' -f1 /proc/uptime)
-while [ "$(since "$start")" -lt 300 ]; do
-    shot "$out/tavik-generator-replugged.png"
-    again=$(green "$out/tavik-generator-replugged.png")
-    [ "$again" -ge "$bound" ] && break
-    sleep 1
-done
+green_again() { shot "$out/tavik-generator-replugged.png"; again=$(green "$out/tavik-generator-replugged.png"); [ "$again" -ge "$bound" ]; }
+wait_for "the generator's title green again" 300 green_again
 echo "    screenshot: green pixels bound $bound, generator unplugged $unbound, plugged in again $again"
 check "the generator's title leaves green when it is unplugged" [ "$unbound" -lt "$bound" ]
 check "and turns green again when it is plugged in" [ "$again" -eq "$bound" ]
@@ -83,13 +80,11 @@ check "nothing was sent to the generator" [ "$(wire | grep -c '^generator1 <-')"
 at "generator plugged in"
 closing=$(($(wc -l <"$out/usb-sim.log") + 1))
 run taskkill /im tavik.exe >/dev/null 2>&1
-start=$(cut -d' ' -f1 /proc/uptime)
-while [ "$(since "$start")" -lt 180 ]; do kill -0 $tavik 2>/dev/null || break; sleep 0.5; done
-kill -0 $tavik 2>/dev/null && { echo "    tavik.exe did not close"; kill $tavik; }
+wait_for "tavik.exe closes" 180 sh -c "! kill -0 $tavik 2>/dev/null" || { echo "    tavik.exe did not close"; kill $tavik; }
 wait $tavik
 closed=$?
 ended=$(($(wc -l <"$out/usb-sim.log") + 1))
-check "tavik.exe closes (exit code $closed)" [ "$closed" -eq 0 ]
+check "tavik.exe closes (exit code $closed)" --seen "$out/tavik.err" [ "$closed" -eq 0 ]
 sleep 1
 check "while closing, nothing but the polls reached the modules" \
     sh -c "! head -n $((ended - 1)) '$out/usb-sim.log' | tail -n +$closing | grep -E ' <-: ' | grep -qvE '<-: 01 '"

@@ -6,62 +6,61 @@
 # so nothing binds): enumeration, feature reports, hot-plug. Then with the
 # test's mend of Wine's HID bus preloaded (tests/e2e/wine/), over the modules
 # as USB devices: tavik-cli.exe and tavik.exe bind the three modules
-# (wine-mended.sh). Prints one line per check and "wine: N passed, M failed".
+# (wine-mended.sh). Every program's output, exit code and Wine's own messages
+# (errors, exceptions, the libraries loaded; on standard error) are kept in
+# OUT_FOLDER/wine. Prints one line per check and "wine: N passed, M failed".
 #   wine.sh BUILD_FOLDER WINDOWS_BUILD_FOLDER OUT_FOLDER
 build=$1
 win=$2
 out=$3/wine
+part=wine
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../../.." && pwd)
 mkdir -p "$out"
+. "$here/lib.sh"
 # A program that faults would wait in Wine's debugger: none runs for long.
-run() { WINE_RUN_RAW=1 timeout 240 "$top/scripts/wine-run.sh" "$@"; }
-export WINEPREFIX=$win/wine-prefix WINEDEBUG=-all
-passed=0
-failed=0
-check() {  # check "what" CONDITION...
-    what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); echo "  ok   wine: $what"; else failed=$((failed + 1)); echo "  FAIL wine: $what"; fi
-}
-json() {  # json FILTER FILE: FILTER holds over the array of FILE's JSON lines
-    tr -d '\r' <"$2" | jq -e -s "$1" >/dev/null
-}
+run_for() { seconds=$1; shift; WINE_RUN_RAW=1 timeout "$seconds" "$top/scripts/wine-run.sh" "$@"; }
+run() { run_for 300 "$@"; }
+export WINEPREFIX=$win/wine-prefix WINE_RUN_DEBUG=+timestamp,+pid,err+all,+seh,+loaddll
+at() { echo "    wine: $1 at $(now)s"; }
 
 # systemd's tools refuse to work in a chroot unless told to.
 export SYSTEMD_IGNORE_CHROOT=1
 udevd=$(command -v systemd-udevd || ls /lib/systemd/systemd-udevd /usr/lib/systemd/systemd-udevd 2>/dev/null | head -1)
 if udevadm control --ping 2>/dev/null; then :; elif [ -n "$udevd" ]; then "$udevd" --daemon; else echo "wine: no udevd: Wine will not hear the modules come and go"; fi
 wine reg add 'HKLM\System\CurrentControlSet\Services\winebus' /v 'Enable SDL' /t REG_DWORD /d 0 /f >/dev/null 2>&1
+# Wine gives each of its services (PlugPlay, which broadcasts the device
+# changes; the HID bus's winedevice.exe; RpcSs) 10 s to start, and one that
+# misses it stays down for the wineserver's life: under emulation on a busy
+# machine PlugPlay missed it, and no program heard a module come or go. Here
+# they have two minutes.
+wine reg add 'HKLM\System\CurrentControlSet\Control' /v ServicesPipeTimeout /t REG_SZ /d 120000 /f >/dev/null 2>&1
 wineserver -k
 wineserver -w
 
-fifo=$(mktemp -u /tmp/tavik-sim-input.XXXXXX)
-mkfifo "$fifo"
-at() { echo "    wine: $1 at $(cut -d' ' -f1 /proc/uptime)s"; }
 at "tavik-sim over uhid"
-"$build/sim/tavik-sim" --verbose --count 123456 <"$fifo" >"$out/sim.log" 2>&1 &
-sim=$!
-exec 3>"$fifo"
-for i in $(seq 100); do grep -q '^ready' "$out/sim.log" && break; sleep 0.1; done
-[ -n "$udevd" ] && udevadm settle --timeout=30; ls -l /dev/hidraw* >"$out/hidraw.txt" 2>&1
+start_sim "$out/sim.log" --verbose --count 123456
+ls -l /dev/hidraw* >"$out/hidraw.txt" 2>&1
 
 # The programs and the mend from the VM's own memory: Wine under emulation
 # faults on executable pages it maps from the shared folder.
 programs=$(mktemp -d /tmp/tavik-wine.XXXXXX)
 cp "$win/cli/tavik-cli.exe" "$win/app/win32/tavik.exe" "$win/tests/e2e/windows/tavik_e2e_windows.exe" \
     "$build/tests/e2e/wine/libtavik_winebus_mend.so" "$programs/"
-run "$programs/tavik-cli.exe" list >"$out/list.txt" 2>&1
-echo "tavik-cli.exe list: exit code $?" >>"$out/list.txt"
-tr -d '\r' <"$out/list.txt" | sed 's/^/    /'
-run "$programs/tavik-cli.exe" list --json >"$out/list.json" 2>"$out/list.err"
-check "tavik-cli.exe list --json: the three modules through SetupAPI, read/write" \
-    json '[.[] | select(.product | test("VX(Logger|Generator|FrequencyMeter)$"))] | length == 3 and all(.[]; .read_write)' \
-    "$out/list.json"
+# Wine's HID bus lists the devices it finds as it finds them: the list is
+# asked again until it is whole.
+listed() { kept list run "$programs/tavik-cli.exe" list --json && json "$out/list.out" "$1"; }
+three='[.[] | select(.product | test("VX(Logger|Generator|FrequencyMeter)$"))] | length == 3 and all(.[]; .read_write)'
+wait_for "Wine lists the three modules" 300 listed "$three"
+check "tavik-cli.exe list --json: the three modules through SetupAPI, read/write" --seen "$out/list.out" --seen "$out/list.err" \
+    json "$out/list.out" "$three"
+kept list-text run "$programs/tavik-cli.exe" list
+tr -d '\r' <"$out/list-text.out" | sed 's/^/    /'
 
 request=/tmp/tavik-wine-request
 rm -f "$request"
-run "$programs/tavik_e2e_windows.exe" 'Z:\tmp\tavik-wine-request' >"$out/e2e.txt" 2>&1 &
+at "tavik_e2e_windows.exe starts"
+run_for 900 "$programs/tavik_e2e_windows.exe" 'Z:\tmp\tavik-wine-request' >"$out/e2e.out" 2>"$out/e2e.err" &
 e2e=$!
 while kill -0 $e2e 2>/dev/null; do
     if [ -f "$request" ]; then cat "$request" >&3; rm -f "$request"; fi
@@ -69,34 +68,30 @@ while kill -0 $e2e 2>/dev/null; do
 done
 wait $e2e
 code=$?
-tr -d '\r' <"$out/e2e.txt" | grep -v '^wine: [0-9]* passed'
-line=$(tr -d '\r' <"$out/e2e.txt" | grep -E '^wine: [0-9]+ passed, [0-9]+ failed' | tail -1)
-check "the Windows platform against the modules (${line:-no result})" [ "$code" -eq 0 ]
-check "the generator got 02 01 10 00 00 00 00 EF through HidD_SetFeature" \
+echo $code >"$out/e2e.code"
+at "tavik_e2e_windows.exe ended with exit code $code$([ $code -eq 124 ] && echo ', timed out')"
+tr -d '\r' <"$out/e2e.out" | grep -v '^wine: [0-9]* passed'
+line=$(tr -d '\r' <"$out/e2e.out" | grep -E '^wine: [0-9]+ passed, [0-9]+ failed' | tail -1)
+check "the Windows platform against the modules (${line:-no result}, exit code $code)" \
+    --seen "$out/e2e.out" --seen "$out/e2e.err" [ "$code" -eq 0 ]
+check "the generator got 02 01 10 00 00 00 00 EF through HidD_SetFeature" --seen "$out/sim.log" \
     grep -q 'generator1 <-: 02 01 10 00 00 00 00 EF' "$out/sim.log"
 
-echo quit >&3
-exec 3>&-
-wait $sim
+stop_sim
 wineserver -k
 wineserver -w
 
 # With the mend, set before the wineserver starts, so that winedevice.exe,
 # where the HID bus runs, has it.
 at "tavik-sim over USB"
-"$build/sim/tavik-sim" --usb --verbose --count 123456 --signal1 constant:3.76575 --signal2 constant:1.882875 \
-    --factors 1.0625:0.9375:1.125 <"$fifo" >"$out/usb-sim.log" 2>&1 &
-sim=$!
-exec 3>"$fifo"
-for i in $(seq 100); do grep -q '^ready' "$out/usb-sim.log" && break; sleep 0.1; done
-[ -n "$udevd" ] && udevadm settle --timeout=30
+start_sim "$out/usb-sim.log" --usb --verbose --count 123456 --signal1 constant:3.76575 --signal2 constant:1.882875 \
+    --factors 1.0625:0.9375:1.125
+export LD_PRELOAD=$programs/libtavik_winebus_mend.so TAVIK_WINE_MEND_LOG=$out/mend.log
+: >"$out/mend.log"
 . "$here/wine-mended.sh"
 at "done"
 
-echo quit >&3
-exec 3>&-
-wait $sim
-rm -f "$fifo"
+stop_sim
 wineserver -k
 echo "wine: $passed passed, $failed failed"
 [ $failed -eq 0 ]

@@ -58,17 +58,23 @@ std::string Hex(const uint8_t* bytes, std::size_t length) {
     return out;
 }
 
-// Pumps the loop until the condition holds; the milliseconds it took, or -1.
-double WaitFor(TWin32EventLoop& loop, const std::function<bool()>& condition, int timeoutMs) {
+// Pumps the loop until the condition holds; prints how long it took and
+// returns the milliseconds, or -1.
+double WaitFor(TWin32EventLoop& loop, const std::string& what, const std::function<bool()>& condition, int timeoutMs) {
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [&] {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     };
-    while (elapsed() < timeoutMs) {
-        if (condition()) return elapsed();
-        loop.ProcessEvents(20);
+    double took = -1;
+    while (took < 0 && elapsed() < timeoutMs) {
+        if (condition()) took = elapsed();
+        else loop.ProcessEvents(20);
     }
-    return condition() ? elapsed() : -1;
+    if (took < 0 && condition()) took = elapsed();
+    std::printf("  WAIT wine: %s: %.1f s of %d s%s\n", what.c_str(), (took < 0 ? elapsed() : took) / 1000,
+                timeoutMs / 1000, took < 0 ? ", timed out" : "");
+    std::fflush(stdout);
+    return took;
 }
 
 // Hands one command to the script and waits until it has been passed on.
@@ -78,7 +84,7 @@ bool Request(TWin32EventLoop& loop, const std::string& file, const std::string& 
         out << command << "\n";
     }
     if (!::MoveFileExA((file + ".new").c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
-    return WaitFor(loop, [&] { return ::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000) >= 0;
+    return WaitFor(loop, "the script took '" + command + "'", [&] { return ::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000) >= 0;
 }
 
 // The listed device whose product string holds the name, or null.
@@ -127,9 +133,9 @@ int main(int argc, char** argv) {
     };
     controller.OnRemoval = [&](THidDevice& d) { removals.push_back(d.PnPInfo().DevicePath); };
 
-    const double startUp = WaitFor(loop, [&] {
+    const double startUp = WaitFor(loop, "the start-up pass lists the three modules", [&] {
         return Find(controller, u"VXLogger") && Find(controller, u"VXGenerator") && Find(controller, u"VXFrequencyMeter");
-    }, 60000);
+    }, 180000);
     Check(startUp >= 0, "the start-up pass lists the three modules");
     for (std::size_t i = 0; i < controller.Count(); ++i) {
         THidDevice& d = controller.Device(i);
@@ -190,7 +196,7 @@ int main(int argc, char** argv) {
     const THidDevice* generatorBefore = generator;
     const THidDevice* meterBefore = meter;
     Check(Request(loop, requests, "unplug logger"), "the script passes the unplug on");
-    const double unplugged = WaitFor(loop, [&] { return !removals.empty(); }, 60000);
+    const double unplugged = WaitFor(loop, "the logger's removal", [&] { return !removals.empty(); }, 180000);
     Check(unplugged >= 0 && removals == std::vector<std::string>{loggerPath} && !Find(controller, u"VXLogger"),
           "unplugging the logger removes it, and only it");
     Check(Find(controller, u"VXGenerator") == generatorBefore && Find(controller, u"VXFrequencyMeter") == meterBefore &&
@@ -199,7 +205,7 @@ int main(int argc, char** argv) {
 
     arrivals.clear();
     Check(Request(loop, requests, "plug logger"), "the script passes the plug on");
-    const double plugged = WaitFor(loop, [&] { return Find(controller, u"VXLogger") != nullptr; }, 60000);
+    const double plugged = WaitFor(loop, "the logger's arrival", [&] { return Find(controller, u"VXLogger") != nullptr; }, 180000);
     Check(plugged >= 0 && arrivals.size() == 1, "plugging it in again lists it once more");
     if (THidDevice* again = Find(controller, u"VXLogger")) {
         Check(again->PnPInfo().DeviceInstance != loggerInstance || again->PnPInfo().DevicePath != loggerPath,
