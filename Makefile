@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 4
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run check package test test-core sanitize test-arm64 cross-arm64 test-windows cross-windows package-windows fuzz fuzz-smoke fuzz-build bench demo install clean
+.PHONY: all deps build run check package test test-core sanitize test-arm64 cross-arm64 test-windows cross-windows package-windows fuzz fuzz-smoke fuzz-build bench demo install clean stress
 
 all: build
 
@@ -107,6 +107,14 @@ package: build
 install: build
 	@if [ "$$(id -u)" -eq 0 ]; then cmake --install $(BUILD); else sudo cmake --install $(BUILD); fi
 	@echo "Installed. Reload the udev rules (sudo udevadm control --reload) and plug the modules in again."
+
+# The end-to-end stage STRESS_RUNS times in a row with every core kept busy
+# by stress-ng, and a table of every check's failures and every wait's
+# slowest time (tests/e2e/stress.sh; STRESS_WINE_SUITE=1 runs the Windows
+# suite under Wine each time too).
+STRESS_RUNS ?= 5
+stress: build cross-windows
+	@STRESS_BUILD=$(BUILD) STRESS_WIN_BUILD=$(WIN_BUILD) tests/e2e/stress.sh $(STRESS_RUNS)
 
 # Each fuzz target for FUZZ_SECONDS, from the seed corpus in fuzz/corpus and
 # what earlier runs kept in the build folder.

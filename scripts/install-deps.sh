@@ -3,6 +3,7 @@
 #   scripts/install-deps.sh          the native build, its tests and the program
 #   scripts/install-deps.sh e2e      what the end-to-end test in a VM needs
 #   scripts/install-deps.sh fuzz     clang and libFuzzer
+#   scripts/install-deps.sh stress   the CPU hog of the end-to-end stress run
 #   scripts/install-deps.sh arm64    the arm64 cross build and qemu-user to run it
 #   scripts/install-deps.sh package  what builds and checks the Debian package
 #   scripts/install-deps.sh windows  the Windows cross build, Wine to run it, NSIS
@@ -17,6 +18,7 @@ packages=(
 case "${1:-}" in
   e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq udev) ;;
   package) packages=(dpkg-dev fakeroot lintian appstream desktop-file-utils gzip) ;;
+  stress) packages=(stress-ng) ;;
   fuzz) packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev cmake pkg-config) ;;
   arm64)
     # The host's Qt tools (moc) with arm64 libraries beside them.
