@@ -47,7 +47,7 @@ int TCliSession::CalibrateLogger(float volts) {
     };
     RunFor(ReadingSeconds, [&] { return reports >= logger::HistoryLength || !logger.Present(); });
     if (reports < logger::HistoryLength) {
-        if (StopSignal) return Interrupted();
+        if (StopRequested()) return Interrupted();
         Complain("the logger sent no measurements to average");
         return logger.Present() ? ExitTransfer : ExitNoModule;
     }
@@ -86,7 +86,7 @@ int TCliSession::CalibrateFrequencyMeter(int32_t hertz) {
     Modules_.OnMeterTick = [&] { measured |= meter.Cycle(0).has_value(); };
     RunFor(ReadingSeconds, [&] { return measured || !meter.Present(); });
     if (!measured) {
-        if (StopSignal) return Interrupted();
+        if (StopRequested()) return Interrupted();
         Complain("the frequency meter sent no measurement");
         return meter.Present() ? ExitTransfer : ExitNoModule;
     }

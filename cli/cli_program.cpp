@@ -15,7 +15,7 @@
 namespace tavik::cli {
 
 namespace {
-extern "C" void OnSignal(int signal) { TCliSession::StopSignal = signal; }
+extern "C" void OnSignal(int signal) { RequestStop(signal); }
 
 // SIGHUP (the terminal closed) ends a command as Ctrl-C does; a closed pipe
 // is a failed write, told and ended, not a silent death.

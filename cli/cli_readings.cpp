@@ -69,7 +69,7 @@ int TCliSession::Measure(const TCommand& command) {
         wantMeter = false;
     };
     RunFor(ReadingSeconds, [&] { return !wantLogger && !wantMeter; });
-    if (StopSignal && (wantLogger || wantMeter)) return Interrupted();
+    if (StopRequested() && (wantLogger || wantMeter)) return Interrupted();
     int code = ExitOk;
     for (const auto& [kind, wanted] : {std::pair{TInstrumentKind::Logger, wantLogger},
                                        std::pair{TInstrumentKind::FrequencyMeter, wantMeter}}) {

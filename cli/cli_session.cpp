@@ -10,8 +10,6 @@
 
 namespace tavik::cli {
 
-volatile std::sig_atomic_t TCliSession::StopSignal = 0;
-
 namespace {
 
 std::string Names(const std::vector<TInstrumentKind>& kinds) {
@@ -72,7 +70,7 @@ int TCliSession::Await(const std::vector<TInstrumentKind>& kinds, double wait) {
     };
     RunFor(wait, any);
     if (any()) return ExitOk;
-    if (StopSignal) return Interrupted();
+    if (StopRequested()) return Interrupted();
     if (!TellMissingAccess(kinds)) Complain("no " + Names(kinds) + " is present");
     return ExitNoModule;
 }
@@ -107,7 +105,7 @@ bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
 
 void TCliSession::RunFor(std::optional<double> seconds, const std::function<bool()>& done) {
     const auto start = std::chrono::steady_clock::now();
-    while (!StopSignal && !OutputFailed_ && !(done && done())) {
+    while (!StopRequested() && !OutputFailed_ && !(done && done())) {
         if (seconds && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(*seconds)) break;
         Loop_.ProcessEvents(20);
     }

@@ -4,7 +4,6 @@
 // the front-end gives it. One file a family of commands: cli_list,
 // cli_readings (watch, measure, record), cli_settings (logger, generator,
 // raw) and cli_calibrate.
-#include <csignal>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +14,7 @@
 #include "cli_options.h"
 #include "common/event_loop.h"
 #include "instruments/polled_instruments.h"
+#include "stop_request.h"
 
 namespace tavik::cli {
 
@@ -27,9 +27,6 @@ public:
     // Runs one command to its end; returns the exit code. The command line
     // has been checked (ParseCommandLine, CheckFolders).
     int Run(const TCommand& command);
-
-    // Set from a signal handler to the signal's number: it ends the command.
-    static volatile std::sig_atomic_t StopSignal;
 
 private:
     int List(bool json);
@@ -49,7 +46,7 @@ private:
     // Runs the event loop for `seconds` (for ever without), until a signal,
     // until output fails, or until `done` says so.
     void RunFor(std::optional<double> seconds, const std::function<bool()>& done = nullptr);
-    int Interrupted() const { return ExitSignalBase + StopSignal; }
+    int Interrupted() const { return ExitSignalBase + StopRequested(); }
     // Why the last transfer with the module failed, as ": reason", or
     // nothing when the platform gave none.
     std::string TransferReason(TInstrumentKind kind) const;

@@ -38,9 +38,9 @@ protected:
 
     void SetUp() override {
         M.Loop.RealTime = true;
-        TCliSession::StopSignal = 0;
+        ClearStopRequest();
     }
-    void TearDown() override { TCliSession::StopSignal = 0; }
+    void TearDown() override { ClearStopRequest(); }
 
     int Run(const std::vector<std::string>& arguments) {
         const TParsed parsed = ParseCommandLine(arguments);
@@ -87,14 +87,14 @@ TEST_F(CliSession, NothingPresentOrNoAccessIsSaidNotSilent) {
 }
 
 TEST_F(CliSession, ASignalWhileWaitingIsAnInterruptionAndEndsAWatchWell) {
-    TCliSession::StopSignal = SIGINT;
+    RequestStop(SIGINT);
     EXPECT_EQ(Run({"calibrate", "logger", "5", "--wait", "30"}), ExitSignalBase + SIGINT);
     EXPECT_TRUE(Console.Err.empty()) << "the module is not said to be missing";
 #ifdef SIGHUP
-    TCliSession::StopSignal = SIGHUP;
+    RequestStop(SIGHUP);
     EXPECT_EQ(Run({"record", "--wait", "30"}), ExitSignalBase + SIGHUP);
 #endif
-    TCliSession::StopSignal = SIGTERM;
+    RequestStop(SIGTERM);
     EXPECT_EQ(Run({"record", "--wait", "30"}), ExitSignalBase + SIGTERM);
     M.PlugLogger();
     EXPECT_EQ(Run({"watch"}), ExitOk) << "a watch's normal end";

@@ -4,7 +4,7 @@
 # it, then Ctrl-C (Wine makes one of SIGINT) and the server's exit checked.
 # The server has a prefix of its own (WINEPREFIX, made once by wine-run.sh),
 # so that its wineserver, ended here whatever happened, is no other test's.
-#   tests/cli/serve/wine_serve_session.sh WINE_RUN TAVIK-CLI.exe SESSION.py WORK_DIR
+#   tests/net/wine_serve_session.sh WINE_RUN TAVIK-CLI.exe SESSION.py WORK_DIR
 set -uo pipefail
 wine_run=$1 program=$2 session=$3 work=$4
 : "${WINEPREFIX:?WINEPREFIX: a prefix for this test alone}"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/serve/line_service.h"
+#include "common/line_service.h"
 #include "instruments/polled_instruments.h"
 #include "scpi_error.h"
 
@@ -31,7 +31,7 @@ public:
     TScpiInstrument& operator=(const TScpiInstrument&) = delete;
 
     // A client of its own; it must not outlive the instrument.
-    std::unique_ptr<serve::TLineService> NewClient();
+    std::unique_ptr<TLineService> NewClient();
 
     TPolledInstruments Modules;
     TInstruments& Instruments = Modules.Instruments;

@@ -4,7 +4,7 @@
 
 #include "line_framer.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 
 namespace {
 // How much one client's turn reads before the others get theirs: a client
@@ -170,4 +170,4 @@ void TLineServer::Drop(TClient& client, const std::string& why) {
     if (found != Clients_.end()) Clients_.erase(found);
 }
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

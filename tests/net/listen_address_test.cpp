@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/serve/listen_address.h"
+#include "net/listen_address.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 namespace {
 
 TEST(ListenAddress, TakesDottedIpv4AndAPort) {
@@ -54,4 +54,4 @@ TEST(ListenAddress, OnlyTheLoopbackNetIsLoopback) {
 }
 
 }  // namespace
-}  // namespace tavik::serve
+}  // namespace tavik::net

@@ -18,11 +18,11 @@
 #include <unistd.h>
 #endif
 
-#include "cli/serve/line_server.h"
+#include "net/line_server.h"
 #include "tests/support/loop_kinds.h"
 #include "tests/support/test_sockets.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 namespace {
 
 using test::TLoopKind;
@@ -322,4 +322,4 @@ INSTANTIATE_TEST_SUITE_P(Loops, LineServerOnTheManualLoop, testing::Values(test:
 #endif
 
 }  // namespace
-}  // namespace tavik::serve
+}  // namespace tavik::net

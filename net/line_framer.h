@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "line_service.h"
+#include "common/line_service.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 
 class TLineFramer {
 public:
@@ -30,4 +30,4 @@ private:
     bool Skipping_ = false;  // past the limit: the rest of the line goes unread
 };
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

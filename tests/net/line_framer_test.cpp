@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/serve/line_framer.h"
+#include "net/line_framer.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 namespace {
 
 // Notes what it is given: each line in brackets, an overrun as "overrun".
@@ -64,4 +64,4 @@ TEST(LineFramer, CutsLinesAndSkipsOverruns) {
 }
 
 }  // namespace
-}  // namespace tavik::serve
+}  // namespace tavik::net

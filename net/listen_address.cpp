@@ -1,6 +1,6 @@
 #include "listen_address.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 
 namespace {
 // A decimal number up to max: digits only, no leading zero but "0" itself.
@@ -47,4 +47,4 @@ std::string ListenAddressText(const TListenAddress& address) {
 
 bool IsLoopback(const TListenAddress& address) { return address.Octets[0] == 127; }
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

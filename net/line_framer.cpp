@@ -1,6 +1,6 @@
 #include "line_framer.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 
 // The line may hold one byte over the limit while that byte could yet be the
 // "\r" of its terminator.
@@ -37,4 +37,4 @@ void TLineFramer::Feed(std::string_view bytes, TLineService& service, std::strin
     }
 }
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

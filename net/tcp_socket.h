@@ -10,7 +10,7 @@
 #include "common/event_loop.h"
 #include "listen_address.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 
 // Winsock started for as long as one lives (nothing to start elsewhere).
 // Sockets are made and closed only meanwhile.
@@ -75,4 +75,4 @@ private:
     TSocketHandle Handle_ = -1;
 };
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

@@ -10,7 +10,7 @@
 
 #include "common/utf8_text.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 
 namespace {
 SOCKET Socket(TSocketHandle handle) { return static_cast<SOCKET>(handle); }
@@ -150,4 +150,4 @@ TIoResult TTcpSocket::Send(const char* data, std::size_t size, std::string& erro
     return {TIoStatus::Failed, 0};
 }
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

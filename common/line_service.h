@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace tavik::serve {
+namespace tavik {
 
 class TLineService {
 public:
@@ -18,4 +18,4 @@ public:
     virtual void Overrun() = 0;
 };
 
-}  // namespace tavik::serve
+}  // namespace tavik

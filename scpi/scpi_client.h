@@ -7,14 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/serve/line_service.h"
+#include "common/line_service.h"
 #include "scpi_command.h"
 
 namespace tavik::scpi {
 
 class TScpiInstrument;
 
-class TScpiClient : public serve::TLineService {
+class TScpiClient : public TLineService {
 public:
     explicit TScpiClient(TScpiInstrument& instrument) : Instrument_(instrument) {}
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tavik::serve {
+namespace tavik::net {
 
 struct TListenAddress {
     std::array<uint8_t, 4> Octets{127, 0, 0, 1};
@@ -28,4 +28,4 @@ std::string ListenAddressText(const TListenAddress& address);
 // whoever can reach the port drive the modules.
 bool IsLoopback(const TListenAddress& address);
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

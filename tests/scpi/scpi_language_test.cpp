@@ -124,7 +124,7 @@ TEST_F(ScpiLanguage, TheErrorQueueAndTheStatusRegisters) {
     EXPECT_EQ(Ask("SYST:ERR:ALL?"), "-113,\"Undefined header\",-109,\"Missing parameter\"\n");
 
     // Every client its own queue.
-    const std::unique_ptr<serve::TLineService> other = Instrument->NewClient();
+    const std::unique_ptr<TLineService> other = Instrument->NewClient();
     Ask("FOO");
     std::string out;
     other->Line("SYST:ERR:COUN?", out);

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "common/event_loop.h"
-#include "line_service.h"
+#include "common/line_service.h"
 #include "listen_address.h"
 #include "tcp_socket.h"
 
-namespace tavik::serve {
+namespace tavik::net {
 
 struct TLineServerLimits {
     std::size_t MaxClients = 8;
@@ -79,4 +79,4 @@ private:
     std::string Error_;
 };
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

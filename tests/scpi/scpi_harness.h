@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/scpi/scpi_instrument.h"
+#include "scpi/scpi_instrument.h"
 #include "tests/support/frames.h"
 #include "tests/support/simulated_modules.h"
 
@@ -27,7 +27,7 @@ class TScpiHarness {
 public:
     tavik::test::TSimulatedModules M;
     std::unique_ptr<TScpiInstrument> Instrument;
-    std::unique_ptr<serve::TLineService> Client;
+    std::unique_ptr<TLineService> Client;
 
     // Makes the instrument, binding what is plugged in now, and one client.
     void Start();

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace tavik::serve {
+namespace tavik::net {
 
 namespace {
 #ifdef MSG_NOSIGNAL
@@ -120,4 +120,4 @@ TIoResult TTcpSocket::Send(const char* data, std::size_t size, std::string& erro
     return {TIoStatus::Failed, 0};
 }
 
-}  // namespace tavik::serve
+}  // namespace tavik::net

@@ -15,7 +15,7 @@ TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Mod
     };
 }
 
-std::unique_ptr<serve::TLineService> TScpiInstrument::NewClient() { return std::make_unique<TScpiClient>(*this); }
+std::unique_ptr<TLineService> TScpiInstrument::NewClient() { return std::make_unique<TScpiClient>(*this); }
 
 void TScpiInstrument::LoggerTick() {
     const std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.Cycle();
