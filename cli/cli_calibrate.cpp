@@ -29,6 +29,16 @@ std::string Refusal(const TCalibrationCheck& check, const std::string& what, con
 
 std::string FactorText(float factor, char separator) { return FixedText(factor, 7, 6, separator); }
 
+// A factor that was meant to be written and is not in the module's memory:
+// the write's reason, or what the memory holds instead.
+std::string Lost(const TCalibrationResult& result, char separator) {
+    const std::string meant = "the factor " + FactorText(result.Check.Factor, separator);
+    if (result.Outcome() == TCalibrationOutcome::ReadBackOtherwise)
+        return meant + " reads back as " + FactorText(result.ReadBack, separator);
+    const std::string_view reason = result.WriteFailure.Text();
+    return meant + " was not written" + (reason.empty() ? "" : ": " + std::string(reason));
+}
+
 }  // namespace
 
 int TCliSession::Calibrate(const TCommand& command) {
@@ -64,17 +74,18 @@ int TCliSession::CalibrateLogger(float volts) {
     for (std::size_t i = 0; i < results.size(); ++i) {
         const TCalibrationResult& result = results[i];
         const std::string channel = "channel " + std::to_string(i + 1);
-        if (result.Written()) {
-            Say("written: " + channel);
-        } else if (result.Check.Verdict != TCalibrationVerdict::Write) {
+        switch (result.Outcome()) {
+        case TCalibrationOutcome::Written: Say("written: " + channel); break;
+        case TCalibrationOutcome::Refused:
             Complain("refused: " + Refusal(result.Check, channel, minimum, FixedText(averages[i], 5, 3, Separator_) + " V",
                                            Separator_));
             refused = true;
-        } else {
-            Complain(channel + ": the factor " + FactorText(result.Check.Factor, Separator_) +
-                     (result.WriteFailed ? " was not written" + TransferReason(TInstrumentKind::Logger)
-                                         : " reads back as " + FactorText(result.ReadBack, Separator_)));
+            break;
+        case TCalibrationOutcome::WriteFailed:
+        case TCalibrationOutcome::ReadBackOtherwise:
+            Complain(channel + ": " + Lost(result, Separator_));
             lost = true;
+            break;
         }
     }
     return lost ? ExitTransfer : refused ? ExitUsage : ExitOk;
@@ -93,16 +104,18 @@ int TCliSession::CalibrateFrequencyMeter(int32_t hertz) {
     Say("before: factor = " + FactorText(meter.FreqCalFactor, Separator_));
     const TCalibrationResult result = meter.Calibrate(hertz);
     Say("after:  factor = " + FactorText(meter.FreqCalFactor, Separator_));
-    if (result.Written()) return ExitOk;
-    if (result.Check.Verdict != TCalibrationVerdict::Write) {
+    switch (result.Outcome()) {
+    case TCalibrationOutcome::Written: return ExitOk;
+    case TCalibrationOutcome::Refused: {
         const std::string minimum = std::to_string(freqmeter::MinimumCalibrationHz) + " Hz";
         Complain("refused: " + Refusal(result.Check, "frequency", minimum, std::to_string(meter.LastRawCount) + " Hz",
                                        Separator_));
         return ExitUsage;
     }
-    Complain("the factor " + FactorText(result.Check.Factor, Separator_) +
-             (result.WriteFailed ? " was not written" + TransferReason(TInstrumentKind::FrequencyMeter)
-                                 : " reads back as " + FactorText(result.ReadBack, Separator_)));
+    case TCalibrationOutcome::WriteFailed:
+    case TCalibrationOutcome::ReadBackOtherwise: break;
+    }
+    Complain(Lost(result, Separator_));
     return ExitTransfer;
 }
 

@@ -111,10 +111,5 @@ void TCliSession::RunFor(std::optional<double> seconds, const std::function<bool
     }
 }
 
-std::string TCliSession::TransferReason(TInstrumentKind kind) const {
-    const std::string& error = Modules_.Instruments.Binding.Port(kind).Transfer.Error;
-    return error.empty() ? error : ": " + error;
-}
-
 
 }  // namespace tavik::cli

@@ -47,9 +47,6 @@ private:
     // until output fails, or until `done` says so.
     void RunFor(std::optional<double> seconds, const std::function<bool()>& done = nullptr);
     int Interrupted() const { return ExitSignalBase + StopRequested(); }
-    // Why the last transfer with the module failed, as ": reason", or
-    // nothing when the platform gave none.
-    std::string TransferReason(TInstrumentKind kind) const;
     // The nodes of our modules of those kinds that we may not write; each is
     // told with the way to mend it. True when there was one.
     bool TellMissingAccess(const std::vector<TInstrumentKind>& kinds);

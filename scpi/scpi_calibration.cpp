@@ -6,6 +6,18 @@ namespace tavik::scpi {
 
 std::optional<TError> CalibrationError(const TCalibrationResult& result, const TCalibrationTerms& terms) {
     const TCalibrationCheck& check = result.Check;
+    switch (result.Outcome()) {
+    case TCalibrationOutcome::Written: return std::nullopt;
+    case TCalibrationOutcome::Refused: break;
+    case TCalibrationOutcome::WriteFailed: {
+        const std::string_view reason = result.WriteFailure.Text();
+        return TError{HardwareError, terms.Subject + "the factor was not written" +
+                                         (reason.empty() ? "" : ": " + std::string(reason))};
+    }
+    case TCalibrationOutcome::ReadBackOtherwise:
+        return TError{HardwareError,
+                      terms.Subject + "the factor " + Nr3(check.Factor) + " reads back as " + Nr3(result.ReadBack)};
+    }
     switch (check.Verdict) {
     case TCalibrationVerdict::Write: break;
     case TCalibrationVerdict::ReferenceTooLow: return TError{DataOutOfRange, "the reference is below " + terms.Minimum};
@@ -17,12 +29,7 @@ std::optional<TError> CalibrationError(const TCalibrationResult& result, const T
                                              ", outside " + Fixed(MinimumCalibrationFactor, 3, 2) + " to " +
                                              Fixed(MaximumCalibrationFactor, 3, 2)};
     }
-    if (result.Written()) return std::nullopt;
-    if (result.WriteFailed)
-        return TError{HardwareError, terms.Subject + "the factor was not written" +
-                                         (terms.TransferReason.empty() ? "" : ": " + terms.TransferReason)};
-    return TError{HardwareError,
-                  terms.Subject + "the factor " + Nr3(check.Factor) + " reads back as " + Nr3(result.ReadBack)};
+    return std::nullopt;
 }
 
 }  // namespace tavik::scpi

@@ -14,7 +14,6 @@ struct TCalibrationTerms {
     std::string Subject;   // "channel 2: ", or empty for the module's one factor
     std::string Measured;  // the measurement the factor was formed from, with its unit
     std::string Minimum;   // the least measurement and reference, with the unit
-    std::string TransferReason;  // the platform's reason for a failed write, if any
 };
 
 std::optional<TError> CalibrationError(const TCalibrationResult& result, const TCalibrationTerms& terms);

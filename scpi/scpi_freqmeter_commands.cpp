@@ -49,8 +49,7 @@ TOutcome Calibrate(TCall& call) {
     if (auto error = call.Instrument.Require(Kind)) return error;
     const int32_t count = Meter(call).LastRawCount;
     const TCalibrationResult result = Meter(call).Calibrate(static_cast<int32_t>(std::get<int64_t>(reference)));
-    return CalibrationError(result, {"", Nr1(count) + " Hz", Nr1(freqmeter::MinimumCalibrationHz) + " Hz",
-                                     call.Instrument.Instruments.Binding.Port(Kind).Transfer.Error});
+    return CalibrationError(result, {"", Nr1(count) + " Hz", Nr1(freqmeter::MinimumCalibrationHz) + " Hz"});
 }
 
 TOutcome Factor(TCall& call) {

@@ -15,8 +15,9 @@ generator::TGenerator& Generator(TCall& call) { return call.Instrument.Instrumen
 
 // Sends the settings as they now stand, for the output named (0: levels).
 TOutcome Send(TCall& call, int output) {
-    if (call.Instrument.SendOutputs(output)) return std::nullopt;
-    return call.Instrument.TransferFailure(Kind, "the generator did not take the control report");
+    const TCommandResult sent = call.Instrument.SendOutputs(output);
+    if (sent.Done()) return std::nullopt;
+    return TScpiInstrument::TransferFailure(sent, "the generator did not take the control report");
 }
 
 // The list entries of an output (1 or 2): the first is the highest
@@ -124,8 +125,8 @@ TOutcome RawRead(TCall& call) {
     if (auto error = call.Instrument.Require(Kind)) return error;
     // Both the request and its answer must go through.
     const auto read = Generator(call).RawRead(static_cast<uint16_t>(std::get<int64_t>(address)));
-    if (!read || !read->Ok) return call.Instrument.TransferFailure(Kind, "the generator did not answer the read");
-    call.Answer = Nr1(read->Value);
+    if (!read.Result.Done()) return TScpiInstrument::TransferFailure(read.Result, "the generator did not answer the read");
+    call.Answer = Nr1(read.Value);
     return std::nullopt;
 }
 
@@ -136,10 +137,10 @@ TOutcome RawWrite(TCall& call) {
     const auto data = ReadWhole(call.Parameters[1], 0, MaxByte);
     if (const TError* error = std::get_if<TError>(&data)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
-    if (Generator(call).RawWrite(static_cast<uint16_t>(std::get<int64_t>(address)),
-                                 static_cast<uint8_t>(std::get<int64_t>(data))))
-        return std::nullopt;
-    return call.Instrument.TransferFailure(Kind, "the generator did not take the write");
+    const TCommandResult written = Generator(call).RawWrite(static_cast<uint16_t>(std::get<int64_t>(address)),
+                                                            static_cast<uint8_t>(std::get<int64_t>(data)));
+    if (written.Done()) return std::nullopt;
+    return TScpiInstrument::TransferFailure(written, "the generator did not take the write");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ void TScpiInstrument::LoggerTick() {
     for (const double point : cycle->Points.Series2) Traces[1].push_back(point);
 }
 
-bool TScpiInstrument::SendOutputs(int output) {
+TCommandResult TScpiInstrument::SendOutputs(int output) {
     generator::TGeneratorOutputs outputs;
     outputs.Output = output;
     outputs.High = High;
@@ -35,8 +35,7 @@ bool TScpiInstrument::SendOutputs(int output) {
         outputs.Source = setting.Source;
         outputs.FreqIndex = setting.FreqIndex;
     }
-    return Instruments.Generator.SetOutputs(outputs) &&
-           Instruments.Binding.Port(TInstrumentKind::Generator).Transfer.Ok;
+    return Instruments.Generator.SetOutputs(outputs);
 }
 
 std::optional<TError> TScpiInstrument::Reset() {
@@ -46,15 +45,15 @@ std::optional<TError> TScpiInstrument::Reset() {
     std::optional<TError> failure;
     if (Instruments.Logger.Present()) {
         Instruments.Logger.SetCsr(0);
-        Instruments.Logger.SendControl();
-        if (!Instruments.Binding.Port(TInstrumentKind::Logger).Transfer.Ok)
-            failure = TransferFailure(TInstrumentKind::Logger, "the logger did not take the reset");
+        const TCommandResult sent = Instruments.Logger.SendControl();
+        if (!sent.Done()) failure = TransferFailure(sent, "the logger did not take the reset");
     }
     if (Instruments.Generator.Present()) {
         // One report carries one output's source and frequency.
-        for (const int output : {1, 2})
-            if (!SendOutputs(output) && !failure)
-                failure = TransferFailure(TInstrumentKind::Generator, "the generator did not take the reset");
+        for (const int output : {1, 2}) {
+            const TCommandResult sent = SendOutputs(output);
+            if (!sent.Done() && !failure) failure = TransferFailure(sent, "the generator did not take the reset");
+        }
     }
     return failure;
 }
@@ -64,9 +63,9 @@ std::optional<TError> TScpiInstrument::Require(TInstrumentKind kind) const {
     return TError{HardwareMissing, std::string("no ") + InfoOf(kind).Name};
 }
 
-TError TScpiInstrument::TransferFailure(TInstrumentKind kind, const std::string& what) const {
-    const std::string& reason = Instruments.Binding.Port(kind).Transfer.Error;
-    return {HardwareError, what + (reason.empty() ? "" : ": " + reason)};
+TError TScpiInstrument::TransferFailure(const TCommandResult& result, const std::string& what) {
+    const std::string_view reason = result.Reason.Text();
+    return {HardwareError, reason.empty() ? what : what + ": " + std::string(reason)};
 }
 
 }  // namespace tavik::scpi

@@ -49,8 +49,8 @@ public:
     std::array<std::vector<double>, 2> Traces;
 
     // A report to the generator with the settings above, concerning output
-    // (1 or 2) or, with 0, the levels alone. False when it was not taken.
-    bool SendOutputs(int output);
+    // (1 or 2) or, with 0, the levels alone.
+    TCommandResult SendOutputs(int output);
     // The modules as *RST leaves them: the logger at 10 bit, peak off,
     // channel 1; the generator as above; no intermediate frequency. Frames go
     // to the modules present; the first that was not taken is the error.
@@ -58,9 +58,9 @@ public:
 
     // -241 "Hardware missing" while no module of the kind is bound.
     std::optional<TError> Require(TInstrumentKind kind) const;
-    // -240 "Hardware error" for a transfer with the module that failed: what
-    // was not done and the platform's reason.
-    TError TransferFailure(TInstrumentKind kind, const std::string& what) const;
+    // -240 "Hardware error" for a command that failed: what was not done and
+    // the command's reason.
+    static TError TransferFailure(const TCommandResult& result, const std::string& what);
 
 private:
     void LoggerTick();

@@ -39,9 +39,9 @@ TOutcome Voltage(TCall& call) {
 // One settings box checked or cleared as the window's click does it.
 TOutcome Click(TCall& call, logger::TSettingBox box, bool checked) {
     if (auto error = call.Instrument.Require(Kind)) return error;
-    Logger(call).ControlClick(box, checked);
-    if (call.Instrument.Instruments.Binding.Port(Kind).Transfer.Ok) return std::nullopt;
-    return call.Instrument.TransferFailure(Kind, "the logger did not take the control report");
+    const TCommandResult sent = Logger(call).ControlClick(box, checked);
+    if (sent.Done()) return std::nullopt;
+    return TScpiInstrument::TransferFailure(sent, "the logger did not take the control report");
 }
 
 TOutcome SetResolution(TCall& call) {
@@ -100,8 +100,7 @@ TOutcome Calibrate(TCall& call) {
     for (int channel = 1; channel <= 2; ++channel) {
         const TCalibrationTerms terms{"channel " + std::to_string(channel) + ": ",
                                       Fixed(averages[channel - 1], 5, 3) + " V",
-                                      Fixed(logger::CalibrationMinimumVolts, 2, 1) + " V",
-                                      call.Instrument.Instruments.Binding.Port(Kind).Transfer.Error};
+                                      Fixed(logger::CalibrationMinimumVolts, 2, 1) + " V"};
         auto error = CalibrationError(results[channel - 1], terms);
         // A reference too low refuses both channels for one reason.
         if (error && (errors.empty() || errors.back().Info != error->Info)) errors.push_back(std::move(*error));

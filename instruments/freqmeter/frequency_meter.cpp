@@ -81,8 +81,10 @@ TCalibrationResult TFrequencyMeter::Calibrate(int32_t reference) {
     // Below 900 Hz on either side nothing is sent, not even the read-back.
     const TCalibrationVerdict verdict = result.Check.Verdict;
     if (verdict == TCalibrationVerdict::MeasurementTooLow || verdict == TCalibrationVerdict::ReferenceTooLow) return result;
-    if (verdict == TCalibrationVerdict::Write && Port_.Present())
+    if (verdict == TCalibrationVerdict::Write && Port_.Present()) {
         result.WriteFailed = !WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, result.Check.Factor);
+        if (result.WriteFailed) result.WriteFailure = Port_.Transfer.Reason;
+    }
     result.ReadBack = ReadFrequencyCalibration();
     return result;
 }

@@ -7,39 +7,43 @@ void TGenerator::BuildTables() {
     OUT2Count_ = BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable, Separator_);
 }
 
-bool TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {
-    if (!Port_.Present()) return false;
+TCommandResult TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {
+    if (!Port_.Present()) return {};
     const TFreqTableEntry* entry = nullptr;
     if ((outputs.Output == 1 || outputs.Output == 2) && outputs.Source == TSource::Generator) {
         // A frequency the list does not offer cannot be sent.
-        if (outputs.FreqIndex >= EntryCount(outputs.Output)) return false;
+        if (outputs.FreqIndex >= EntryCount(outputs.Output)) return {TCommandStatus::NotSent, {}};
         entry = &Table(outputs.Output)[outputs.FreqIndex];
     }
     Port_.BeginCommand(ControlBuffer, CmdSetControl);
     PutOutputs(ControlBuffer, outputs, entry);
     SealCommand(ControlBuffer);
     Port_.SendReport(ControlBuffer);
-    return true;
+    return Port_.LastResult();
 }
 
-std::optional<TRawByte> TGenerator::RawRead(uint16_t address) {
-    if (!Port_.Present()) return std::nullopt;
+TRawByte TGenerator::RawRead(uint16_t address) {
+    if (!Port_.Present()) return {};
     Port_.BeginCommand(RawBuffer, CmdRawReadByte);
     PutRawAddress(RawBuffer, address);
     RawBuffer[RawDataByte] = 0;
     SealCommand(RawBuffer);
     const bool sent = Port_.SendReport(RawBuffer);
     const bool answered = Port_.ReadReport(RawBuffer);
-    return TRawByte{RawBuffer[RawDataByte], sent && answered};
+    TRawByte read{RawBuffer[RawDataByte], Port_.LastResult()};
+    // An answer to a request that was not taken is no answer.
+    if (!sent) read.Result.Status = TCommandStatus::Failed;
+    return read;
 }
 
-bool TGenerator::RawWrite(uint16_t address, uint8_t data) {
-    if (!Port_.Present()) return false;
+TCommandResult TGenerator::RawWrite(uint16_t address, uint8_t data) {
+    if (!Port_.Present()) return {};
     Port_.BeginCommand(RawBuffer, CmdRawWriteByte);
     PutRawAddress(RawBuffer, address);
     RawBuffer[RawDataByte] = data;
     SealCommand(RawBuffer);
-    return Port_.SendReport(RawBuffer);
+    Port_.SendReport(RawBuffer);
+    return Port_.LastResult();
 }
 
 void TGenerator::RawCommandAborted(TCommandCode code) {

@@ -5,7 +5,6 @@
 // buffer.
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 #include "device/report_exchange.h"
 #include "frequency_tables.h"
@@ -16,7 +15,7 @@ namespace tavik::generator {
 // The answer to a raw read: the byte, 0 when the answer did not come.
 struct TRawByte {
     uint8_t Value = 0;
-    bool Ok = false;  // the request went out and the answer came
+    TCommandResult Result;  // done: the request went out and the answer came
 };
 
 class TGenerator {
@@ -42,19 +41,18 @@ public:
     const TFreqTable& Table(int output) const { return output == 1 ? *OUT1FreqTable : *OUT2FreqTable; }
     std::size_t EntryCount(int output) const { return output == 1 ? OUT1EntryCount : OUT2EntryCount; }
 
-    // One control report; false when nothing was sent: unbound, or a
-    // frequency outside the output's list (the buffer and the counter then
-    // stay as they were). Whether the module took it: the port's transfer.
-    bool SetOutputs(const TGeneratorOutputs& outputs);
+    // One control report. Not sent while unbound or for a frequency outside
+    // the output's list (the buffer and the counter then stay as they were).
+    TCommandResult SetOutputs(const TGeneratorOutputs& outputs);
     // Where the last report put each switchable output's source.
     bool OUT1FromPC() const { return (ControlBuffer[2] & FlagOUT1FromPC) != 0; }
     bool OUT2FromPC() const { return (ControlBuffer[2] & FlagOUT2FromPC) != 0; }
 
     // The service path. A read sends its request and reads the answer
-    // whatever the send gave; nothing while unbound.
-    std::optional<TRawByte> RawRead(uint16_t address);
-    // False when unbound or when the module did not take the write.
-    bool RawWrite(uint16_t address, uint8_t data);
+    // whatever the send gave (a failure's reason is the last transfer's);
+    // nothing while unbound.
+    TRawByte RawRead(uint16_t address);
+    TCommandResult RawWrite(uint16_t address, uint8_t data);
     // A raw command whose operand a front-end could not read: its code and
     // sequence number are spent, as they were when the conversion failed, and
     // nothing is sent. Unbound, nothing changes.

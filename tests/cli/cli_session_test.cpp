@@ -198,11 +198,11 @@ TEST_F(CliSession, CalibrationSaysWhichFactorWasWrittenRefusedOrLost) {
         {{"calibrate", "logger", "1,6"}, 0x01, nullptr, ExitUsage, {"written: channel 2"},
          {"refused: channel 1: the factor would be 0,4249, outside 0,75 to 1,25"}},
         {{"calibrate", "logger", "4"}, 0x02, [&] { logger->FailSends = 1; }, ExitTransfer, {"written: channel 2"},
-         {"channel 1: the factor 1,062205 was not written"}},
+         {"channel 1: the factor 1,062205 was not written: SetFeature: the device refused the report"}},
         {{"calibrate", "logger", "4"}, 0x02, [&] { logger->ZeroReads = 1000; }, ExitTransfer, {},
          {"channel 1: the factor 1,062205 reads back as 0,000000", "channel 2: the factor 1,062205 reads back as 0,000000"}},
         {{"calibrate", "freqmeter", "100500"}, 0x02, [&] { meter->FailSends = 1; }, ExitTransfer, {},
-         {"the factor 1,005000 was not written"}},
+         {"the factor 1,005000 was not written: SetFeature: the device refused the report"}},
         {{"calibrate", "freqmeter", "200000"}, 0x02, nullptr, ExitUsage, {},
          {"refused: frequency: the factor would be 2,0000, outside 0,75 to 1,25"}},
     };
