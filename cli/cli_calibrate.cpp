@@ -48,12 +48,11 @@ int TCliSession::Calibrate(const TCommand& command) {
 }
 
 int TCliSession::CalibrateLogger(float volts) {
-    logger::TLogger& logger = Modules_.Instruments.Logger;
+    logger::TLogger& logger = Session_.Instruments.Logger;
     // The averages are those of the reports read first.
     int reports = 0;
-    Modules_.OnLoggerTick = [&] {
-        const auto cycle = logger.Cycle();
-        if (cycle && cycle->HasSamples) ++reports;
+    Events_.LoggerCycle = [&](const logger::TLoggerCycle& cycle) {
+        if (cycle.HasSamples) ++reports;
     };
     RunFor(ReadingSeconds, [&] { return reports >= logger::HistoryLength || !logger.Present(); });
     if (reports < logger::HistoryLength) {
@@ -92,9 +91,9 @@ int TCliSession::CalibrateLogger(float volts) {
 }
 
 int TCliSession::CalibrateFrequencyMeter(int32_t hertz) {
-    freqmeter::TFrequencyMeter& meter = Modules_.Instruments.FrequencyMeter;
+    freqmeter::TFrequencyMeter& meter = Session_.Instruments.FrequencyMeter;
     bool measured = false;
-    Modules_.OnMeterTick = [&] { measured |= meter.Cycle(0).has_value(); };
+    Events_.MeterReading = [&](const freqmeter::TReading&) { measured = true; };
     RunFor(ReadingSeconds, [&] { return measured || !meter.Present(); });
     if (!measured) {
         if (StopRequested()) return Interrupted();

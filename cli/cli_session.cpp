@@ -23,10 +23,10 @@ std::string Names(const std::vector<TInstrumentKind>& kinds) {
 
 TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separator, TCliConsole& console)
     : Platform_(platform), Loop_(loop), Separator_(separator), Console_(console),
-      Modules_(platform, loop, separator, [this](const std::string& reason) { Complain(reason); }) {}
+      Session_(platform, loop, separator, &Events_) {}
 
 TCliSession::~TCliSession() {
-    Modules_.Instruments.Logger.StopRecording();
+    Session_.Instruments.Logger.StopRecording();
 }
 
 int TCliSession::Run(const TCommand& command) {
@@ -65,7 +65,7 @@ std::string TCliSession::Time() const { return IsoTimeText(LocalTimeNow()); }
 int TCliSession::Await(const std::vector<TInstrumentKind>& kinds, double wait) {
     auto any = [&] {
         for (const TInstrumentKind kind : kinds)
-            if (Modules_.Usable(kind)) return true;
+            if (Session_.Usable(kind)) return true;
         return false;
     };
     RunFor(wait, any);
@@ -92,8 +92,8 @@ constexpr const char* NoAccessAdvice =
 
 bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
     bool told = false;
-    for (std::size_t i = 0; i < Modules_.Controller->Count(); ++i) {
-        THidDevice& device = Modules_.Controller->Device(i);
+    for (std::size_t i = 0; i < Session_.Controller->Count(); ++i) {
+        THidDevice& device = Session_.Controller->Device(i);
         if (!HasInstrumentIds(device) || device.HasReadWriteAccess()) continue;
         const auto kind = KindOfProduct(device.ProductString());
         if (!kind || std::find(kinds.begin(), kinds.end(), *kind) == kinds.end()) continue;

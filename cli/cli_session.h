@@ -13,7 +13,7 @@
 #include "cli_console.h"
 #include "cli_options.h"
 #include "common/event_loop.h"
-#include "instruments/polled_instruments.h"
+#include "instruments/instrument_session.h"
 #include "stop_request.h"
 
 namespace tavik::cli {
@@ -53,14 +53,22 @@ private:
     void Say(const std::string& line);
     void Complain(const std::string& line) { Console_.Complain(line); }
     std::string Time() const;
+    // A subscriber that tells of an arrival's failure, even in the start-up pass.
+    TSessionSubscriber ArrivalComplaints() {
+        TSessionSubscriber subscriber;
+        subscriber.ArrivalFailed = [this](const std::string& reason) { Complain(reason); };
+        return subscriber;
+    }
 
     THidPlatform& Platform_;
     TEventLoop& Loop_;
     char Separator_;
     TCliConsole& Console_;
     bool OutputFailed_ = false;
-    // A command sets what the polling ticks do.
-    TPolledInstruments Modules_;
+    // What this session hears; a command sets what its readings do (a kind
+    // is polled only while its readings are listened to).
+    TSessionSubscriber Events_ = ArrivalComplaints();
+    TInstrumentSession Session_;
 };
 
 }  // namespace tavik::cli

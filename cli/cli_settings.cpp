@@ -22,19 +22,19 @@ int TCliSession::LoggerControl(const TCommand& command) {
     if (command.EightBit.value_or(false)) csr |= logger::Csr8Bit;
     if (command.Peak.value_or(false)) csr |= logger::CsrPeak;
     if (command.Channel.value_or(1) == 2) csr |= logger::CsrChannel2;
-    Modules_.Instruments.Logger.SetCsr(csr);
-    const TCommandResult sent = Modules_.Instruments.Logger.SendControl();
+    Session_.Instruments.Logger.SetCsr(csr);
+    const TCommandResult sent = Session_.Instruments.Logger.SendControl();
     if (!sent.Done()) {
         Complain("the logger did not take the control report" + Because(sent));
         return ExitTransfer;
     }
-    Say("logger: CSR = " + std::to_string(Modules_.Instruments.Logger.Csr()));
+    Say("logger: CSR = " + std::to_string(Session_.Instruments.Logger.Csr()));
     return ExitOk;
 }
 
 int TCliSession::GeneratorControl(const TCommand& command) {
     if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
-    generator::TGenerator& g = Modules_.Instruments.Generator;
+    generator::TGenerator& g = Session_.Instruments.Generator;
     // One report carries the source and frequency of the output given (the
     // options allow one); the levels of all three, as a new window has them.
     generator::TGeneratorOutputs outputs;
@@ -65,7 +65,7 @@ int TCliSession::GeneratorControl(const TCommand& command) {
 
 int TCliSession::Raw(const TCommand& command) {
     if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
-    generator::TGenerator& g = Modules_.Instruments.Generator;
+    generator::TGenerator& g = Session_.Instruments.Generator;
     if (command.Verb == TVerb::RawWrite) {
         const TCommandResult written = g.RawWrite(command.Address, command.Data);
         if (!written.Done()) {

@@ -19,7 +19,7 @@ freqmeter::TFrequencyMeter& Meter(TCall& call) { return call.Instrument.Instrume
 TOutcome Frequency(TCall& call) {
     if (auto error = call.Expect(0, 0)) return error;
     if (auto error = call.Instrument.Require(Kind)) return error;
-    const std::optional<freqmeter::TReading>& reading = call.Instrument.Reading;
+    const std::optional<freqmeter::TReading>& reading = call.Instrument.Session.LatestReading();
     if (!reading) return TError{DataStale, "no measurement yet"};
     call.Answer = Nr1(reading->Hertz);
     return std::nullopt;
@@ -29,13 +29,13 @@ TOutcome SetOffset(TCall& call) {
     if (auto error = call.Expect(1, 1)) return error;
     const auto hertz = ReadWhole(call.Parameters[0], INT32_MIN, INT32_MAX, TUnit::Hertz);
     if (const TError* error = std::get_if<TError>(&hertz)) return *error;
-    call.Instrument.OffsetHz = static_cast<int32_t>(std::get<int64_t>(hertz));
+    call.Instrument.Session.MeterOffsetHz = static_cast<int32_t>(std::get<int64_t>(hertz));
     return std::nullopt;
 }
 
 TOutcome Offset(TCall& call) {
     if (auto error = call.Expect(0, 0)) return error;
-    call.Answer = Nr1(call.Instrument.OffsetHz);
+    call.Answer = Nr1(call.Instrument.Session.MeterOffsetHz);
     return std::nullopt;
 }
 

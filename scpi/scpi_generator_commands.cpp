@@ -15,7 +15,7 @@ generator::TGenerator& Generator(TCall& call) { return call.Instrument.Instrumen
 
 // Sends the settings as they now stand, for the output named (0: levels).
 TOutcome Send(TCall& call, int output) {
-    const TCommandResult sent = call.Instrument.SendOutputs(output);
+    const TCommandResult sent = Generator(call).SendSettings(output);
     if (sent.Done()) return std::nullopt;
     return TScpiInstrument::TransferFailure(sent, "the generator did not take the control report");
 }
@@ -41,7 +41,7 @@ TOutcome SetFrequency(TCall& call) {
     if (const TError* error = std::get_if<TError>(&hertz)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
     const uint32_t n = std::get<uint32_t>(output);
-    call.Instrument.Outputs[n - 1].FreqIndex = generator::NearestEntry(list.Table, list.Count, std::get<double>(hertz));
+    Generator(call).Settings.Outputs[n - 1].FreqIndex = generator::NearestEntry(list.Table, list.Count, std::get<double>(hertz));
     return Send(call, static_cast<int>(n));
 }
 
@@ -52,7 +52,7 @@ TOutcome Frequency(TCall& call) {
     if (auto error = call.Expect(0, 1)) return error;
     const uint32_t n = std::get<uint32_t>(output);
     const TList list = ListOf(call, n);
-    double hertz = list.Table[call.Instrument.Outputs[n - 1].FreqIndex].Frequency;
+    double hertz = list.Table[Generator(call).Settings.Outputs[n - 1].FreqIndex].Frequency;
     if (!call.Parameters.empty()) {
         const auto end = ReadChoice(call.Parameters[0], {"MINimum", "MAXimum"});
         if (const TError* error = std::get_if<TError>(&end)) return *error;
@@ -82,7 +82,7 @@ TOutcome SetSource(TCall& call) {
     if (const TError* error = std::get_if<TError>(&source)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
     const uint32_t n = std::get<uint32_t>(output);
-    call.Instrument.Outputs[n - 1].Source =
+    Generator(call).Settings.Outputs[n - 1].Source =
         std::get<std::size_t>(source) == 0 ? generator::TSource::Generator : generator::TSource::PC;
     return Send(call, static_cast<int>(n));
 }
@@ -92,7 +92,7 @@ TOutcome Source(TCall& call) {
     if (const TError* error = std::get_if<TError>(&output)) return *error;
     if (auto error = call.Expect(0, 0)) return error;
     call.Answer =
-        call.Instrument.Outputs[std::get<uint32_t>(output) - 1].Source == generator::TSource::Generator ? "GEN" : "PC";
+        Generator(call).Settings.Outputs[std::get<uint32_t>(output) - 1].Source == generator::TSource::Generator ? "GEN" : "PC";
     return std::nullopt;
 }
 
@@ -103,7 +103,7 @@ TOutcome SetLevel(TCall& call) {
     const auto high = ReadBoolean(call.Parameters[0]);
     if (const TError* error = std::get_if<TError>(&high)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
-    call.Instrument.High[std::get<uint32_t>(output) - 1] = std::get<bool>(high);
+    Generator(call).Settings.High[std::get<uint32_t>(output) - 1] = std::get<bool>(high);
     return Send(call, 0);
 }
 
@@ -111,7 +111,7 @@ TOutcome Level(TCall& call) {
     const auto output = call.Suffix(0, 1, Outputs);
     if (const TError* error = std::get_if<TError>(&output)) return *error;
     if (auto error = call.Expect(0, 0)) return error;
-    call.Answer = call.Instrument.High[std::get<uint32_t>(output) - 1] ? "1" : "0";
+    call.Answer = Generator(call).Settings.High[std::get<uint32_t>(output) - 1] ? "1" : "0";
     return std::nullopt;
 }
 

@@ -11,17 +11,10 @@
 #include <vector>
 
 #include "common/line_service.h"
-#include "instruments/polled_instruments.h"
+#include "instruments/instrument_session.h"
 #include "scpi_error.h"
 
 namespace tavik::scpi {
-
-// The settings of one switchable generator output, which the module cannot
-// be asked for: what the last report told it.
-struct TOutputSetting {
-    generator::TSource Source = generator::TSource::Generator;
-    std::size_t FreqIndex = 0;
-};
 
 class TScpiInstrument {
 public:
@@ -33,24 +26,10 @@ public:
     // A client of its own; it must not outlive the instrument.
     std::unique_ptr<TLineService> NewClient();
 
-    TPolledInstruments Modules;
-    TInstruments& Instruments = Modules.Instruments;
+    // Polled all the time: every reading, sweep and setting comes from it.
+    TInstrumentSession Session;
+    TInstruments& Instruments = Session.Instruments;
 
-    // The generator as a new window has it: both outputs from the generator at
-    // their lists' first entries, all levels low.
-    std::array<TOutputSetting, 2> Outputs{};
-    std::array<bool, 3> High{};
-    // The frequency meter's intermediate frequency, taken off each reading.
-    int32_t OffsetHz = 0;
-    // The latest accepted measurement since the frequency meter was bound.
-    std::optional<freqmeter::TReading> Reading;
-    // The current sweep of each channel's trace, in calibrated volts, as the
-    // window's chart holds it.
-    std::array<std::vector<double>, 2> Traces;
-
-    // A report to the generator with the settings above, concerning output
-    // (1 or 2) or, with 0, the levels alone.
-    TCommandResult SendOutputs(int output);
     // The modules as *RST leaves them: the logger at 10 bit, peak off,
     // channel 1; the generator as above; no intermediate frequency. Frames go
     // to the modules present; the first that was not taken is the error.
@@ -63,7 +42,7 @@ public:
     static TError TransferFailure(const TCommandResult& result, const std::string& what);
 
 private:
-    void LoggerTick();
+    TSessionSubscriber Polling_;
 };
 
 }  // namespace tavik::scpi

@@ -128,7 +128,7 @@ TOutcome Trace(TCall& call, bool countOnly) {
     if (const TError* error = std::get_if<TError>(&channels)) return *error;
     const std::vector<uint32_t>& list = std::get<std::vector<uint32_t>>(channels);
     if (list.size() != 1) return TError{IllegalParameterValue, "one channel"};
-    const std::vector<double>& trace = call.Instrument.Traces[list[0] - 1];
+    const std::vector<double>& trace = call.Instrument.Session.Sweep()[list[0] - 1];
     if (countOnly) {
         call.Answer = Nr1(static_cast<int64_t>(trace.size()));
         return std::nullopt;

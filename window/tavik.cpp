@@ -11,11 +11,11 @@ TTavik::TTavik(THidPlatform& platform, TEventLoop& loop, TWindowView& view, TTav
     VXLogger_OSC.GroupSeparator = Options_.GroupSeparator;
     VXLogger_OSC.OnChanged = [this] { View_.ChartChanged(); };
 
-    VXLogger_MainTimer = loop.MakeTimer(50, [this] { Guarded("VXLogger_MainTimerTimer", [&] { VXLogger_MainTimerTimer(); }); });
+    VXLogger_MainTimer = loop.MakeTimer(LoggerPollMs, [this] { Guarded("VXLogger_MainTimerTimer", [&] { VXLogger_MainTimerTimer(); }); });
     VXFrequencyMeter_Timer =
-        loop.MakeTimer(250, [this] { Guarded("VXFrequencyMeter_TimerTimer", [&] { VXFrequencyMeter_TimerTimer(); }); });
+        loop.MakeTimer(FrequencyMeterPollMs, [this] { Guarded("VXFrequencyMeter_TimerTimer", [&] { VXFrequencyMeter_TimerTimer(); }); });
     VXLogger_ValueTimer =
-        loop.MakeTimer(500, [this] { Guarded("VXLogger_ValueTimerTimer", [&] { VXLogger_ValueTimerTimer(); }); });
+        loop.MakeTimer(VoltmeterShowMs, [this] { Guarded("VXLogger_ValueTimerTimer", [&] { VXLogger_ValueTimerTimer(); }); });
 
     HIDController = std::make_unique<THidDeviceController>(platform, loop);
     HIDController->OnArrival = [this](THidDevice& device) { Guarded("OnUSBConnect", [&] { OnUSBConnect(device); }); };

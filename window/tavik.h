@@ -12,7 +12,7 @@
 #include "common/local_time.h"
 #include "controls.h"
 #include "device/hid_device_controller.h"
-#include "instruments/instruments.h"
+#include "instruments/instrument_session.h"
 
 namespace tavik {
 

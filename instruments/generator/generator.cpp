@@ -22,6 +22,18 @@ TCommandResult TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {
     return Port_.LastResult();
 }
 
+TCommandResult TGenerator::SendSettings(int output) {
+    TGeneratorOutputs outputs;
+    outputs.Output = output;
+    outputs.High = Settings.High;
+    if (output != 0) {
+        const TOutputSetting& setting = Settings.Outputs[static_cast<std::size_t>(output - 1)];
+        outputs.Source = setting.Source;
+        outputs.FreqIndex = setting.FreqIndex;
+    }
+    return SetOutputs(outputs);
+}
+
 TRawByte TGenerator::RawRead(uint16_t address) {
     if (!Port_.Present()) return {};
     Port_.BeginCommand(RawBuffer, CmdRawReadByte);

@@ -3,6 +3,7 @@
 // report and its byte read/write service path. One buffer each lives as long
 // as the generator: a report changes only some bytes and sends the whole
 // buffer.
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -16,6 +17,20 @@ namespace tavik::generator {
 struct TRawByte {
     uint8_t Value = 0;
     TCommandResult Result;  // done: the request went out and the answer came
+};
+
+// The settings of one switchable output, which the module cannot be asked
+// for: what the front-ends last set.
+struct TOutputSetting {
+    TSource Source = TSource::Generator;
+    std::size_t FreqIndex = 0;
+};
+
+// The outputs as a new window has them until a front-end changes them: both
+// from the generator at their lists' first entries, all levels low.
+struct TGeneratorSettings {
+    std::array<TOutputSetting, 2> Outputs{};
+    std::array<bool, 3> High{};
 };
 
 class TGenerator {
@@ -44,6 +59,10 @@ public:
     // One control report. Not sent while unbound or for a frequency outside
     // the output's list (the buffer and the counter then stay as they were).
     TCommandResult SetOutputs(const TGeneratorOutputs& outputs);
+    // What the front-ends last set, and a report that tells the module:
+    // concerning output 1 or 2, or with 0 the levels alone.
+    TGeneratorSettings Settings;
+    TCommandResult SendSettings(int output);
     // Where the last report put each switchable output's source.
     bool OUT1FromPC() const { return (ControlBuffer[2] & FlagOUT1FromPC) != 0; }
     bool OUT2FromPC() const { return (ControlBuffer[2] & FlagOUT2FromPC) != 0; }

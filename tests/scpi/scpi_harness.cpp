@@ -55,10 +55,9 @@ std::vector<int> TScpiHarness::ErrorCodes() {
     return codes;
 }
 
-void TScpiHarness::Tick(int intervalMs, int count) {
-    for (TManualEventLoop::TTimer* timer : M.Loop.Timers())
-        if (timer->IntervalMs() == intervalMs)
-            for (int i = 0; i < count; ++i) timer->Fire();
+void TScpiHarness::Tick(TInstrumentKind kind, int count) {
+    auto& timer = static_cast<TManualEventLoop::TTimer&>(*Instrument->Session.PollingTimer(kind));
+    for (int i = 0; i < count; ++i) timer.Fire();
 }
 
 std::vector<std::string> Drain(sim::TModuleSimulator& module) {

@@ -38,11 +38,11 @@ public:
     // The codes alone.
     std::vector<int> ErrorCodes();
     // One tick of the logger's or the frequency meter's polling timer.
-    void TickLogger(int count = 1) { Tick(50, count); }
-    void TickMeter(int count = 1) { Tick(250, count); }
+    void TickLogger(int count = 1) { Tick(TInstrumentKind::Logger, count); }
+    void TickMeter(int count = 1) { Tick(TInstrumentKind::FrequencyMeter, count); }
 
 private:
-    void Tick(int intervalMs, int count);
+    void Tick(TInstrumentKind kind, int count);
 };
 
 // The frames a module received since the last call, as hex texts.
