@@ -8,12 +8,12 @@
 namespace tavik {
 
 TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop, char separator,
-                                       TSessionSubscriber* first)
+                                       TSessionSubscriber* first, TStartUpPass pass)
     : Instruments(separator) {
     if (first) Subscribe(*first);
     for (std::vector<double>& trace : Sweep_) trace.reserve(logger::SweepPoints);
-    LoggerTimer_ = loop.MakeTimer(LoggerPollMs, [this] { LoggerTick(); });
-    MeterTimer_ = loop.MakeTimer(FrequencyMeterPollMs, [this] { MeterTick(); });
+    LoggerTimer_ = loop.MakeTimer(LoggerPollMs, [this] { Run(TSessionWork::LoggerPoll, [this] { PollLogger(); }); });
+    MeterTimer_ = loop.MakeTimer(FrequencyMeterPollMs, [this] { Run(TSessionWork::MeterPoll, [this] { PollMeter(); }); });
     for (const TInstrumentKindInfo& info : InstrumentKinds) {
         TLoopTimer* timer = PollingTimer(info.Kind);
         const TInstrumentKind kind = info.Kind;
@@ -25,21 +25,30 @@ TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop,
     }
     Instruments.Generator.BuildTables();
     Controller = std::make_unique<THidDeviceController>(platform, loop);
-    Controller->OnArrival = [this](THidDevice& device) {
-        try {
-            Instruments.Binding.OnUSBConnect(device);
-            // Read while the device may be opened: a listing shows them.
-            if (HasInstrumentIds(device)) {
-                device.ManufacturerString();
-                device.ProductString();
-            }
-        } catch (const std::exception& error) {
-            Publish(&TSessionSubscriber::ArrivalFailed, std::string(error.what()));
-        }
+    Controller->OnArrival = [this](THidDevice& device) { Run(TSessionWork::Arrival, [&] { Arrived(device); }); };
+    Controller->OnRemoval = [this](THidDevice& device) {
+        Run(TSessionWork::Removal, [&] { Instruments.Binding.OnUSBDisconnect(device); });
     };
-    Controller->OnRemoval = [this](THidDevice& device) { Instruments.Binding.OnUSBDisconnect(device); };
-    // The start-up pass: every module present is bound before anything runs.
-    loop.ProcessEvents(0);
+    if (pass == TStartUpPass::RunNow) loop.ProcessEvents(0);
+}
+
+void TInstrumentSession::Run(TSessionWork kind, const std::function<void()>& work) {
+    if (RunWork) return RunWork(kind, work);
+    if (kind != TSessionWork::Arrival) return work();
+    try {
+        work();
+    } catch (const std::exception& error) {
+        Publish(&TSessionSubscriber::ArrivalFailed, std::string(error.what()));
+    }
+}
+
+void TInstrumentSession::Arrived(THidDevice& device) {
+    Instruments.Binding.OnUSBConnect(device);
+    // Read while the device may be opened: a listing shows them.
+    if (HasInstrumentIds(device)) {
+        device.ManufacturerString();
+        device.ProductString();
+    }
 }
 
 TInstrumentSession::~TInstrumentSession() {
@@ -86,7 +95,7 @@ void TInstrumentSession::Failed(TInstrumentKind kind) {
     if (result.Status == TCommandStatus::Failed) Publish(&TSessionSubscriber::TransferFailed, kind, result.Reason.Text());
 }
 
-void TInstrumentSession::LoggerTick() {
+void TInstrumentSession::PollLogger() {
     if (!Listened(&TSessionSubscriber::LoggerCycle)) return;
     const std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.Cycle();
     if (!cycle) return Failed(TInstrumentKind::Logger);
@@ -99,7 +108,7 @@ void TInstrumentSession::LoggerTick() {
     Publish(&TSessionSubscriber::LoggerCycle, *cycle);
 }
 
-void TInstrumentSession::MeterTick() {
+void TInstrumentSession::PollMeter() {
     if (!Listened(&TSessionSubscriber::MeterReading)) return;
     std::optional<freqmeter::TReading> reading = Instruments.FrequencyMeter.Cycle(MeterOffsetHz);
     if (!reading) return Failed(TInstrumentKind::FrequencyMeter);

@@ -39,18 +39,36 @@ struct TSessionSubscriber {
     std::function<void(const std::string& reason)> ArrivalFailed;
 };
 
+// What the session runs of its own accord, from the loop.
+enum class TSessionWork { Arrival, Removal, LoggerPoll, MeterPoll };
+
+// RunNow: the modules already plugged in are bound before the constructor
+// returns. LeftQueued: the controller's start-up pass waits on the loop, as
+// the window has it, so that they are bound once the window is on screen.
+enum class TStartUpPass { RunNow, LeftQueued };
+
 class TInstrumentSession {
 public:
-    // separator: the decimal separator of the instruments' number texts.
-    // Modules already plugged in are bound before the constructor returns;
-    // first, when given, is subscribed before that and hears those events.
-    TInstrumentSession(THidPlatform& platform, TEventLoop& loop, char separator, TSessionSubscriber* first = nullptr);
+    // separator: the decimal separator of the instruments' number texts;
+    // first, when given, is subscribed before the start-up pass.
+    TInstrumentSession(THidPlatform& platform, TEventLoop& loop, char separator, TSessionSubscriber* first = nullptr,
+                       TStartUpPass pass = TStartUpPass::RunNow);
     ~TInstrumentSession();
     TInstrumentSession(const TInstrumentSession&) = delete;
     TInstrumentSession& operator=(const TInstrumentSession&) = delete;
 
     TInstruments Instruments;
     std::unique_ptr<THidDeviceController> Controller;
+
+    // Where a front-end runs each piece of work: the window runs it as one of
+    // its handlers, so that an error it lets escape is shown as any handler's.
+    // Empty: run as it is, a failed arrival told to the subscribers.
+    std::function<void(TSessionWork, const std::function<void()>& work)> RunWork;
+
+    // One poll of the logger or the frequency meter, as its timer's tick:
+    // nothing unless a subscriber listens to the kind's readings.
+    void PollLogger();
+    void PollMeter();
 
     // A subscriber hears every event from now until it is taken back; it must
     // outlive its subscription.
@@ -75,9 +93,9 @@ private:
     void Publish(Member member, const Args&... args);
     template <typename Member>
     bool Listened(Member member) const;
+    void Run(TSessionWork kind, const std::function<void()>& work);
+    void Arrived(THidDevice& device);
     void Failed(TInstrumentKind kind);
-    void LoggerTick();
-    void MeterTick();
     void Bound(TInstrumentKind kind, bool bound);
 
     std::vector<TSessionSubscriber*> Subscribers_;

@@ -254,9 +254,9 @@ private:
     }
 
     void CheckInvariants() {
-        CheckSlot(W().Instruments.Binding.LoggerDevice(), I::VXLogger_Label, W().VXLogger_MainTimer.get());
+        CheckSlot(W().Instruments.Binding.LoggerDevice(), I::VXLogger_Label, W().VXLogger_MainTimer);
         CheckSlot(W().Instruments.Binding.GeneratorDevice(), I::VXGenerator_Label, nullptr);
-        CheckSlot(W().Instruments.Binding.FrequencyMeterDevice(), I::VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer.get());
+        CheckSlot(W().Instruments.Binding.FrequencyMeterDevice(), I::VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer);
         EXPECT_TRUE(V().Errors.empty() || V().Errors.back().starts_with("Тавик|")) << "only the conversion errors of the service fields";
         const TChartModel& chart = W().VXLogger_OSC;
         const int trace2 = chart.PointCount(chart.SeriesAt(0));
