@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "cli/demo_modules.h"
+#include "cli/demo_platform.h"
 #include "scpi/scpi_instrument.h"
 #include "net/line_server.h"
 #include "device/report_exchange.h"
@@ -150,12 +150,12 @@ struct TLoggerPolls {
     }
 };
 
-void RunLoopFor(tavik::cli::TDemoModules& demo, Clock::duration time) {
+void RunLoopFor(tavik::cli::TDemoPlatform& demo, Clock::duration time) {
     const auto until = Clock::now() + time;
     while (Clock::now() < until) demo.Loop.ProcessEvents(10);
 }
 
-bool Scenario(tavik::cli::TDemoModules& demo, tavik::net::TLineServer& server, const TLoggerPolls& polls,
+bool Scenario(tavik::cli::TDemoPlatform& demo, tavik::net::TLineServer& server, const TLoggerPolls& polls,
               const std::string& query, int clients) {
     // The last scenario's connections gone first: the server takes eight.
     const auto settle = Clock::now() + std::chrono::seconds(2);
@@ -206,7 +206,7 @@ bool Scenario(tavik::cli::TDemoModules& demo, tavik::net::TLineServer& server, c
 }  // namespace
 
 int main() {
-    tavik::cli::TDemoModules demo;
+    tavik::cli::TDemoPlatform demo;
     TLoggerPolls polls;
     polls.Times.reserve(4096);
     const uint32_t logger = demo.Modules.LoggerInstance;

@@ -102,8 +102,8 @@ void TInstrumentSession::PollLogger() {
     if (cycle->HasSamples) {
         if (cycle->NewSweep)
             for (std::vector<double>& trace : Sweep_) trace.clear();
-        Sweep_[0].insert(Sweep_[0].end(), std::begin(cycle->Points.Series1), std::end(cycle->Points.Series1));
-        Sweep_[1].insert(Sweep_[1].end(), std::begin(cycle->Points.Series2), std::end(cycle->Points.Series2));
+        Sweep_[0].insert(Sweep_[0].end(), std::begin(cycle->Points.Channel1), std::end(cycle->Points.Channel1));
+        Sweep_[1].insert(Sweep_[1].end(), std::begin(cycle->Points.Channel2), std::end(cycle->Points.Channel2));
     }
     Publish(&TSessionSubscriber::LoggerCycle, *cycle);
 }

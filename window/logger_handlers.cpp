@@ -37,14 +37,14 @@ void TTavik::ShowLoggerCycle(const logger::TLoggerCycle& cycle) {
     if (cycle.HasSamples) {
         TChartModel& chart = VXLogger_OSC;
         if (cycle.NewSweep) {
-            chart.ClearPoints(chart.SeriesAt(0));
-            chart.ClearPoints(chart.SeriesAt(1));
+            chart.ClearPoints(chart.SeriesAt(Channel2TraceSeries));
+            chart.ClearPoints(chart.SeriesAt(Channel1TraceSeries));
         }
         const logger::TTracePoints& points = cycle.Points;
-        chart.AppendPoint(chart.SeriesAt(1), points.Series1[0]);
-        chart.AppendPoint(chart.SeriesAt(1), points.Series1[1]);
-        chart.AppendPoint(chart.SeriesAt(0), points.Series2[0]);
-        chart.AppendPoint(chart.SeriesAt(0), points.Series2[1]);
+        chart.AppendPoint(chart.SeriesAt(Channel1TraceSeries), points.Channel1[0]);
+        chart.AppendPoint(chart.SeriesAt(Channel1TraceSeries), points.Channel1[1]);
+        chart.AppendPoint(chart.SeriesAt(Channel2TraceSeries), points.Channel2[0]);
+        chart.AppendPoint(chart.SeriesAt(Channel2TraceSeries), points.Channel2[1]);
     }
     if (cycle.Recorded) ShowRecordState(cycle.RecordHealthy);
     if (cycle.RecordStopped) VXLogger_StartStop.SetCaption("Старт");
@@ -69,7 +69,7 @@ void TTavik::VXLogger_LevelEdit_Change(TEdit& sender) {
         return;
     }
     edit.SetTextColour(channel1 ? colours::White : colours::Black);
-    TChartSeries& line = VXLogger_OSC.SeriesAt(channel1 ? 2 : 3);
+    TChartSeries& line = VXLogger_OSC.SeriesAt(channel1 ? Channel1LevelSeries : Channel2LevelSeries);
     VXLogger_OSC.ClearPoints(line);
     for (int i = 0; i < ChartPointsAcross; ++i) VXLogger_OSC.AppendPoint(line, *level);
 }

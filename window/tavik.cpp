@@ -63,8 +63,8 @@ void TTavik::FormCreate() {
         for (std::size_t i = 0; i < count; ++i) labels.push_back(table[i].Text);
         box.AddItems(labels);
     };
-    fill(VXGenerator_OUT1Freq, *Instruments.Generator.OUT1FreqTable, Instruments.Generator.OUT1Count());
-    fill(VXGenerator_OUT2Freq, *Instruments.Generator.OUT2FreqTable, Instruments.Generator.OUT2Count());
+    fill(VXGenerator_OUT1Freq, *Instruments.Generator.OUT1FreqTable, Instruments.Generator.EntryCount(1));
+    fill(VXGenerator_OUT2Freq, *Instruments.Generator.OUT2FreqTable, Instruments.Generator.EntryCount(2));
     VXGenerator_OUT1Freq.SetItemIndex(0);
     VXGenerator_OUT2Freq.SetItemIndex(0);
     Instruments.Logger.Acquisition.ClearHistory();

@@ -3,8 +3,8 @@
 namespace tavik::generator {
 
 void TGenerator::BuildTables() {
-    OUT1Count_ = BuildFrequencyTable(OUT1Groups(), *OUT1FreqTable, Separator_);
-    OUT2Count_ = BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable, Separator_);
+    BuildFrequencyTable(OUT1Groups(), *OUT1FreqTable, Separator_);
+    BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable, Separator_);
 }
 
 TCommandResult TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {
@@ -41,7 +41,7 @@ TRawByte TGenerator::RawRead(uint16_t address) {
     RawBuffer[RawDataByte] = 0;
     SealCommand(RawBuffer);
     const bool sent = Port_.SendReport(RawBuffer);
-    const bool answered = Port_.ReadReport(RawBuffer);
+    Port_.ReadReport(RawBuffer);
     TRawByte read{RawBuffer[RawDataByte], Port_.LastResult()};
     // An answer to a request that was not taken is no answer.
     if (!sent) read.Result.Status = TCommandStatus::Failed;

@@ -50,8 +50,6 @@ public:
 
     // Fills both tables (labels with the separator); done once at start-up.
     void BuildTables();
-    std::size_t OUT1Count() const { return OUT1Count_; }
-    std::size_t OUT2Count() const { return OUT2Count_; }
     // The list of a switchable output (1 or 2) and how many entries it holds.
     const TFreqTable& Table(int output) const { return output == 1 ? *OUT1FreqTable : *OUT2FreqTable; }
     std::size_t EntryCount(int output) const { return output == 1 ? OUT1EntryCount : OUT2EntryCount; }
@@ -80,8 +78,6 @@ public:
 private:
     TInstrumentPort& Port_;
     char Separator_;
-    std::size_t OUT1Count_ = 0;
-    std::size_t OUT2Count_ = 0;
 };
 
 }  // namespace tavik::generator

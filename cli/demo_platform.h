@@ -14,9 +14,9 @@
 
 namespace tavik::cli {
 
-class TDemoModules {
+class TDemoPlatform {
 public:
-    TDemoModules();
+    TDemoPlatform();
 
     TMemoryHidPlatform Platform;
     TManualEventLoop Loop;

@@ -1,10 +1,10 @@
-#include "demo_modules.h"
+#include "demo_platform.h"
 
 #include <cstdlib>
 
 namespace tavik::cli {
 
-TDemoModules::TDemoModules() : Modules(sim::PlugDemoModules(Platform)) {
+TDemoPlatform::TDemoPlatform() : Modules(sim::PlugDemoModules(Platform)) {
     Loop.RealTime = true;
     const char* path = std::getenv("TAVIK_DEMO_WIRE");
     if (!path || !*path) return;
