@@ -35,7 +35,7 @@ int TCliSession::Watch(const TCommand& command) {
     });
     Events_.MeterReading = [&](const freqmeter::TReading& reading) {
         if (!shown(TInstrumentKind::FrequencyMeter)) return;
-        Say(FrequencyLine(Time(), {reading.Hertz, reading.ResultText, reading.InputIn}, json));
+        Say(FrequencyLine(Time(), {reading.Hertz, freqmeter::ResultText(reading.Result, Separator_), reading.InputIn}, json));
         ++readings;
     };
     voltmeter->Start();
@@ -61,7 +61,7 @@ int TCliSession::Measure(const TCommand& command) {
     };
     Events_.MeterReading = [&](const freqmeter::TReading& reading) {
         if (!wantMeter) return;
-        Say(FrequencyLine(Time(), {reading.Hertz, reading.ResultText, reading.InputIn}, json));
+        Say(FrequencyLine(Time(), {reading.Hertz, freqmeter::ResultText(reading.Result, Separator_), reading.InputIn}, json));
         wantMeter = false;
     };
     RunFor(ReadingSeconds, [&] { return !wantLogger && !wantMeter; });

@@ -11,9 +11,9 @@ void TTavik::ShowReading(const freqmeter::TReading& reading) {
     // A text that is not an integer counts as no intermediate frequency (the
     // session's offset follows the edit), and shows red once a reading comes.
     const bool offset = ParseInteger(VXFrequencyMeter_PromEdit.Text()).has_value();
-    VXFrequencyMeter_FreqEdit.SetText(reading.FrequencyText);
+    VXFrequencyMeter_FreqEdit.SetText(std::to_string(reading.Hertz));
     VXFrequencyMeter_PromEdit.SetTextColour(offset ? colours::Normal : colours::Red);
-    VXFrequencyMeter_ResultLabel.SetCaption(reading.ResultText);
+    VXFrequencyMeter_ResultLabel.SetCaption(freqmeter::ResultText(reading.Result, Options_.DecimalSeparator));
     VXFrequencyMeter_LAinRadioButton.SetChecked(reading.InputIn);
 }
 

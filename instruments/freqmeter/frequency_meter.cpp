@@ -54,8 +54,7 @@ std::optional<TReading> TFrequencyMeter::Cycle(int32_t offsetHz) {
     LastRawCount = RawCountOf(MeasurementBuffer);
     TReading reading;
     reading.Hertz = WholeHertz(LastRawCount, FreqCalFactor);
-    reading.FrequencyText = std::to_string(reading.Hertz);
-    reading.ResultText = ResultText(Result(LastRawCount, FreqCalFactor, offsetHz), Separator_);
+    reading.Result = Result(LastRawCount, FreqCalFactor, offsetHz);
     reading.InputIn = InputInOf(MeasurementBuffer);
     return reading;
 }

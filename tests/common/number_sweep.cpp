@@ -142,7 +142,7 @@ void DisplayNumbers() {
 void FrequencyResults() {
     Line("== WholeHertz Result ResultText CheckCalibration");
     TInstrumentPort port;
-    freqmeter::TFrequencyMeter meter(port, ',');
+    freqmeter::TFrequencyMeter meter(port);
     const float specials[] = {0.75f, 1.25f, 1.0f, 0.0f, -1.0f, std::numeric_limits<float>::infinity(),
                               std::numeric_limits<float>::quiet_NaN()};
     for (int i = 0; i < 4000; ++i) {
