@@ -30,9 +30,9 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "cli/demo_modules.h"
-#include "cli/scpi/scpi_instrument.h"
-#include "cli/serve/line_server.h"
+#include "cli/demo_platform.h"
+#include "scpi/scpi_instrument.h"
+#include "net/line_server.h"
 #include "device/report_exchange.h"
 
 namespace {
@@ -150,12 +150,12 @@ struct TLoggerPolls {
     }
 };
 
-void RunLoopFor(tavik::cli::TDemoModules& demo, Clock::duration time) {
+void RunLoopFor(tavik::cli::TDemoPlatform& demo, Clock::duration time) {
     const auto until = Clock::now() + time;
     while (Clock::now() < until) demo.Loop.ProcessEvents(10);
 }
 
-bool Scenario(tavik::cli::TDemoModules& demo, tavik::serve::TLineServer& server, const TLoggerPolls& polls,
+bool Scenario(tavik::cli::TDemoPlatform& demo, tavik::net::TLineServer& server, const TLoggerPolls& polls,
               const std::string& query, int clients) {
     // The last scenario's connections gone first: the server takes eight.
     const auto settle = Clock::now() + std::chrono::seconds(2);
@@ -206,7 +206,7 @@ bool Scenario(tavik::cli::TDemoModules& demo, tavik::serve::TLineServer& server,
 }  // namespace
 
 int main() {
-    tavik::cli::TDemoModules demo;
+    tavik::cli::TDemoPlatform demo;
     TLoggerPolls polls;
     polls.Times.reserve(4096);
     const uint32_t logger = demo.Modules.LoggerInstance;
@@ -219,8 +219,8 @@ int main() {
 
     // As tavik-cli serve wires them.
     tavik::scpi::TScpiInstrument instrument(demo.Platform, demo.Loop);
-    tavik::serve::TLineServer server(demo.Loop, [&instrument] { return instrument.NewClient(); });
-    tavik::serve::TListenAddress address;
+    tavik::net::TLineServer server(demo.Loop, [&instrument] { return instrument.NewClient(); });
+    tavik::net::TListenAddress address;
     address.Port = 0;
     if (!server.Listen(address)) {
         std::printf("listen: %s\n", server.Error().c_str());

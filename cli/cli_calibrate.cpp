@@ -29,6 +29,16 @@ std::string Refusal(const TCalibrationCheck& check, const std::string& what, con
 
 std::string FactorText(float factor, char separator) { return FixedText(factor, 7, 6, separator); }
 
+// A factor that was meant to be written and is not in the module's memory:
+// the write's reason, or what the memory holds instead.
+std::string Lost(const TCalibrationResult& result, char separator) {
+    const std::string meant = "the factor " + FactorText(result.Check.Factor, separator);
+    if (result.Outcome() == TCalibrationOutcome::ReadBackOtherwise)
+        return meant + " reads back as " + FactorText(result.ReadBack, separator);
+    const std::string_view reason = result.WriteFailure.Text();
+    return meant + " was not written" + (reason.empty() ? "" : ": " + std::string(reason));
+}
+
 }  // namespace
 
 int TCliSession::Calibrate(const TCommand& command) {
@@ -38,16 +48,15 @@ int TCliSession::Calibrate(const TCommand& command) {
 }
 
 int TCliSession::CalibrateLogger(float volts) {
-    logger::TLogger& logger = Modules_.Instruments.Logger;
+    logger::TLogger& logger = Session_.Instruments.Logger;
     // The averages are those of the reports read first.
     int reports = 0;
-    Modules_.OnLoggerTick = [&] {
-        const auto cycle = logger.Cycle();
-        if (cycle && cycle->HasSamples) ++reports;
+    Events_.LoggerCycle = [&](const logger::TLoggerCycle& cycle) {
+        if (cycle.HasSamples) ++reports;
     };
     RunFor(ReadingSeconds, [&] { return reports >= logger::HistoryLength || !logger.Present(); });
     if (reports < logger::HistoryLength) {
-        if (StopSignal) return Interrupted();
+        if (StopRequested()) return Interrupted();
         Complain("the logger sent no measurements to average");
         return logger.Present() ? ExitTransfer : ExitNoModule;
     }
@@ -64,45 +73,48 @@ int TCliSession::CalibrateLogger(float volts) {
     for (std::size_t i = 0; i < results.size(); ++i) {
         const TCalibrationResult& result = results[i];
         const std::string channel = "channel " + std::to_string(i + 1);
-        if (result.Written()) {
-            Say("written: " + channel);
-        } else if (result.Check.Verdict != TCalibrationVerdict::Write) {
+        switch (result.Outcome()) {
+        case TCalibrationOutcome::Written: Say("written: " + channel); break;
+        case TCalibrationOutcome::Refused:
             Complain("refused: " + Refusal(result.Check, channel, minimum, FixedText(averages[i], 5, 3, Separator_) + " V",
                                            Separator_));
             refused = true;
-        } else {
-            Complain(channel + ": the factor " + FactorText(result.Check.Factor, Separator_) +
-                     (result.WriteFailed ? " was not written" + TransferReason(TInstrumentKind::Logger)
-                                         : " reads back as " + FactorText(result.ReadBack, Separator_)));
+            break;
+        case TCalibrationOutcome::WriteFailed:
+        case TCalibrationOutcome::ReadBackOtherwise:
+            Complain(channel + ": " + Lost(result, Separator_));
             lost = true;
+            break;
         }
     }
     return lost ? ExitTransfer : refused ? ExitUsage : ExitOk;
 }
 
 int TCliSession::CalibrateFrequencyMeter(int32_t hertz) {
-    freqmeter::TFrequencyMeter& meter = Modules_.Instruments.FrequencyMeter;
+    freqmeter::TFrequencyMeter& meter = Session_.Instruments.FrequencyMeter;
     bool measured = false;
-    Modules_.OnMeterTick = [&] { measured |= meter.Cycle(0).has_value(); };
+    Events_.MeterReading = [&](const freqmeter::TReading&) { measured = true; };
     RunFor(ReadingSeconds, [&] { return measured || !meter.Present(); });
     if (!measured) {
-        if (StopSignal) return Interrupted();
+        if (StopRequested()) return Interrupted();
         Complain("the frequency meter sent no measurement");
         return meter.Present() ? ExitTransfer : ExitNoModule;
     }
     Say("before: factor = " + FactorText(meter.FreqCalFactor, Separator_));
     const TCalibrationResult result = meter.Calibrate(hertz);
     Say("after:  factor = " + FactorText(meter.FreqCalFactor, Separator_));
-    if (result.Written()) return ExitOk;
-    if (result.Check.Verdict != TCalibrationVerdict::Write) {
+    switch (result.Outcome()) {
+    case TCalibrationOutcome::Written: return ExitOk;
+    case TCalibrationOutcome::Refused: {
         const std::string minimum = std::to_string(freqmeter::MinimumCalibrationHz) + " Hz";
         Complain("refused: " + Refusal(result.Check, "frequency", minimum, std::to_string(meter.LastRawCount) + " Hz",
                                        Separator_));
         return ExitUsage;
     }
-    Complain("the factor " + FactorText(result.Check.Factor, Separator_) +
-             (result.WriteFailed ? " was not written" + TransferReason(TInstrumentKind::FrequencyMeter)
-                                 : " reads back as " + FactorText(result.ReadBack, Separator_)));
+    case TCalibrationOutcome::WriteFailed:
+    case TCalibrationOutcome::ReadBackOtherwise: break;
+    }
+    Complain(Lost(result, Separator_));
     return ExitTransfer;
 }
 

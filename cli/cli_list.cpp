@@ -10,8 +10,8 @@ namespace tavik::cli {
 
 int TCliSession::List(bool json) {
     int modules = 0;
-    for (std::size_t i = 0; i < Modules_.Controller->Count(); ++i) {
-        THidDevice& device = Modules_.Controller->Device(i);
+    for (std::size_t i = 0; i < Session_.Controller->Count(); ++i) {
+        THidDevice& device = Session_.Controller->Device(i);
         if (!HasInstrumentIds(device)) continue;
         ++modules;
         TListEntry entry;
@@ -28,11 +28,11 @@ int TCliSession::List(bool json) {
             entry.Reason = "unknown product";
         } else {
             entry.Kind = InfoOf(*kind).Name;
-            entry.Bound = Modules_.Instruments.Binding.Device(*kind) == &device;
+            entry.Bound = Session_.Instruments.Binding.Device(*kind) == &device;
             if (entry.Bound && *kind == TInstrumentKind::Logger)
-                entry.Factors = {{"k1", Modules_.Instruments.Logger.CalFactor1}, {"k2", Modules_.Instruments.Logger.CalFactor2}};
+                entry.Factors = {{"k1", Session_.Instruments.Logger.CalFactor1}, {"k2", Session_.Instruments.Logger.CalFactor2}};
             if (entry.Bound && *kind == TInstrumentKind::FrequencyMeter)
-                entry.Factors = {{"factor", Modules_.Instruments.FrequencyMeter.FreqCalFactor}};
+                entry.Factors = {{"factor", Session_.Instruments.FrequencyMeter.FreqCalFactor}};
         }
         Say(ListLine(entry, json, Separator_));
     }

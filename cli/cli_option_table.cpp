@@ -82,7 +82,7 @@ TResult Frequency(TCommand& c, const std::string& value) {
 }
 
 TResult Listen(TCommand& c, const std::string& value) {
-    const auto address = serve::ParseListenAddress(value);
+    const auto address = net::ParseListenAddress(value);
     if (!address) return "an IPv4 address and a port, such as 127.0.0.1:5025 or 0.0.0.0:5025";
     return c.Listen = *address, Good;
 }

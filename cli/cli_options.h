@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/serve/listen_address.h"
+#include "net/listen_address.h"
 #include "device/instrument_identity.h"
 
 namespace tavik::cli {
@@ -62,7 +62,7 @@ struct TCommand {
     uint16_t Address = 0;
     uint8_t Data = 0;
     // serve
-    serve::TListenAddress Listen;
+    net::TListenAddress Listen;
 
     bool operator==(const TCommand&) const = default;
 };

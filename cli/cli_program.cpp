@@ -6,7 +6,7 @@
 #include "cli_options.h"
 #include "cli_serve.h"
 #include "cli_session.h"
-#include "demo_modules.h"
+#include "demo_platform.h"
 
 #ifndef TAVIK_VERSION
 #define TAVIK_VERSION "unknown"
@@ -15,7 +15,7 @@
 namespace tavik::cli {
 
 namespace {
-extern "C" void OnSignal(int signal) { TCliSession::StopSignal = signal; }
+extern "C" void OnSignal(int signal) { RequestStop(signal); }
 
 // SIGHUP (the terminal closed) ends a command as Ctrl-C does; a closed pipe
 // is a failed write, told and ended, not a silent death.
@@ -49,7 +49,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
     }
     CatchSignals();
     if (command.Demo) {
-        TDemoModules demo;
+        TDemoPlatform demo;
         if (command.Verb == TVerb::Serve) return Serve(demo.Platform, demo.Loop, command, console);
         TCliSession session(demo.Platform, demo.Loop, system.DecimalSeparator, console);
         return session.Run(command);

@@ -13,31 +13,29 @@ int TCliSession::Watch(const TCommand& command) {
     if (const int code = Await(kinds, command.Wait)) return code;
     const bool json = command.Json;
     auto shown = [&](TInstrumentKind kind) { return !command.Module || *command.Module == kind; };
-    Modules_.OnBinding = [&](TInstrumentKind kind, bool bound) {
+    Events_.Binding = [&](TInstrumentKind kind, bool bound) {
         if (shown(kind)) Say(EventLine(Time(), InfoOf(kind).Name, bound, json));
     };
     for (const TInstrumentKind kind : kinds)
-        if (Modules_.Instruments.Binding.Present(kind)) Say(EventLine(Time(), InfoOf(kind).Name, true, json));
+        if (Session_.Instruments.Binding.Present(kind)) Say(EventLine(Time(), InfoOf(kind).Name, true, json));
     int64_t readings = 0;
-    logger::TLogger& logger = Modules_.Instruments.Logger;
+    logger::TLogger& logger = Session_.Instruments.Logger;
     // The voltmeter is shown only when the logger has sent samples since it
     // was last shown: a silent logger prints nothing, not its last volts again.
     bool newSamples = false;
-    Modules_.OnLoggerTick = [&] {
-        const auto cycle = logger.Cycle();
-        if (cycle && cycle->HasSamples) newSamples = true;
+    Events_.LoggerCycle = [&](const logger::TLoggerCycle& cycle) {
+        if (cycle.HasSamples) newSamples = true;
     };
-    const std::unique_ptr<TLoopTimer> voltmeter = Loop_.MakeTimer(500, [&] {
+    const std::unique_ptr<TLoopTimer> voltmeter = Loop_.MakeTimer(VoltmeterShowMs, [&] {
         if (!shown(TInstrumentKind::Logger) || !logger.Present() || !newSamples) return;
         newSamples = false;
         const logger::TAcquisition& a = logger.Acquisition;
         Say(LoggerLine(Time(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
         ++readings;
     });
-    Modules_.OnMeterTick = [&] {
-        const auto reading = Modules_.Instruments.FrequencyMeter.Cycle(0);
-        if (!reading || !shown(TInstrumentKind::FrequencyMeter)) return;
-        Say(FrequencyLine(Time(), {reading->Hertz, reading->ResultText, reading->InputIn}, json));
+    Events_.MeterReading = [&](const freqmeter::TReading& reading) {
+        if (!shown(TInstrumentKind::FrequencyMeter)) return;
+        Say(FrequencyLine(Time(), {reading.Hertz, freqmeter::ResultText(reading.Result, Separator_), reading.InputIn}, json));
         ++readings;
     };
     voltmeter->Start();
@@ -49,32 +47,30 @@ int TCliSession::Measure(const TCommand& command) {
     const std::vector<TInstrumentKind> kinds = command.Module ? std::vector{*command.Module} : MeasuringKinds;
     if (const int code = Await(kinds, command.Wait)) return code;
     const bool json = command.Json;
-    bool wantLogger = Modules_.Usable(TInstrumentKind::Logger) && (!command.Module || *command.Module == TInstrumentKind::Logger);
-    bool wantMeter = Modules_.Usable(TInstrumentKind::FrequencyMeter) &&
+    bool wantLogger = Session_.Usable(TInstrumentKind::Logger) && (!command.Module || *command.Module == TInstrumentKind::Logger);
+    bool wantMeter = Session_.Usable(TInstrumentKind::FrequencyMeter) &&
                      (!command.Module || *command.Module == TInstrumentKind::FrequencyMeter);
-    logger::TLogger& logger = Modules_.Instruments.Logger;
+    logger::TLogger& logger = Session_.Instruments.Logger;
     // Fresh: the voltmeter averages the last five reports, all read from now.
     int reports = 0;
-    Modules_.OnLoggerTick = [&] {
-        const auto cycle = logger.Cycle();
-        if (!wantLogger || !cycle || !cycle->HasSamples || ++reports < logger::HistoryLength) return;
+    Events_.LoggerCycle = [&](const logger::TLoggerCycle& cycle) {
+        if (!wantLogger || !cycle.HasSamples || ++reports < logger::HistoryLength) return;
         const logger::TAcquisition& a = logger.Acquisition;
         Say(LoggerLine(Time(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
         wantLogger = false;
     };
-    Modules_.OnMeterTick = [&] {
-        const auto reading = Modules_.Instruments.FrequencyMeter.Cycle(0);
-        if (!wantMeter || !reading) return;
-        Say(FrequencyLine(Time(), {reading->Hertz, reading->ResultText, reading->InputIn}, json));
+    Events_.MeterReading = [&](const freqmeter::TReading& reading) {
+        if (!wantMeter) return;
+        Say(FrequencyLine(Time(), {reading.Hertz, freqmeter::ResultText(reading.Result, Separator_), reading.InputIn}, json));
         wantMeter = false;
     };
     RunFor(ReadingSeconds, [&] { return !wantLogger && !wantMeter; });
-    if (StopSignal && (wantLogger || wantMeter)) return Interrupted();
+    if (StopRequested() && (wantLogger || wantMeter)) return Interrupted();
     int code = ExitOk;
     for (const auto& [kind, wanted] : {std::pair{TInstrumentKind::Logger, wantLogger},
                                        std::pair{TInstrumentKind::FrequencyMeter, wantMeter}}) {
         if (!wanted) continue;
-        const bool present = Modules_.Instruments.Binding.Present(kind);
+        const bool present = Session_.Instruments.Binding.Present(kind);
         Complain(std::string("the ") + InfoOf(kind).Name + (present ? " sent no measurement" : " is gone"));
         code = present ? ExitTransfer : ExitNoModule;
     }
@@ -82,7 +78,7 @@ int TCliSession::Measure(const TCommand& command) {
 }
 
 int TCliSession::Record(const TCommand& command) {
-    logger::TLogger& logger = Modules_.Instruments.Logger;
+    logger::TLogger& logger = Session_.Instruments.Logger;
     if (const int code = Await({TInstrumentKind::Logger}, command.Wait)) return code;
     const std::string name = logger.StartRecording(command.Directory, LocalTimeNow());
     if (name.empty()) {
@@ -90,19 +86,18 @@ int TCliSession::Record(const TCommand& command) {
         return ExitTransfer;
     }
     Say(logger::PathIn(command.Directory, name));
-    Modules_.OnBinding = [this](TInstrumentKind kind, bool bound) {
+    Events_.Binding = [this](TInstrumentKind kind, bool bound) {
         if (kind != TInstrumentKind::Logger) return;
         Complain(bound ? "the logger is back: recording goes on" : "the logger is gone: recording pauses");
     };
     bool healthy = true;
     bool stopped = false;
-    Modules_.OnLoggerTick = [&] {
-        const auto cycle = logger.Cycle();
-        if (!cycle || !cycle->Recorded) return;
-        if (cycle->RecordHealthy != healthy)
-            Complain(cycle->RecordHealthy ? "lines are written again" : "a line could not be written (is the disk full?)");
-        healthy = cycle->RecordHealthy;
-        stopped = cycle->RecordStopped;
+    Events_.LoggerCycle = [&](const logger::TLoggerCycle& cycle) {
+        if (!cycle.Recorded) return;
+        if (cycle.RecordHealthy != healthy)
+            Complain(cycle.RecordHealthy ? "lines are written again" : "a line could not be written (is the disk full?)");
+        healthy = cycle.RecordHealthy;
+        stopped = cycle.RecordStopped;
     };
     RunFor(command.Seconds, [&] { return stopped; });
     logger.StopRecording();

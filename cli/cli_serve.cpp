@@ -1,29 +1,29 @@
 #include "cli_serve.h"
 
-#include "cli/scpi/scpi_instrument.h"
-#include "cli/serve/line_server.h"
-#include "cli_session.h"
+#include "net/line_server.h"
+#include "scpi/scpi_instrument.h"
+#include "stop_request.h"
 
 namespace tavik::cli {
 
 int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCliConsole& console) {
-    const std::string where = serve::ListenAddressText(command.Listen);
-    if (!serve::IsLoopback(command.Listen))
+    const std::string where = net::ListenAddressText(command.Listen);
+    if (!net::IsLoopback(command.Listen))
         console.Complain("listening on " + where + ": anyone who can reach the port can drive the modules");
     scpi::TScpiInstrument instrument(platform, loop);
-    serve::TLineServer server(loop, [&instrument] { return instrument.NewClient(); });
+    net::TLineServer server(loop, [&instrument] { return instrument.NewClient(); });
     server.OnNotice = [&console](const std::string& notice) { console.Complain(notice); };
     if (!server.Listen(command.Listen)) {
         console.Complain(server.Error());
         return ExitTransfer;
     }
     // The port as listened on: the system's pick when 0 was asked for.
-    serve::TListenAddress listening = command.Listen;
+    net::TListenAddress listening = command.Listen;
     listening.Port = server.Port();
-    if (!console.Say("serving SCPI on " + serve::ListenAddressText(listening))) return ExitTransfer;
+    if (!console.Say("serving SCPI on " + net::ListenAddressText(listening))) return ExitTransfer;
     // Every module command completes within the line that carries it, so a
     // stop between two loop rounds leaves nothing half-sent to a module.
-    while (!TCliSession::StopSignal) loop.ProcessEvents(100);
+    while (!StopRequested()) loop.ProcessEvents(100);
     server.Close();
     return ExitOk;
 }

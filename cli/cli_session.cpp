@@ -10,8 +10,6 @@
 
 namespace tavik::cli {
 
-volatile std::sig_atomic_t TCliSession::StopSignal = 0;
-
 namespace {
 
 std::string Names(const std::vector<TInstrumentKind>& kinds) {
@@ -25,10 +23,10 @@ std::string Names(const std::vector<TInstrumentKind>& kinds) {
 
 TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separator, TCliConsole& console)
     : Platform_(platform), Loop_(loop), Separator_(separator), Console_(console),
-      Modules_(platform, loop, separator, [this](const std::string& reason) { Complain(reason); }) {}
+      Session_(platform, loop, separator, &Events_) {}
 
 TCliSession::~TCliSession() {
-    Modules_.Instruments.Logger.StopRecording();
+    Session_.Instruments.Logger.StopRecording();
 }
 
 int TCliSession::Run(const TCommand& command) {
@@ -67,12 +65,12 @@ std::string TCliSession::Time() const { return IsoTimeText(LocalTimeNow()); }
 int TCliSession::Await(const std::vector<TInstrumentKind>& kinds, double wait) {
     auto any = [&] {
         for (const TInstrumentKind kind : kinds)
-            if (Modules_.Usable(kind)) return true;
+            if (Session_.Usable(kind)) return true;
         return false;
     };
     RunFor(wait, any);
     if (any()) return ExitOk;
-    if (StopSignal) return Interrupted();
+    if (StopRequested()) return Interrupted();
     if (!TellMissingAccess(kinds)) Complain("no " + Names(kinds) + " is present");
     return ExitNoModule;
 }
@@ -94,8 +92,8 @@ constexpr const char* NoAccessAdvice =
 
 bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
     bool told = false;
-    for (std::size_t i = 0; i < Modules_.Controller->Count(); ++i) {
-        THidDevice& device = Modules_.Controller->Device(i);
+    for (std::size_t i = 0; i < Session_.Controller->Count(); ++i) {
+        THidDevice& device = Session_.Controller->Device(i);
         if (!HasInstrumentIds(device) || device.HasReadWriteAccess()) continue;
         const auto kind = KindOfProduct(device.ProductString());
         if (!kind || std::find(kinds.begin(), kinds.end(), *kind) == kinds.end()) continue;
@@ -107,15 +105,10 @@ bool TCliSession::TellMissingAccess(const std::vector<TInstrumentKind>& kinds) {
 
 void TCliSession::RunFor(std::optional<double> seconds, const std::function<bool()>& done) {
     const auto start = std::chrono::steady_clock::now();
-    while (!StopSignal && !OutputFailed_ && !(done && done())) {
+    while (!StopRequested() && !OutputFailed_ && !(done && done())) {
         if (seconds && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(*seconds)) break;
         Loop_.ProcessEvents(20);
     }
-}
-
-std::string TCliSession::TransferReason(TInstrumentKind kind) const {
-    const std::string& error = Modules_.Instruments.Binding.Port(kind).Transfer.Error;
-    return error.empty() ? error : ": " + error;
 }
 
 

@@ -4,7 +4,6 @@
 // the front-end gives it. One file a family of commands: cli_list,
 // cli_readings (watch, measure, record), cli_settings (logger, generator,
 // raw) and cli_calibrate.
-#include <csignal>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,7 +13,8 @@
 #include "cli_console.h"
 #include "cli_options.h"
 #include "common/event_loop.h"
-#include "instruments/polled_instruments.h"
+#include "instruments/instrument_session.h"
+#include "stop_request.h"
 
 namespace tavik::cli {
 
@@ -27,9 +27,6 @@ public:
     // Runs one command to its end; returns the exit code. The command line
     // has been checked (ParseCommandLine, CheckFolders).
     int Run(const TCommand& command);
-
-    // Set from a signal handler to the signal's number: it ends the command.
-    static volatile std::sig_atomic_t StopSignal;
 
 private:
     int List(bool json);
@@ -49,24 +46,29 @@ private:
     // Runs the event loop for `seconds` (for ever without), until a signal,
     // until output fails, or until `done` says so.
     void RunFor(std::optional<double> seconds, const std::function<bool()>& done = nullptr);
-    int Interrupted() const { return ExitSignalBase + StopSignal; }
-    // Why the last transfer with the module failed, as ": reason", or
-    // nothing when the platform gave none.
-    std::string TransferReason(TInstrumentKind kind) const;
+    int Interrupted() const { return ExitSignalBase + StopRequested(); }
     // The nodes of our modules of those kinds that we may not write; each is
     // told with the way to mend it. True when there was one.
     bool TellMissingAccess(const std::vector<TInstrumentKind>& kinds);
     void Say(const std::string& line);
     void Complain(const std::string& line) { Console_.Complain(line); }
     std::string Time() const;
+    // A subscriber that tells of an arrival's failure, even in the start-up pass.
+    TSessionSubscriber ArrivalComplaints() {
+        TSessionSubscriber subscriber;
+        subscriber.ArrivalFailed = [this](const std::string& reason) { Complain(reason); };
+        return subscriber;
+    }
 
     THidPlatform& Platform_;
     TEventLoop& Loop_;
     char Separator_;
     TCliConsole& Console_;
     bool OutputFailed_ = false;
-    // A command sets what the polling ticks do.
-    TPolledInstruments Modules_;
+    // What this session hears; a command sets what its readings do (a kind
+    // is polled only while its readings are listened to).
+    TSessionSubscriber Events_ = ArrivalComplaints();
+    TInstrumentSession Session_;
 };
 
 }  // namespace tavik::cli

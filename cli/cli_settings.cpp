@@ -7,6 +7,13 @@
 
 namespace tavik::cli {
 
+namespace {
+// Why a command failed, as ": reason", or nothing when the platform gave none.
+std::string Because(const TCommandResult& result) {
+    return result.Reason.Empty() ? std::string() : ": " + std::string(result.Reason.Text());
+}
+}  // namespace
+
 int TCliSession::LoggerControl(const TCommand& command) {
     if (const int code = Await({TInstrumentKind::Logger}, command.Wait)) return code;
     // Settings not given are the window's start-up ones: the module tells
@@ -15,19 +22,19 @@ int TCliSession::LoggerControl(const TCommand& command) {
     if (command.EightBit.value_or(false)) csr |= logger::Csr8Bit;
     if (command.Peak.value_or(false)) csr |= logger::CsrPeak;
     if (command.Channel.value_or(1) == 2) csr |= logger::CsrChannel2;
-    Modules_.Instruments.Logger.SetCsr(csr);
-    Modules_.Instruments.Logger.SendControl();
-    if (!Modules_.Instruments.Binding.Port(TInstrumentKind::Logger).Transfer.Ok) {
-        Complain("the logger did not take the control report" + TransferReason(TInstrumentKind::Logger));
+    Session_.Instruments.Logger.SetCsr(csr);
+    const TCommandResult sent = Session_.Instruments.Logger.SendControl();
+    if (!sent.Done()) {
+        Complain("the logger did not take the control report" + Because(sent));
         return ExitTransfer;
     }
-    Say("logger: CSR = " + std::to_string(Modules_.Instruments.Logger.Csr()));
+    Say("logger: CSR = " + std::to_string(Session_.Instruments.Logger.Csr()));
     return ExitOk;
 }
 
 int TCliSession::GeneratorControl(const TCommand& command) {
     if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
-    generator::TGenerator& g = Modules_.Instruments.Generator;
+    generator::TGenerator& g = Session_.Instruments.Generator;
     // One report carries the source and frequency of the output given (the
     // options allow one); the levels of all three, as a new window has them.
     generator::TGeneratorOutputs outputs;
@@ -44,8 +51,9 @@ int TCliSession::GeneratorControl(const TCommand& command) {
             Say("out" + std::to_string(output) + ": " + *out.Frequency + " -> " + entry.Text + " (" +
                 FixedText(entry.Frequency, 9, 3, Separator_) + " Hz)");
     }
-    if (!g.SetOutputs(outputs) || !Modules_.Instruments.Binding.Port(TInstrumentKind::Generator).Transfer.Ok) {
-        Complain("the generator did not take the control report" + TransferReason(TInstrumentKind::Generator));
+    const TCommandResult sent = g.SetOutputs(outputs);
+    if (!sent.Done()) {
+        Complain("the generator did not take the control report" + Because(sent));
         return ExitTransfer;
     }
     char frame[32];
@@ -57,22 +65,23 @@ int TCliSession::GeneratorControl(const TCommand& command) {
 
 int TCliSession::Raw(const TCommand& command) {
     if (const int code = Await({TInstrumentKind::Generator}, command.Wait)) return code;
-    generator::TGenerator& g = Modules_.Instruments.Generator;
+    generator::TGenerator& g = Session_.Instruments.Generator;
     if (command.Verb == TVerb::RawWrite) {
-        if (!g.RawWrite(command.Address, command.Data)) {
-            Complain("the generator did not take the write" + TransferReason(TInstrumentKind::Generator));
+        const TCommandResult written = g.RawWrite(command.Address, command.Data);
+        if (!written.Done()) {
+            Complain("the generator did not take the write" + Because(written));
             return ExitTransfer;
         }
         return ExitOk;
     }
     // Both the request and its answer must go through: a request that was
     // not taken leaves nothing to read.
-    const std::optional<generator::TRawByte> read = g.RawRead(command.Address);
-    if (!read || !read->Ok) {
-        Complain("the generator did not answer the read" + TransferReason(TInstrumentKind::Generator));
+    const generator::TRawByte read = g.RawRead(command.Address);
+    if (!read.Result.Done()) {
+        Complain("the generator did not answer the read" + Because(read.Result));
         return ExitTransfer;
     }
-    Say(std::to_string(read->Value));
+    Say(std::to_string(read.Value));
     return ExitOk;
 }
 

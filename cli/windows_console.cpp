@@ -4,7 +4,7 @@
 
 #include <csignal>
 
-#include "cli_session.h"
+#include "stop_request.h"
 #include "common/utf8_text.h"
 
 namespace tavik::cli {
@@ -18,12 +18,12 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-        TCliSession::StopSignal = SIGINT;
+        RequestStop(SIGINT);
         return TRUE;
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:
-        TCliSession::StopSignal = SIGTERM;
+        RequestStop(SIGTERM);
         Sleep(3000);
         return TRUE;
     default:
@@ -38,7 +38,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 LRESULT CALLBACK SessionProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_QUERYENDSESSION) return TRUE;
     if (message == WM_ENDSESSION) {
-        if (wParam) TCliSession::StopSignal = SIGTERM;
+        if (wParam) RequestStop(SIGTERM);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

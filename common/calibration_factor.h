@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "failure_reason.h"
+
 namespace tavik {
 
 constexpr float MinimumCalibrationFactor = 0.75f;
@@ -25,18 +27,31 @@ struct TCalibrationCheck {
     float Factor = 1.0f;  // reference / measurement, once both are high enough
 };
 
+// How calibrating one factor ended, the one description each front-end
+// words in its own terms.
+enum class TCalibrationOutcome {
+    Written,            // the factor meant stands in the module's memory, bit for bit
+    Refused,            // a rule refused it (Check.Verdict says which): nothing written
+    WriteFailed,        // a memory write the module did not take (WriteFailure says why)
+    ReadBackOtherwise,  // written, but the memory reads back another factor (ReadBack)
+};
+
 // What calibrating one factor did: the rules' word, and with a factor to
 // write, whether the module took it and what its memory holds afterwards.
 struct TCalibrationResult {
     TCalibrationCheck Check;
-    bool WriteFailed = false;  // a memory write the module did not take
-    float ReadBack = 1.0f;     // the factor read back, before the range rule
+    bool WriteFailed = false;       // a memory write the module did not take
+    TFailureReason WriteFailure;    // its reason
+    float ReadBack = 1.0f;          // the factor read back, before the range rule
 
-    // The factor meant stands in the module's memory, bit for bit.
-    bool Written() const {
-        return Check.Verdict == TCalibrationVerdict::Write && !WriteFailed &&
-               std::bit_cast<uint32_t>(ReadBack) == std::bit_cast<uint32_t>(Check.Factor);
+    TCalibrationOutcome Outcome() const {
+        if (Check.Verdict != TCalibrationVerdict::Write) return TCalibrationOutcome::Refused;
+        if (WriteFailed) return TCalibrationOutcome::WriteFailed;
+        return std::bit_cast<uint32_t>(ReadBack) == std::bit_cast<uint32_t>(Check.Factor)
+                   ? TCalibrationOutcome::Written
+                   : TCalibrationOutcome::ReadBackOtherwise;
     }
+    bool Written() const { return Outcome() == TCalibrationOutcome::Written; }
 };
 
 }  // namespace tavik

@@ -15,10 +15,7 @@ THidDevice::THidDevice(THidPlatform& platform, THidPnPInfo pnpInfo, const THidPr
     : Platform_(platform), PnPInfo_(std::move(pnpInfo)), HasReadWriteAccess_(probe.ReadWrite),
       Attributes_(probe.Attributes) {}
 
-THidDevice::~THidDevice() {
-    UnplugCallback_ = nullptr;
-    CloseDevice();
-}
+THidDevice::~THidDevice() { CloseDevice(); }
 
 // Read and write access first; a device that refuses it (a keyboard, a mouse)
 // is still opened with no access so that it can be identified.
@@ -89,11 +86,6 @@ bool THidDevice::SetFeature(const uint8_t* buffer, std::size_t length) {
 void THidDevice::Unplug() {
     CloseDevice();
     PluggedIn_ = false;
-    if (UnplugCallback_) {
-        auto callback = std::move(UnplugCallback_);
-        UnplugCallback_ = nullptr;
-        callback(*this);
-    }
 }
 
 }  // namespace tavik

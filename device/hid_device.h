@@ -72,11 +72,8 @@ public:
     // "device not open"), the platform's otherwise. Good until the next call.
     std::string_view LastError() const { return OwnError_ ? std::string_view(OwnError_) : Platform_.LastError(); }
 
-    // Closes every handle, marks the device gone and raises the unplug
-    // callback once.
+    // Closes every handle and marks the device gone.
     void Unplug();
-
-    void SetUnplugCallback(THidPlugEvent callback) { UnplugCallback_ = std::move(callback); }
 
 private:
     using StringReader = bool (THidPlatform::*)(THidHandle, std::u16string&);
@@ -94,7 +91,6 @@ private:
     THidAttributes Attributes_;
     std::u16string ManufacturerString_;
     std::u16string ProductString_;
-    THidPlugEvent UnplugCallback_;
     const char* OwnError_ = nullptr;  // null: the platform's LastError
 };
 

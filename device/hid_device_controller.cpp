@@ -34,7 +34,6 @@ THidDeviceController::THidDeviceController(THidPlatform& platform, TEventLoop& l
 THidDeviceController::~THidDeviceController() {
     Destroying_ = true;
     OnDeviceChange = nullptr;
-    OnDeviceUnplug = nullptr;
     if (!Inert_) Platform_.SetDeviceChangeHandler(nullptr);
     DeviceList_.clear();
 }
@@ -124,7 +123,6 @@ void THidDeviceController::DeviceChange() {
         auto device = std::make_unique<THidDevice>(
             Platform_, THidPnPInfo{candidate.Interface.DeviceInstance, std::move(candidate.Interface.DevicePath)},
             candidate.Probe);
-        device->SetUnplugCallback(OnDeviceUnplug);
         THidDevice& arrived = *device;
         DeviceList_.push_back(std::move(device));
         changed = true;

@@ -25,7 +25,6 @@ public:
     THidPlugEvent OnArrival;
     THidPlugEvent OnRemoval;
     std::function<void(THidDeviceController&)> OnDeviceChange;
-    THidPlugEvent OnDeviceUnplug;  // copied into each new device
 
     // One comparison pass: removals first (from the last listed device
     // backwards), then arrivals in enumeration order.

@@ -27,13 +27,6 @@ public:
     bool Present(TInstrumentKind kind) const { return Port(kind).Present(); }
     THidDevice* Device(TInstrumentKind kind) const { return Port(kind).Device; }
 
-    bool LoggerPresent() const { return Present(TInstrumentKind::Logger); }
-    bool GeneratorPresent() const { return Present(TInstrumentKind::Generator); }
-    bool FrequencyMeterPresent() const { return Present(TInstrumentKind::FrequencyMeter); }
-    THidDevice* LoggerDevice() const { return Device(TInstrumentKind::Logger); }
-    THidDevice* GeneratorDevice() const { return Device(TInstrumentKind::Generator); }
-    THidDevice* FrequencyMeterDevice() const { return Device(TInstrumentKind::FrequencyMeter); }
-
     // The controller's arrival and removal handlers.
     void OnUSBConnect(THidDevice& device);
     void OnUSBDisconnect(THidDevice& device) noexcept;

@@ -17,8 +17,12 @@ std::optional<TInstrumentKind> KindOfName(std::string_view name) {
     return std::nullopt;
 }
 
+bool HasInstrumentIds(const THidDevice& device) {
+    return device.VendorID() == InstrumentVendorID && device.ProductID() == InstrumentProductID;
+}
+
 bool IsInstrumentModule(THidDevice& device) {
-    if (device.VendorID() != InstrumentVendorID || device.ProductID() != InstrumentProductID) return false;
+    if (!HasInstrumentIds(device)) return false;
     const std::u16string& manufacturer = device.ManufacturerString();
     return manufacturer == FirstManufacturerString || manufacturer == SecondManufacturerString;
 }

@@ -15,6 +15,9 @@ class THidDevice;
 constexpr uint16_t InstrumentVendorID = 0x20A0;
 constexpr uint16_t InstrumentProductID = 0x5E21;
 
+// The modules' vendor and product IDs, whatever their strings.
+bool HasInstrumentIds(const THidDevice& device);
+
 // The maker's two web domains; a module reports one of them as its
 // manufacturer string.
 constexpr std::u16string_view FirstManufacturerString = u"tavik.example";

@@ -17,12 +17,11 @@ uint8_t CheckByte(const TFrame& frame) {
 void SealCommand(TFrame& frame) { frame[7] = CheckByte(frame); }
 
 namespace {
-// Clearing keeps the string's buffer: a transfer that goes through allocates
-// nothing.
-void Note(TransferRecord& record, std::string_view operation, std::string_view reason) {
-    record.Error.clear();
-    if (record.Ok) return;
-    record.Error.append(operation).append(": ").append(reason.empty() ? std::string_view("failed") : reason);
+void Note(TTransferRecord& record, std::string_view operation, std::string_view reason) noexcept {
+    if (record.Ok)
+        record.Reason.Clear();
+    else
+        record.Reason.Set(operation, reason);
 }
 }  // namespace
 
@@ -61,6 +60,14 @@ bool TInstrumentPort::ReadReport(TFrame& frame) noexcept {
     if (!Transfer.Ok) Transfer.Report.fill(0);
     std::copy(Transfer.Report.begin() + 1, Transfer.Report.end(), frame.begin());
     return Transfer.Ok;
+}
+
+TCommandResult TInstrumentPort::LastResult() const {
+    TCommandResult result;
+    if (!Device) return result;
+    result.Status = Transfer.Ok ? TCommandStatus::Done : TCommandStatus::Failed;
+    if (!Transfer.Ok) result.Reason = Transfer.Reason;
+    return result;
 }
 
 }  // namespace tavik

@@ -4,7 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "command_result.h"
 
 namespace tavik {
 
@@ -31,12 +32,12 @@ constexpr uint8_t MeasurementReportKind = 1;
 uint8_t CheckByte(const TFrame& frame);
 void SealCommand(TFrame& frame);
 
-struct TransferRecord {
+struct TTransferRecord {
     bool Ok = false;
     std::array<uint8_t, ReportSize> Report{};
     // Empty after a transfer that went through; after one that failed, the
     // operation and the reason ("GetFeature: device removed").
-    std::string Error;
+    TFailureReason Reason;
 };
 
 // One instrument slot: the device bound to it (not owned), the slot's transfer
@@ -44,7 +45,7 @@ struct TransferRecord {
 class TInstrumentPort {
 public:
     THidDevice* Device = nullptr;
-    TransferRecord Transfer;
+    TTransferRecord Transfer;
     uint8_t Sequence = 0;
 
     bool Present() const { return Device != nullptr; }
@@ -62,6 +63,9 @@ public:
     // After a failed read the caller's frame holds eight zero bytes; with an
     // empty slot it is left as it was.
     bool ReadReport(TFrame& frame) noexcept;
+    // A command whose last transfer was the slot's last: done, failed with
+    // its reason, or not bound.
+    TCommandResult LastResult() const;
 };
 
 }  // namespace tavik

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tavik::logger::TRecordFields fields;
     const char separator = (size > 16 && (data[16] & 1)) ? ',' : '.';
     const tavik::logger::TTracePoints points = acquisition.Process(report, k1, k2, separator, &fields);
-    for (double y : {points.Series1[0], points.Series1[1], points.Series2[0], points.Series2[1]})
+    for (double y : {points.Channel1[0], points.Channel1[1], points.Channel2[0], points.Channel2[1]})
         if (!std::isfinite(y) || std::fabs(y) > 1.25 * 32768 * 7.5315 / 1024 + 1) std::abort();
     if (fields.Length == 0 || fields.Length >= sizeof fields.Text) std::abort();
     if (acquisition.VCH1Text.rfind("V1 = ", 0) != 0 || acquisition.VCH2Text.rfind("V2 = ", 0) != 0) std::abort();

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/scpi/scpi_error.h"
-#include "cli/scpi/scpi_instrument.h"
-#include "cli/scpi/scpi_message.h"
+#include "scpi/scpi_error.h"
+#include "scpi/scpi_instrument.h"
+#include "scpi/scpi_message.h"
 #include "device/platform/memory/memory_hid_platform.h"
 #include "loop/manual/manual_event_loop.h"
 #include "sim/demo_modules.h"
@@ -57,7 +57,7 @@ void CheckErrorAnswer(std::string_view answer) {
         if (quoted[i] == '"') Check(quoted[++i] == '"');
 }
 
-std::string Ask(serve::TLineService& client, std::string_view line) {
+std::string Ask(TLineService& client, std::string_view line) {
     std::string out;
     client.Line(line, out);
     // One response or none, ending in its one line end.
@@ -65,7 +65,7 @@ std::string Ask(serve::TLineService& client, std::string_view line) {
     return out;
 }
 
-void CheckLine(serve::TLineService& client, std::string_view line) {
+void CheckLine(TLineService& client, std::string_view line) {
     Ask(client, line);
     const std::string count = Ask(client, "SYST:ERR:COUN?");
     Check(Digits(std::string_view(count).substr(0, count.size() - 1)));
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TDemo& demo = Demo();
     // The modules go on being polled between clients.
     for (TManualEventLoop::TTimer* timer : demo.Loop.Timers()) timer->Fire();
-    const std::unique_ptr<serve::TLineService> client = demo.Instrument.NewClient();
+    const std::unique_ptr<TLineService> client = demo.Instrument.NewClient();
     size = std::min(size, MaxLength);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     for (std::size_t start = 0; start < size;) {

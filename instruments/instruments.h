@@ -13,7 +13,8 @@ namespace tavik {
 
 class TInstruments {
 public:
-    // separator: the decimal separator of every number text.
+    // separator: the decimal separator of the logger's and the generator's
+    // number texts (the frequency meter yields numbers alone).
     explicit TInstruments(char separator);
     TInstruments(const TInstruments&) = delete;
     TInstruments& operator=(const TInstruments&) = delete;

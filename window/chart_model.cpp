@@ -68,10 +68,10 @@ double XOf(const TPlotRect& plot, double position) {
 
 TChartModel::TChartModel() {
     Series_ = {
-        {colours::Lime, 2, {}},    // Series2: channel 2 trace
-        {colours::Red, 2, {}},     // Series1: channel 1 trace
-        {colours::Blue, 1, {}},    // Series3: channel 1 level line
-        {colours::Yellow, 1, {}},  // Series4: channel 2 level line
+        {colours::Lime, 2, {}},    // Channel2TraceSeries
+        {colours::Red, 2, {}},     // Channel1TraceSeries
+        {colours::Blue, 1, {}},    // Channel1LevelSeries
+        {colours::Yellow, 1, {}},  // Channel2LevelSeries
     };
     for (TChartSeries& series : Series_) series.Points.reserve(ChartPointsAcross);
 }

@@ -102,12 +102,17 @@ TChartBackdrop BackdropOf(int width, int height, char decimalSeparator, const st
                           const std::function<int(const std::string&)>& labelWidth, int labelHeight);
 }  // namespace chart
 
+// The series' positions: the channel 2 trace is drawn first, under channel
+// 1's, then the two level lines.
+constexpr int Channel2TraceSeries = 0;
+constexpr int Channel1TraceSeries = 1;
+constexpr int Channel1LevelSeries = 2;
+constexpr int Channel2LevelSeries = 3;
+
 class TChartModel {
 public:
     TChartModel();
 
-    // Positions: 0 channel 2 trace, 1 channel 1 trace, 2 channel 1 level,
-    // 3 channel 2 level.
     TChartSeries& SeriesAt(int position) { return Series_[static_cast<std::size_t>(position)]; }
     const TChartSeries& SeriesAt(int position) const { return Series_[static_cast<std::size_t>(position)]; }
     int PointCount(const TChartSeries& series) const { return static_cast<int>(series.Points.size()); }

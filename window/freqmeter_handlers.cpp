@@ -5,16 +5,16 @@
 
 namespace tavik {
 
-void TTavik::VXFrequencyMeter_TimerTimer() {
-    // A text that is not an integer counts as no intermediate frequency, and
-    // shows red once a reading comes.
-    const std::optional<int32_t> offset = ParseInteger(VXFrequencyMeter_PromEdit.Text());
-    const std::optional<freqmeter::TReading> reading = Instruments.FrequencyMeter.Cycle(offset.value_or(0));
-    if (!reading) return;
-    VXFrequencyMeter_FreqEdit.SetText(reading->FrequencyText);
+void TTavik::VXFrequencyMeter_TimerTimer() { Session.PollMeter(); }
+
+void TTavik::ShowReading(const freqmeter::TReading& reading) {
+    // A text that is not an integer counts as no intermediate frequency (the
+    // session's offset follows the edit), and shows red once a reading comes.
+    const bool offset = ParseInteger(VXFrequencyMeter_PromEdit.Text()).has_value();
+    VXFrequencyMeter_FreqEdit.SetText(std::to_string(reading.Hertz));
     VXFrequencyMeter_PromEdit.SetTextColour(offset ? colours::Normal : colours::Red);
-    VXFrequencyMeter_ResultLabel.SetCaption(reading->ResultText);
-    VXFrequencyMeter_LAinRadioButton.SetChecked(reading->InputIn);
+    VXFrequencyMeter_ResultLabel.SetCaption(freqmeter::ResultText(reading.Result, Options_.DecimalSeparator));
+    VXFrequencyMeter_LAinRadioButton.SetChecked(reading.InputIn);
 }
 
 void TTavik::VXFrequencyMeter_CalibrateButtonClick() {
@@ -33,8 +33,9 @@ void TTavik::VXFrequencyMeter_CalibrateEditChange() {
 }
 
 void TTavik::VXFrequencyMeter_PromEditChange() {
-    const bool valid = ParseInteger(VXFrequencyMeter_PromEdit.Text()).has_value();
-    VXFrequencyMeter_PromEdit.SetTextColour(valid ? colours::Normal : colours::Red);
+    const std::optional<int32_t> offset = ParseInteger(VXFrequencyMeter_PromEdit.Text());
+    Session.MeterOffsetHz = offset.value_or(0);
+    VXFrequencyMeter_PromEdit.SetTextColour(offset ? colours::Normal : colours::Red);
 }
 
 }  // namespace tavik

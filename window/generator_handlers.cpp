@@ -45,7 +45,7 @@ void TTavik::Generator_ControlClick(TControl& sender) {
         const int index = freq->SelectedIndex();
         outputs.FreqIndex = index < 0 ? generator.EntryCount(outputs.Output) : static_cast<std::size_t>(index);
     }
-    if (generator.SetOutputs(outputs) || !generator.Present()) return;
+    if (generator.SetOutputs(outputs).Status != TCommandStatus::NotSent) return;
     // A source the module could not be switched to (no frequency to send with
     // it): the box shows the source the module keeps.
     if (&sender == &VXGenerator_OUT1Type) VXGenerator_OUT1Type.SetItemIndex(generator.OUT1FromPC() ? 1 : 0);
@@ -56,8 +56,7 @@ void TTavik::AddrEditChange() {
     generator::TGenerator& generator = Instruments.Generator;
     if (!generator.Present()) return;
     const auto address = static_cast<uint16_t>(IntegerOf(AddrEdit, generator, CmdRawReadByte));
-    const std::optional<generator::TRawByte> read = generator.RawRead(address);
-    if (read) INDataEdit.SetText(std::to_string(read->Value));
+    INDataEdit.SetText(std::to_string(generator.RawRead(address).Value));
 }
 
 void TTavik::OutDataEditChange() {

@@ -24,30 +24,30 @@ TCheckBox& TTavik::SettingBox(logger::TSettingBox box) {
     return VXLogger_CH2;
 }
 
-void TTavik::VXLogger_MainTimerTimer() {
-    std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.Cycle();
-    if (!cycle) return;
+void TTavik::VXLogger_MainTimerTimer() { Session.PollLogger(); }
+
+void TTavik::ShowLoggerCycle(const logger::TLoggerCycle& cycle) {
     char csr[16];
-    std::snprintf(csr, sizeof csr, "CSR = %u", static_cast<unsigned>(cycle->Csr));
+    std::snprintf(csr, sizeof csr, "CSR = %u", static_cast<unsigned>(cycle.Csr));
     VXLogger_CSR.SetCaption(csr);
     // The boxes followed the module in the logger, each with the SetControl
     // its click sends: they only show it.
     for (logger::TSettingBox box : SettingBoxes)
-        if (cycle->BoxesChanged & logger::BoxBit(box)) SettingBox(box).ShowChecked(Instruments.Logger.BoxChecked(box));
-    if (cycle->HasSamples) {
+        if (cycle.BoxesChanged & logger::BoxBit(box)) SettingBox(box).ShowChecked(Instruments.Logger.BoxChecked(box));
+    if (cycle.HasSamples) {
         TChartModel& chart = VXLogger_OSC;
-        if (cycle->NewSweep) {
-            chart.ClearPoints(chart.SeriesAt(0));
-            chart.ClearPoints(chart.SeriesAt(1));
+        if (cycle.NewSweep) {
+            chart.ClearPoints(chart.SeriesAt(Channel2TraceSeries));
+            chart.ClearPoints(chart.SeriesAt(Channel1TraceSeries));
         }
-        const logger::TTracePoints& points = cycle->Points;
-        chart.AppendPoint(chart.SeriesAt(1), points.Series1[0]);
-        chart.AppendPoint(chart.SeriesAt(1), points.Series1[1]);
-        chart.AppendPoint(chart.SeriesAt(0), points.Series2[0]);
-        chart.AppendPoint(chart.SeriesAt(0), points.Series2[1]);
+        const logger::TTracePoints& points = cycle.Points;
+        chart.AppendPoint(chart.SeriesAt(Channel1TraceSeries), points.Channel1[0]);
+        chart.AppendPoint(chart.SeriesAt(Channel1TraceSeries), points.Channel1[1]);
+        chart.AppendPoint(chart.SeriesAt(Channel2TraceSeries), points.Channel2[0]);
+        chart.AppendPoint(chart.SeriesAt(Channel2TraceSeries), points.Channel2[1]);
     }
-    if (cycle->Recorded) ShowRecordState(cycle->RecordHealthy);
-    if (cycle->RecordStopped) VXLogger_StartStop.SetCaption("Старт");
+    if (cycle.Recorded) ShowRecordState(cycle.RecordHealthy);
+    if (cycle.RecordStopped) VXLogger_StartStop.SetCaption("Старт");
 }
 
 void TTavik::VXLogger_ValueTimerTimer() {
@@ -69,7 +69,7 @@ void TTavik::VXLogger_LevelEdit_Change(TEdit& sender) {
         return;
     }
     edit.SetTextColour(channel1 ? colours::White : colours::Black);
-    TChartSeries& line = VXLogger_OSC.SeriesAt(channel1 ? 2 : 3);
+    TChartSeries& line = VXLogger_OSC.SeriesAt(channel1 ? Channel1LevelSeries : Channel2LevelSeries);
     VXLogger_OSC.ClearPoints(line);
     for (int i = 0; i < ChartPointsAcross; ++i) VXLogger_OSC.AppendPoint(line, *level);
 }

@@ -1,65 +1,70 @@
 #include "tavik.h"
 
+#include "common/integer_text.h"
 #include "error_report.h"
 
 namespace tavik {
 
 TTavik::TTavik(THidPlatform& platform, TEventLoop& loop, TWindowView& view, TTavikOptions options)
-    : Options_(std::move(options)), View_(view), Instruments(Options_.DecimalSeparator) {
+    : Options_(std::move(options)), View_(view),
+      Session(platform, loop, Options_.DecimalSeparator, nullptr, TStartUpPass::LeftQueued) {
     Instruments.Logger.Clock = Options_.Clock;
     VXLogger_OSC.DecimalSeparator = Options_.DecimalSeparator;
     VXLogger_OSC.GroupSeparator = Options_.GroupSeparator;
     VXLogger_OSC.OnChanged = [this] { View_.ChartChanged(); };
 
-    VXLogger_MainTimer = loop.MakeTimer(50, [this] { Guarded("VXLogger_MainTimerTimer", [&] { VXLogger_MainTimerTimer(); }); });
-    VXFrequencyMeter_Timer =
-        loop.MakeTimer(250, [this] { Guarded("VXFrequencyMeter_TimerTimer", [&] { VXFrequencyMeter_TimerTimer(); }); });
     VXLogger_ValueTimer =
-        loop.MakeTimer(500, [this] { Guarded("VXLogger_ValueTimerTimer", [&] { VXLogger_ValueTimerTimer(); }); });
+        loop.MakeTimer(VoltmeterShowMs, [this] { Guarded("VXLogger_ValueTimerTimer", [&] { VXLogger_ValueTimerTimer(); }); });
 
-    HIDController = std::make_unique<THidDeviceController>(platform, loop);
-    HIDController->OnArrival = [this](THidDevice& device) { Guarded("OnUSBConnect", [&] { OnUSBConnect(device); }); };
-    HIDController->OnRemoval = [this](THidDevice& device) {
-        Guarded("OnUSBDisconnect", [&] { OnUSBDisconnect(device); });
+    // What the session runs from the loop runs as the window's handlers.
+    Session.RunWork = [this](TSessionWork kind, const std::function<void()>& work) {
+        switch (kind) {
+        case TSessionWork::Arrival: return Guarded("OnUSBConnect", work);
+        case TSessionWork::Removal: return Guarded("OnUSBDisconnect", work);
+        case TSessionWork::LoggerPoll: return Guarded("VXLogger_MainTimerTimer", work);
+        case TSessionWork::MeterPoll: return Guarded("VXFrequencyMeter_TimerTimer", work);
+        }
     };
-    auto showBound = [](TLabel& title) {
-        return [&title](bool bound) { title.SetTextColour(bound ? colours::Green : colours::Red); };
+    Shown_.Binding = [this](TInstrumentKind kind, bool bound) {
+        TLabel& title = kind == TInstrumentKind::Logger      ? VXLogger_Label
+                        : kind == TInstrumentKind::Generator ? VXGenerator_Label
+                                                             : VXFrequencyMeter_Label;
+        title.SetTextColour(bound ? colours::Green : colours::Red);
     };
-    auto switchTimer = [](TLoopTimer& timer) { return [&timer](bool on) { on ? timer.Start() : timer.Stop(); }; };
-    Instruments.SetFrontEnd(TInstrumentKind::Logger, showBound(VXLogger_Label), switchTimer(*VXLogger_MainTimer));
-    Instruments.SetFrontEnd(TInstrumentKind::Generator, showBound(VXGenerator_Label), nullptr);
-    Instruments.SetFrontEnd(TInstrumentKind::FrequencyMeter, showBound(VXFrequencyMeter_Label),
-                            switchTimer(*VXFrequencyMeter_Timer));
+    Shown_.LoggerCycle = [this](const logger::TLoggerCycle& cycle) { ShowLoggerCycle(cycle); };
+    Shown_.MeterReading = [this](const freqmeter::TReading& reading) { ShowReading(reading); };
+    Session.Subscribe(Shown_);
 
     // The view shows the layout's texts already, so connecting it raises
     // nothing.
     View_.Connect(*this, VXLogger_OSC);
+    Session.MeterOffsetHz = ParseInteger(VXFrequencyMeter_PromEdit.Text()).value_or(0);
     VXLogger_ValueTimer->Start();
     FormCreate();
 }
 
 TTavik::~TTavik() {
     FormDestroy();
-    VXLogger_MainTimer->Stop();
-    VXFrequencyMeter_Timer->Stop();
     VXLogger_ValueTimer->Stop();
-    // The controller releases its devices without announcing their removal.
-    HIDController.reset();
+    // The session stops its timers and its controller releases the devices
+    // without announcing their removal.
+    Session.Unsubscribe(Shown_);
+    Session.RunWork = nullptr;
     VXLogger_OSC.OnChanged = nullptr;
 }
 
 // ---- Start-up and shutdown ----
 
 void TTavik::FormCreate() {
-    Instruments.Generator.BuildTables();
+    // The session has built the generator's tables.
     auto fill = [](TComboBox& box, const generator::TFreqTable& table, std::size_t count) {
         std::vector<std::string> labels;
         labels.reserve(count);
         for (std::size_t i = 0; i < count; ++i) labels.push_back(table[i].Text);
         box.AddItems(labels);
     };
-    fill(VXGenerator_OUT1Freq, *Instruments.Generator.OUT1FreqTable, Instruments.Generator.OUT1Count());
-    fill(VXGenerator_OUT2Freq, *Instruments.Generator.OUT2FreqTable, Instruments.Generator.OUT2Count());
+    fill(VXGenerator_OUT1Freq, *Instruments.Generator.OUT1FreqTable, Instruments.Generator.EntryCount(1));
+    fill(VXGenerator_OUT2Freq, *Instruments.Generator.OUT2FreqTable, Instruments.Generator.EntryCount(2));
     VXGenerator_OUT1Freq.SetItemIndex(0);
     VXGenerator_OUT2Freq.SetItemIndex(0);
     Instruments.Logger.Acquisition.ClearHistory();
@@ -68,12 +73,6 @@ void TTavik::FormCreate() {
 }
 
 void TTavik::FormDestroy() { Instruments.Logger.StopRecording(); }
-
-// ---- Instrument binding ----
-
-void TTavik::OnUSBConnect(THidDevice& device) { Instruments.Binding.OnUSBConnect(device); }
-
-void TTavik::OnUSBDisconnect(THidDevice& device) { Instruments.Binding.OnUSBDisconnect(device); }
 
 // ---- Events ----
 

@@ -12,7 +12,7 @@
 #include "common/local_time.h"
 #include "controls.h"
 #include "device/hid_device_controller.h"
-#include "instruments/instruments.h"
+#include "instruments/instrument_session.h"
 
 namespace tavik {
 
@@ -30,8 +30,8 @@ class TTavik : private TControlHost, public TWindowEvents {
 
 public:
     // Builds the window's behaviour over a view that shows the layout's texts,
-    // binds the events, starts the value timer, creates the device controller
-    // (its start-up pass queued on the loop) and runs FormCreate.
+    // binds the events, starts the value timer, creates the instrument
+    // session (its start-up pass queued on the loop) and runs FormCreate.
     TTavik(THidPlatform& platform, TEventLoop& loop, TWindowView& view, TTavikOptions options = {});
     ~TTavik();
     TTavik(const TTavik&) = delete;
@@ -79,20 +79,18 @@ public:
     TEdit INDataEdit{*this, TControlId::INDataEdit};
     TEdit OutDataEdit{*this, TControlId::OutDataEdit};
 
-    // The instruments the window shows.
-    TInstruments Instruments;
-
-    // Timers and the device controller.
-    std::unique_ptr<TLoopTimer> VXLogger_MainTimer;
-    std::unique_ptr<TLoopTimer> VXFrequencyMeter_Timer;
+    // The session the window shows: its instruments, its polling timers and
+    // its device controller.
+    TInstrumentSession Session;
+    TInstruments& Instruments = Session.Instruments;
+    TLoopTimer* const VXLogger_MainTimer = Session.PollingTimer(TInstrumentKind::Logger);
+    TLoopTimer* const VXFrequencyMeter_Timer = Session.PollingTimer(TInstrumentKind::FrequencyMeter);
+    THidDeviceController* const HIDController = Session.Controller.get();
     std::unique_ptr<TLoopTimer> VXLogger_ValueTimer;
-    std::unique_ptr<THidDeviceController> HIDController;
 
     // Handlers.
     void FormCreate();
     void FormDestroy();
-    void OnUSBConnect(THidDevice& device);
-    void OnUSBDisconnect(THidDevice& device);
     void VXLogger_MainTimerTimer();
     void VXLogger_ValueTimerTimer();
     void CheckBox_ControlClick(TCheckBox& sender);
@@ -124,6 +122,9 @@ private:
     void Raise(TControlId id) override;
 
     void ReportError(const char* place);
+    void ShowLoggerCycle(const logger::TLoggerCycle& cycle);
+    void ShowReading(const freqmeter::TReading& reading);
+    TSessionSubscriber Shown_;
     void ShowRecordState(bool healthy);
     TCheckBox& SettingBox(logger::TSettingBox box);
 };

@@ -54,8 +54,7 @@ std::optional<TReading> TFrequencyMeter::Cycle(int32_t offsetHz) {
     LastRawCount = RawCountOf(MeasurementBuffer);
     TReading reading;
     reading.Hertz = WholeHertz(LastRawCount, FreqCalFactor);
-    reading.FrequencyText = std::to_string(reading.Hertz);
-    reading.ResultText = ResultText(Result(LastRawCount, FreqCalFactor, offsetHz), Separator_);
+    reading.Result = Result(LastRawCount, FreqCalFactor, offsetHz);
     reading.InputIn = InputInOf(MeasurementBuffer);
     return reading;
 }
@@ -81,8 +80,10 @@ TCalibrationResult TFrequencyMeter::Calibrate(int32_t reference) {
     // Below 900 Hz on either side nothing is sent, not even the read-back.
     const TCalibrationVerdict verdict = result.Check.Verdict;
     if (verdict == TCalibrationVerdict::MeasurementTooLow || verdict == TCalibrationVerdict::ReferenceTooLow) return result;
-    if (verdict == TCalibrationVerdict::Write && Port_.Present())
+    if (verdict == TCalibrationVerdict::Write && Port_.Present()) {
         result.WriteFailed = !WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, result.Check.Factor);
+        if (result.WriteFailed) result.WriteFailure = Port_.Transfer.Reason;
+    }
     result.ReadBack = ReadFrequencyCalibration();
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The frequency meter module: the measurement cycle, the calibration factor
-// kept in the module's parameter memory, and the texts the area shows.
+// kept in the module's parameter memory, and the wording of a result that
+// each front-end applies with its own decimal separator.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,11 +15,10 @@ namespace tavik::freqmeter {
 // Neither the count nor the reference may be below this to calibrate.
 constexpr int32_t MinimumCalibrationHz = 900;
 
-// What one accepted measurement shows.
+// What one accepted measurement gives.
 struct TReading {
-    int64_t Hertz = 0;          // calibrated, whole
-    std::string FrequencyText;  // the same in digits
-    std::string ResultText;     // number and unit, less the intermediate frequency
+    int64_t Hertz = 0;   // calibrated, whole
+    float Result = 0;    // calibrated, less the intermediate frequency (see ResultText)
     bool InputIn = false;
 };
 
@@ -32,7 +32,7 @@ std::string ResultText(float result, char separator);
 
 class TFrequencyMeter {
 public:
-    TFrequencyMeter(TInstrumentPort& port, char separator) : Port_(port), Separator_(separator) {}
+    explicit TFrequencyMeter(TInstrumentPort& port) : Port_(port) {}
 
     TFrame MeasurementBuffer{};
     TFrame MemoryReadBuffer{};
@@ -59,7 +59,6 @@ public:
 
 private:
     TInstrumentPort& Port_;
-    char Separator_;
 };
 
 }  // namespace tavik::freqmeter

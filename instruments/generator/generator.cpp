@@ -3,43 +3,59 @@
 namespace tavik::generator {
 
 void TGenerator::BuildTables() {
-    OUT1Count_ = BuildFrequencyTable(OUT1Groups(), *OUT1FreqTable, Separator_);
-    OUT2Count_ = BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable, Separator_);
+    BuildFrequencyTable(OUT1Groups(), *OUT1FreqTable, Separator_);
+    BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable, Separator_);
 }
 
-bool TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {
-    if (!Port_.Present()) return false;
+TCommandResult TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {
+    if (!Port_.Present()) return {};
     const TFreqTableEntry* entry = nullptr;
     if ((outputs.Output == 1 || outputs.Output == 2) && outputs.Source == TSource::Generator) {
         // A frequency the list does not offer cannot be sent.
-        if (outputs.FreqIndex >= EntryCount(outputs.Output)) return false;
+        if (outputs.FreqIndex >= EntryCount(outputs.Output)) return {TCommandStatus::NotSent, {}};
         entry = &Table(outputs.Output)[outputs.FreqIndex];
     }
     Port_.BeginCommand(ControlBuffer, CmdSetControl);
     PutOutputs(ControlBuffer, outputs, entry);
     SealCommand(ControlBuffer);
     Port_.SendReport(ControlBuffer);
-    return true;
+    return Port_.LastResult();
 }
 
-std::optional<TRawByte> TGenerator::RawRead(uint16_t address) {
-    if (!Port_.Present()) return std::nullopt;
+TCommandResult TGenerator::SendSettings(int output) {
+    TGeneratorOutputs outputs;
+    outputs.Output = output;
+    outputs.High = Settings.High;
+    if (output != 0) {
+        const TOutputSetting& setting = Settings.Outputs[static_cast<std::size_t>(output - 1)];
+        outputs.Source = setting.Source;
+        outputs.FreqIndex = setting.FreqIndex;
+    }
+    return SetOutputs(outputs);
+}
+
+TRawByte TGenerator::RawRead(uint16_t address) {
+    if (!Port_.Present()) return {};
     Port_.BeginCommand(RawBuffer, CmdRawReadByte);
     PutRawAddress(RawBuffer, address);
     RawBuffer[RawDataByte] = 0;
     SealCommand(RawBuffer);
     const bool sent = Port_.SendReport(RawBuffer);
-    const bool answered = Port_.ReadReport(RawBuffer);
-    return TRawByte{RawBuffer[RawDataByte], sent && answered};
+    Port_.ReadReport(RawBuffer);
+    TRawByte read{RawBuffer[RawDataByte], Port_.LastResult()};
+    // An answer to a request that was not taken is no answer.
+    if (!sent) read.Result.Status = TCommandStatus::Failed;
+    return read;
 }
 
-bool TGenerator::RawWrite(uint16_t address, uint8_t data) {
-    if (!Port_.Present()) return false;
+TCommandResult TGenerator::RawWrite(uint16_t address, uint8_t data) {
+    if (!Port_.Present()) return {};
     Port_.BeginCommand(RawBuffer, CmdRawWriteByte);
     PutRawAddress(RawBuffer, address);
     RawBuffer[RawDataByte] = data;
     SealCommand(RawBuffer);
-    return Port_.SendReport(RawBuffer);
+    Port_.SendReport(RawBuffer);
+    return Port_.LastResult();
 }
 
 void TGenerator::RawCommandAborted(TCommandCode code) {

@@ -3,9 +3,9 @@
 // report and its byte read/write service path. One buffer each lives as long
 // as the generator: a report changes only some bytes and sends the whole
 // buffer.
+#include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 #include "device/report_exchange.h"
 #include "frequency_tables.h"
@@ -16,7 +16,21 @@ namespace tavik::generator {
 // The answer to a raw read: the byte, 0 when the answer did not come.
 struct TRawByte {
     uint8_t Value = 0;
-    bool Ok = false;  // the request went out and the answer came
+    TCommandResult Result;  // done: the request went out and the answer came
+};
+
+// The settings of one switchable output, which the module cannot be asked
+// for: what the front-ends last set.
+struct TOutputSetting {
+    TSource Source = TSource::Generator;
+    std::size_t FreqIndex = 0;
+};
+
+// The outputs as a new window has them until a front-end changes them: both
+// from the generator at their lists' first entries, all levels low.
+struct TGeneratorSettings {
+    std::array<TOutputSetting, 2> Outputs{};
+    std::array<bool, 3> High{};
 };
 
 class TGenerator {
@@ -36,25 +50,26 @@ public:
 
     // Fills both tables (labels with the separator); done once at start-up.
     void BuildTables();
-    std::size_t OUT1Count() const { return OUT1Count_; }
-    std::size_t OUT2Count() const { return OUT2Count_; }
     // The list of a switchable output (1 or 2) and how many entries it holds.
     const TFreqTable& Table(int output) const { return output == 1 ? *OUT1FreqTable : *OUT2FreqTable; }
     std::size_t EntryCount(int output) const { return output == 1 ? OUT1EntryCount : OUT2EntryCount; }
 
-    // One control report; false when nothing was sent: unbound, or a
-    // frequency outside the output's list (the buffer and the counter then
-    // stay as they were). Whether the module took it: the port's transfer.
-    bool SetOutputs(const TGeneratorOutputs& outputs);
+    // One control report. Not sent while unbound or for a frequency outside
+    // the output's list (the buffer and the counter then stay as they were).
+    TCommandResult SetOutputs(const TGeneratorOutputs& outputs);
+    // What the front-ends last set, and a report that tells the module:
+    // concerning output 1 or 2, or with 0 the levels alone.
+    TGeneratorSettings Settings;
+    TCommandResult SendSettings(int output);
     // Where the last report put each switchable output's source.
     bool OUT1FromPC() const { return (ControlBuffer[2] & FlagOUT1FromPC) != 0; }
     bool OUT2FromPC() const { return (ControlBuffer[2] & FlagOUT2FromPC) != 0; }
 
     // The service path. A read sends its request and reads the answer
-    // whatever the send gave; nothing while unbound.
-    std::optional<TRawByte> RawRead(uint16_t address);
-    // False when unbound or when the module did not take the write.
-    bool RawWrite(uint16_t address, uint8_t data);
+    // whatever the send gave (a failure's reason is the last transfer's);
+    // nothing while unbound.
+    TRawByte RawRead(uint16_t address);
+    TCommandResult RawWrite(uint16_t address, uint8_t data);
     // A raw command whose operand a front-end could not read: its code and
     // sequence number are spent, as they were when the conversion failed, and
     // nothing is sent. Unbound, nothing changes.
@@ -63,8 +78,6 @@ public:
 private:
     TInstrumentPort& Port_;
     char Separator_;
-    std::size_t OUT1Count_ = 0;
-    std::size_t OUT2Count_ = 0;
 };
 
 }  // namespace tavik::generator

@@ -15,8 +15,8 @@ constexpr int HistoryLength = 5;
 
 // The two points each trace receives from one report, in calibrated volts.
 struct TTracePoints {
-    double Series1[2];
-    double Series2[2];
+    double Channel1[2];
+    double Channel2[2];
 };
 
 // Room for one record line's fields; filled without allocating.

@@ -59,9 +59,9 @@ void TLogger::Decode(TLoggerCycle& cycle) {
     }
 }
 
-void TLogger::ControlClick(TSettingBox box, bool checked) {
+TCommandResult TLogger::ControlClick(TSettingBox box, bool checked) {
     Boxes_[static_cast<std::size_t>(box)] = checked;
-    if (!Port_.Present()) return;
+    if (!Port_.Present()) return {};
     uint8_t csr = Csr();
     auto setBit = [&csr](uint8_t bit, bool on) { csr = on ? static_cast<uint8_t>(csr | bit) : static_cast<uint8_t>(csr & ~bit); };
     switch (box) {
@@ -72,7 +72,7 @@ void TLogger::ControlClick(TSettingBox box, bool checked) {
     case TSettingBox::CH2: setBit(CsrChannel2, checked); break;
     }
     SetCsr(csr);
-    SendControl();
+    return SendControl();
 }
 
 void TLogger::RequestMeasurement() {
@@ -82,12 +82,13 @@ void TLogger::RequestMeasurement() {
     Port_.SendReport(MeasurementBuffer);
 }
 
-void TLogger::SendControl() {
-    if (!Port_.Present()) return;
+TCommandResult TLogger::SendControl() {
+    if (!Port_.Present()) return {};
     Port_.BeginCommand(ControlBuffer, CmdSetControl);
     for (int i = 3; i <= 6; ++i) ControlBuffer[i] = 0;
     SealCommand(ControlBuffer);
     Port_.SendReport(ControlBuffer);
+    return Port_.LastResult();
 }
 
 std::array<float, 2> TLogger::ReadCalibrationFactors() {
@@ -99,9 +100,10 @@ std::array<float, 2> TLogger::ReadCalibrationFactors() {
     return read;
 }
 
-bool TLogger::WriteCalibrationFactor(int channel, float value) {
-    if (!Port_.Present()) return false;
-    return WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
+TCommandResult TLogger::WriteCalibrationFactor(int channel, float value) {
+    if (!Port_.Present()) return {};
+    WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
+    return Port_.LastResult();
 }
 
 std::string TLogger::StartRecording(const std::string& directory, const TLocalTime& now) {
@@ -122,8 +124,10 @@ std::array<TCalibrationResult, 2> TLogger::Calibrate(float reference) {
     for (int channel : {1, 2}) {
         TCalibrationResult& result = results[static_cast<std::size_t>(channel - 1)];
         result.Check = CheckCalibration(channel, reference);
-        if (result.Check.Verdict == TCalibrationVerdict::Write && Port_.Present())
-            result.WriteFailed = !WriteCalibrationFactor(channel, result.Check.Factor);
+        if (result.Check.Verdict != TCalibrationVerdict::Write || !Port_.Present()) continue;
+        const TCommandResult written = WriteCalibrationFactor(channel, result.Check.Factor);
+        result.WriteFailed = !written.Done();
+        result.WriteFailure = written.Reason;
     }
     const std::array<float, 2> read = ReadCalibrationFactors();
     results[0].ReadBack = read[0];

@@ -78,19 +78,18 @@ public:
     // The settings boxes as the user sees them: all clear at start.
     bool BoxChecked(TSettingBox box) const { return Boxes_[static_cast<std::size_t>(box)]; }
     // A settings box changed: while bound, its bit in the CSR copy and a
-    // SetControl; unbound, only the box.
-    void ControlClick(TSettingBox box, bool checked);
+    // SetControl (its result); unbound, only the box.
+    TCommandResult ControlClick(TSettingBox box, bool checked);
 
     // Command 1, carrying bytes 2-6 of the last report read.
     void RequestMeasurement();
     // Command 2 with the CSR copy.
-    void SendControl();
+    TCommandResult SendControl();
     // Both factors from parameter memory; out-of-range values become 1.0.
     // Returns them as read, before that rule.
     std::array<float, 2> ReadCalibrationFactors();
     // The four bytes of a factor to the channel's addresses; channel 1 or 2.
-    // False when unbound or when the module did not take a byte.
-    bool WriteCalibrationFactor(int channel, float value);
+    TCommandResult WriteCalibrationFactor(int channel, float value);
     // Starts recording into a new file in directory (empty: the working
     // directory) named after `now`; returns the name used, or empty when no
     // file could be made. A recording already open is closed first.

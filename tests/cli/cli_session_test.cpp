@@ -38,9 +38,9 @@ protected:
 
     void SetUp() override {
         M.Loop.RealTime = true;
-        TCliSession::StopSignal = 0;
+        ClearStopRequest();
     }
-    void TearDown() override { TCliSession::StopSignal = 0; }
+    void TearDown() override { ClearStopRequest(); }
 
     int Run(const std::vector<std::string>& arguments) {
         const TParsed parsed = ParseCommandLine(arguments);
@@ -87,14 +87,14 @@ TEST_F(CliSession, NothingPresentOrNoAccessIsSaidNotSilent) {
 }
 
 TEST_F(CliSession, ASignalWhileWaitingIsAnInterruptionAndEndsAWatchWell) {
-    TCliSession::StopSignal = SIGINT;
+    RequestStop(SIGINT);
     EXPECT_EQ(Run({"calibrate", "logger", "5", "--wait", "30"}), ExitSignalBase + SIGINT);
     EXPECT_TRUE(Console.Err.empty()) << "the module is not said to be missing";
 #ifdef SIGHUP
-    TCliSession::StopSignal = SIGHUP;
+    RequestStop(SIGHUP);
     EXPECT_EQ(Run({"record", "--wait", "30"}), ExitSignalBase + SIGHUP);
 #endif
-    TCliSession::StopSignal = SIGTERM;
+    RequestStop(SIGTERM);
     EXPECT_EQ(Run({"record", "--wait", "30"}), ExitSignalBase + SIGTERM);
     M.PlugLogger();
     EXPECT_EQ(Run({"watch"}), ExitOk) << "a watch's normal end";
@@ -198,11 +198,11 @@ TEST_F(CliSession, CalibrationSaysWhichFactorWasWrittenRefusedOrLost) {
         {{"calibrate", "logger", "1,6"}, 0x01, nullptr, ExitUsage, {"written: channel 2"},
          {"refused: channel 1: the factor would be 0,4249, outside 0,75 to 1,25"}},
         {{"calibrate", "logger", "4"}, 0x02, [&] { logger->FailSends = 1; }, ExitTransfer, {"written: channel 2"},
-         {"channel 1: the factor 1,062205 was not written"}},
+         {"channel 1: the factor 1,062205 was not written: SetFeature: the device refused the report"}},
         {{"calibrate", "logger", "4"}, 0x02, [&] { logger->ZeroReads = 1000; }, ExitTransfer, {},
          {"channel 1: the factor 1,062205 reads back as 0,000000", "channel 2: the factor 1,062205 reads back as 0,000000"}},
         {{"calibrate", "freqmeter", "100500"}, 0x02, [&] { meter->FailSends = 1; }, ExitTransfer, {},
-         {"the factor 1,005000 was not written"}},
+         {"the factor 1,005000 was not written: SetFeature: the device refused the report"}},
         {{"calibrate", "freqmeter", "200000"}, 0x02, nullptr, ExitUsage, {},
          {"refused: frequency: the factor would be 2,0000, outside 0,75 to 1,25"}},
     };

@@ -142,7 +142,7 @@ void DisplayNumbers() {
 void FrequencyResults() {
     Line("== WholeHertz Result ResultText CheckCalibration");
     TInstrumentPort port;
-    freqmeter::TFrequencyMeter meter(port, ',');
+    freqmeter::TFrequencyMeter meter(port);
     const float specials[] = {0.75f, 1.25f, 1.0f, 0.0f, -1.0f, std::numeric_limits<float>::infinity(),
                               std::numeric_limits<float>::quiet_NaN()};
     for (int i = 0; i < 4000; ++i) {
@@ -189,8 +189,8 @@ void LoggerNumbers() {
         const TCalibrationCheck c1 = logger.CheckCalibration(1, static_cast<float>(Between(0, 90000)) / 10000.0f);
         std::string line = Hex(report[2]) + " " + Hex(report[3]) + " " + Hex(report[4]) + " " + Hex(report[5]) + " " +
                            Hex(report[6]) + " " + Bits(k1) + " " + Bits(k2);
-        for (double point : points.Series1) line += " " + Bits(point);
-        for (double point : points.Series2) line += " " + Bits(point);
+        for (double point : points.Channel1) line += " " + Bits(point);
+        for (double point : points.Channel2) line += " " + Bits(point);
         line += " " + Bits(logger.Acquisition.V1Avg) + " " + Bits(logger.Acquisition.V2Avg);
         line += " [" + logger.Acquisition.VCH1Text + "] [" + logger.Acquisition.VCH2Text + "] ";
         line += std::string_view(fields.Text, fields.Length);

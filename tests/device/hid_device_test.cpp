@@ -105,16 +105,13 @@ TEST_F(HidDeviceTest, AFailedStringReadLeavesTheCacheEmptyAndIsTriedAgain) {
     EXPECT_EQ(device->ProductString(), u"product");
 }
 
-TEST_F(HidDeviceTest, UnplugClosesTheHandleAndRaisesTheCallbackOnce) {
+TEST_F(HidDeviceTest, UnplugClosesTheHandle) {
     auto device = Make();
-    int calls = 0;
-    device->SetUnplugCallback([&](THidDevice&) { ++calls; });
     device->SetEnumerating(true);
     device->ProductString();
     ASSERT_TRUE(device->OpenDevice());
     device->Unplug();
     device->Unplug();
-    EXPECT_EQ(calls, 1);
     EXPECT_FALSE(device->IsOpen());
     EXPECT_FALSE(device->PluggedIn());
     EXPECT_EQ(Platform.OpenHandleCount(), 0);

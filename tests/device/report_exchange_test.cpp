@@ -114,33 +114,33 @@ TEST_F(PortOnWireTest, FailuresSayWhyAndNeverEscape) {
     TFrame frame = Frame({1, 2, 3, 4, 5, 6, 7, 8});
     Wire->FailSetFeature = true;
     EXPECT_FALSE(Port.SendReport(frame));
-    EXPECT_EQ(Port.Transfer.Error, "SetFeature: simulated failure");
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "SetFeature: simulated failure");
     Wire->FailSetFeature = false;
     EXPECT_TRUE(Port.SendReport(frame));
-    EXPECT_EQ(Port.Transfer.Error, "");
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "");
     Module->FailReads = 1;
     EXPECT_FALSE(Port.ReadReport(frame));
-    EXPECT_EQ(Port.Transfer.Error, "GetFeature: the device answered no report");
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "GetFeature: the device answered no report");
 
     Platform.Unplug(Instance);
     EXPECT_NO_THROW(EXPECT_FALSE(Port.SendReport(frame)));
-    EXPECT_EQ(Port.Transfer.Error, "SetFeature: device removed");
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "SetFeature: device removed");
     EXPECT_NO_THROW(EXPECT_FALSE(Port.ReadReport(frame)));
-    EXPECT_EQ(Port.Transfer.Error, "GetFeature: device removed");
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "GetFeature: device removed");
     EXPECT_EQ(Hex(frame), "00 00 00 00 00 00 00 00");
 
     // No platform call at all: a closed handle that cannot open again, then
     // a device the controller has found gone.
     Device.CloseDevice();
     EXPECT_FALSE(Port.ReadReport(frame));
-    EXPECT_EQ(Port.Transfer.Error, "GetFeature: device not open");
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "GetFeature: device not open");
     Device.Unplug();
     EXPECT_FALSE(Port.SendReport(frame));
-    EXPECT_EQ(Port.Transfer.Error, "SetFeature: device removed");
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "SetFeature: device removed");
 
     Port.Device = nullptr;
     EXPECT_FALSE(Port.ReadReport(frame));
-    EXPECT_EQ(Port.Transfer.Error, "SetFeature: device removed") << "an empty slot leaves the record alone";
+    EXPECT_EQ(Port.Transfer.Reason.Text(), "SetFeature: device removed") << "an empty slot leaves the record alone";
 }
 
 }  // namespace

@@ -205,18 +205,18 @@ int main(int argc, char** argv) {
           "the calibrated frequency is shown");
 
     // Unplug and plug the logger again.
-    const uint32_t oldIdentity = window.Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance;
-    const std::string oldNode = window.Instruments.Binding.LoggerDevice()->PnPInfo().DevicePath;
+    const uint32_t oldIdentity = window.Instruments.Binding.Device(tavik::TInstrumentKind::Logger)->PnPInfo().DeviceInstance;
+    const std::string oldNode = window.Instruments.Binding.Device(tavik::TInstrumentKind::Logger)->PnPInfo().DevicePath;
     sim.Send("unplug logger");
     const double toRed = WaitFor("a red title", [&] { return Red(I::VXLogger_Label); }, 45000);
     Check(toRed >= 0, "unplugging the logger turns its title red");
-    Check(!window.VXLogger_MainTimer->Active() && !window.Instruments.Binding.LoggerPresent(), "and stops its timer");
+    Check(!window.VXLogger_MainTimer->Active() && !window.Instruments.Binding.Present(tavik::TInstrumentKind::Logger), "and stops its timer");
     Check(Green(I::VXGenerator_Label) && Green(I::VXFrequencyMeter_Label), "the other areas stay green");
     sim.Send("plug logger");
     const double toGreen = WaitFor("a green title again", [&] { return Green(I::VXLogger_Label); }, 45000);
     Check(toGreen >= 0, "plugging it in again binds it again");
-    if (window.Instruments.Binding.LoggerPresent()) {
-        const tavik::THidPnPInfo& fresh = window.Instruments.Binding.LoggerDevice()->PnPInfo();
+    if (window.Instruments.Binding.Present(tavik::TInstrumentKind::Logger)) {
+        const tavik::THidPnPInfo& fresh = window.Instruments.Binding.Device(tavik::TInstrumentKind::Logger)->PnPInfo();
         Check(fresh.DeviceInstance != oldIdentity, "with a new identity (" + oldNode + " -> " + fresh.DevicePath + ")");
     }
     Check(window.VXLogger_MainTimer->Active(), "and its timer runs again");

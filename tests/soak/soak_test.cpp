@@ -167,7 +167,7 @@ private:
         // The reports the bound logger answers during this tick.
         sim::TModuleSimulator* bound = nullptr;
         for (const TModule& m : Modules_)
-            if (W().Instruments.Binding.LoggerDevice() && m.Instance == W().Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance)
+            if (W().Instruments.Binding.Device(TInstrumentKind::Logger) && m.Instance == W().Instruments.Binding.Device(TInstrumentKind::Logger)->PnPInfo().DeviceInstance)
                 bound = m.Module.get();
         const std::size_t before = bound ? bound->Answered.size() : 0;
         const bool recording = W().Instruments.Logger.RecordFile.IsOpen();
@@ -254,9 +254,9 @@ private:
     }
 
     void CheckInvariants() {
-        CheckSlot(W().Instruments.Binding.LoggerDevice(), I::VXLogger_Label, W().VXLogger_MainTimer.get());
-        CheckSlot(W().Instruments.Binding.GeneratorDevice(), I::VXGenerator_Label, nullptr);
-        CheckSlot(W().Instruments.Binding.FrequencyMeterDevice(), I::VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer.get());
+        CheckSlot(W().Instruments.Binding.Device(TInstrumentKind::Logger), I::VXLogger_Label, W().VXLogger_MainTimer);
+        CheckSlot(W().Instruments.Binding.Device(TInstrumentKind::Generator), I::VXGenerator_Label, nullptr);
+        CheckSlot(W().Instruments.Binding.Device(TInstrumentKind::FrequencyMeter), I::VXFrequencyMeter_Label, W().VXFrequencyMeter_Timer);
         EXPECT_TRUE(V().Errors.empty() || V().Errors.back().starts_with("Тавик|")) << "only the conversion errors of the service fields";
         const TChartModel& chart = W().VXLogger_OSC;
         const int trace2 = chart.PointCount(chart.SeriesAt(0));

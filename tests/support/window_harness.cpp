@@ -1,6 +1,5 @@
 #include "window_harness.h"
 
-#include <stdexcept>
 
 namespace tavik::test {
 
@@ -20,12 +19,6 @@ void TWindowHarness::LoggerTicks(int count) {
 
 void TWindowHarness::FrequencyMeterTicks(int count) {
     for (int i = 0; i < count; ++i) Window->VXFrequencyMeter_TimerTimer();
-}
-
-TManualEventLoop::TTimer& TWindowHarness::Timer(int intervalMs) const {
-    for (TManualEventLoop::TTimer* timer : Loop.Timers())
-        if (timer->IntervalMs() == intervalMs) return *timer;
-    throw std::logic_error("no timer of that interval");
 }
 
 }  // namespace tavik::test

@@ -25,8 +25,6 @@ public:
 
     void LoggerTicks(int count);
     void FrequencyMeterTicks(int count);
-    // The loop's timer by interval: 50 (logger), 250 (meter), 500 (values).
-    TManualEventLoop::TTimer& Timer(int intervalMs) const;
     const TChartModel& Chart() const { return Window->VXLogger_OSC; }
     int Points(int series) const { return Chart().PointCount(Chart().SeriesAt(series)); }
 };

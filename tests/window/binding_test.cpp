@@ -18,12 +18,12 @@ TEST(Binding, ModulesPresentAtStartAreBoundAfterTheWindowExists) {
     auto logger = h.PlugLogger();
     auto generator = h.PlugGenerator();
     auto meter = h.PlugFrequencyMeter();
-    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent()) << "nothing is bound before the event loop runs";
+    EXPECT_FALSE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger)) << "nothing is bound before the event loop runs";
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Red);
     h.ProcessEvents();
-    EXPECT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
-    EXPECT_TRUE(h.Window->Instruments.Binding.GeneratorPresent());
-    EXPECT_TRUE(h.Window->Instruments.Binding.FrequencyMeterPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::Generator));
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::FrequencyMeter));
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Green);
     EXPECT_EQ(h.View[I::VXGenerator_Label].TextColour, Green);
     EXPECT_EQ(h.View[I::VXFrequencyMeter_Label].TextColour, Green);
@@ -43,8 +43,8 @@ TEST(Binding, ProductStringsCompareExactly) {
     h.Plug(std::make_shared<sim::TLoggerSimulator>(u"tavik.example", u"VXLogger "));
     h.Plug(std::make_shared<sim::TGeneratorSimulator>(u"tavik.example", u"QM411x"));
     h.ProcessEvents();
-    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent());
-    EXPECT_FALSE(h.Window->Instruments.Binding.GeneratorPresent());
+    EXPECT_FALSE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
+    EXPECT_FALSE(h.Window->Instruments.Binding.Present(TInstrumentKind::Generator));
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Red);
 }
 
@@ -54,9 +54,9 @@ TEST(Binding, SecondNamesAndSecondManufacturerAreAccepted) {
     h.Plug(std::make_shared<sim::TGeneratorSimulator>(u"tavik.example", u"QM411"));
     h.Plug(std::make_shared<sim::TFrequencyMeterSimulator>(u"www.tavik.example", u"QM412"));
     h.ProcessEvents();
-    EXPECT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
-    EXPECT_TRUE(h.Window->Instruments.Binding.GeneratorPresent());
-    EXPECT_TRUE(h.Window->Instruments.Binding.FrequencyMeterPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::Generator));
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::FrequencyMeter));
 }
 
 TEST(Binding, ForeignVendorOrManufacturerIsIgnoredAtArrivalAndRemoval) {
@@ -64,7 +64,7 @@ TEST(Binding, ForeignVendorOrManufacturerIsIgnoredAtArrivalAndRemoval) {
     uint32_t bound = 0;
     h.PlugLogger(&bound);
     h.ProcessEvents();
-    ASSERT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
+    ASSERT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
 
     auto foreignMaker = std::make_shared<sim::TLoggerSimulator>(u"example.com", u"VXLogger");
     auto foreignVendorDevice = std::make_shared<sim::TSimulatedDevice>(std::make_shared<sim::TLoggerSimulator>());
@@ -74,11 +74,11 @@ TEST(Binding, ForeignVendorOrManufacturerIsIgnoredAtArrivalAndRemoval) {
     const uint32_t vendor = h.Platform.Plug(foreignVendorDevice);
     h.Notify();
     EXPECT_TRUE(foreignMaker->Received.empty());
-    THidDevice* slot = h.Window->Instruments.Binding.LoggerDevice();
+    THidDevice* slot = h.Window->Instruments.Binding.Device(TInstrumentKind::Logger);
     h.Platform.Unplug(maker);
     h.Platform.Unplug(vendor);
     h.Notify();
-    EXPECT_EQ(h.Window->Instruments.Binding.LoggerDevice(), slot) << "their removal leaves the bound logger alone";
+    EXPECT_EQ(h.Window->Instruments.Binding.Device(TInstrumentKind::Logger), slot) << "their removal leaves the bound logger alone";
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Green);
     EXPECT_TRUE(h.Window->VXLogger_MainTimer->Active());
 }
@@ -93,11 +93,11 @@ TEST(Binding, RemovalEmptiesTheSlotStopsTheTimerAndTouchesNoOtherArea) {
     const std::size_t meterFrames = meter->Received.size();
     h.Platform.Unplug(logger);
     h.Notify();
-    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_FALSE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Red);
     EXPECT_FALSE(h.Window->VXLogger_MainTimer->Active());
-    EXPECT_TRUE(h.Window->Instruments.Binding.GeneratorPresent());
-    EXPECT_TRUE(h.Window->Instruments.Binding.FrequencyMeterPresent());
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::Generator));
+    EXPECT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::FrequencyMeter));
     EXPECT_TRUE(h.Window->VXFrequencyMeter_Timer->Active());
     EXPECT_EQ(h.View[I::VXFrequencyMeter_Label].TextColour, Green);
     EXPECT_EQ(meter->Received.size(), meterFrames) << "nothing is sent at removal";
@@ -111,19 +111,19 @@ TEST(Binding, TwoLoggersTheLaterIsBoundAndTheSpareLeavesItBound) {
     auto a = h.PlugLogger(&first);
     auto b = h.PlugLogger(&second);
     h.ProcessEvents();
-    THidDevice* bound = h.Window->Instruments.Binding.LoggerDevice();
+    THidDevice* bound = h.Window->Instruments.Binding.Device(TInstrumentKind::Logger);
     ASSERT_NE(bound, nullptr);
     EXPECT_EQ(bound->PnPInfo().DeviceInstance, second) << "the one enumerated later is bound";
     EXPECT_EQ(b->ReceivedWithCode(5).size(), 8u);
     // Unplugging the logger that is not bound keeps the bound one working.
     h.Platform.Unplug(first);
     h.Notify();
-    EXPECT_EQ(h.Window->Instruments.Binding.LoggerDevice(), bound);
+    EXPECT_EQ(h.Window->Instruments.Binding.Device(TInstrumentKind::Logger), bound);
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Green);
     EXPECT_TRUE(h.Window->VXLogger_MainTimer->Active());
     h.Platform.Unplug(second);
     h.Notify();
-    EXPECT_FALSE(h.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_FALSE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Red);
 }
 
@@ -136,8 +136,8 @@ TEST(Binding, ASwapWithinOneNoticeEndsBoundToTheNewcomer) {
     uint32_t fresh = 0;
     auto newcomer = h.PlugLogger(&fresh);
     h.Notify();
-    ASSERT_TRUE(h.Window->Instruments.Binding.LoggerPresent());
-    EXPECT_EQ(h.Window->Instruments.Binding.LoggerDevice()->PnPInfo().DeviceInstance, fresh);
+    ASSERT_TRUE(h.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
+    EXPECT_EQ(h.Window->Instruments.Binding.Device(TInstrumentKind::Logger)->PnPInfo().DeviceInstance, fresh);
     EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Green);
     EXPECT_TRUE(h.Window->VXLogger_MainTimer->Active());
     EXPECT_EQ(newcomer->ReceivedWithCode(5).size(), 8u);
@@ -149,7 +149,7 @@ TEST(Binding, AZeroAccessModuleIsBoundAndItsReportsFail) {
     zero->RefuseReadWrite = true;
     z.Platform.Plug(zero);
     z.ProcessEvents();
-    EXPECT_TRUE(z.Window->Instruments.Binding.LoggerPresent());
+    EXPECT_TRUE(z.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
     EXPECT_FLOAT_EQ(z.Window->Instruments.Logger.CalFactor1, 1.0f) << "failed reads give the factor 1.0";
 }
 

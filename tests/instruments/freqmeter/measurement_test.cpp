@@ -80,8 +80,9 @@ protected:
         if (reading) Reading = reading;
         return reading.has_value();
     }
-    std::string Result() const { return Reading ? Reading->ResultText : "-"; }
-    std::string Frequency() const { return Reading ? Reading->FrequencyText : "-"; }
+    // As the area words them.
+    std::string Result() const { return Reading ? freqmeter::ResultText(Reading->Result, '.') : "-"; }
+    std::string Frequency() const { return Reading ? std::to_string(Reading->Hertz) : "-"; }
 };
 
 TEST_F(Measurement, HundredKilohertzWithInputIn) {
@@ -168,7 +169,7 @@ TEST_F(Measurement, AFailedReadChangesNothing) {
     EXPECT_EQ(Meter.LastRawCount, 1234);
 }
 
-TEST(MeasurementLocale, ACommaLocaleWritesACommaAndUnboundGivesNothing) {
+TEST(MeasurementUnbound, GivesNothingUntilAMeterIsBound) {
     test::TInstrumentHarness h(',');
     EXPECT_FALSE(h.MeterTicks(1));
     EXPECT_TRUE(h.Platform.Wire().empty());
@@ -176,7 +177,7 @@ TEST(MeasurementLocale, ACommaLocaleWritesACommaAndUnboundGivesNothing) {
     meter->RawCount = 123456;
     h.ProcessEvents();
     EXPECT_TRUE(h.Polling[SlotOf(TInstrumentKind::FrequencyMeter)]);
-    EXPECT_EQ(h.MeterTicks(2)->ResultText, "123,5 кГц");
+    EXPECT_EQ(h.MeterTicks(2)->Result, 123456.0f);
 }
 
 }  // namespace

@@ -32,8 +32,6 @@ protected:
 };
 
 TEST_F(Generator, TablesAndTheFirstReport) {
-    EXPECT_EQ(G.OUT1Count(), 1088u);
-    EXPECT_EQ(G.OUT2Count(), 764u);
     EXPECT_EQ((*G.OUT1FreqTable)[0].Text, "8.25E+6");
     EXPECT_TRUE(Module->Received.empty()) << "binding sends nothing";
     EXPECT_EQ(Set({0, TSource::Generator, 0, {false, false, true}}), "02 01 10 00 00 00 00 EF");
@@ -63,8 +61,8 @@ TEST_F(Generator, LevelsNeverTouchBitFiveOrTheFrequencyBytes) {
 }
 
 TEST_F(Generator, AFrequencyTheTableDoesNotHoldSendsNothing) {
-    EXPECT_FALSE(G.SetOutputs(Frequency(1, 1088)));
-    EXPECT_FALSE(G.SetOutputs(Frequency(2, 764)));
+    EXPECT_EQ(G.SetOutputs(Frequency(1, 1088)).Status, TCommandStatus::NotSent);
+    EXPECT_EQ(G.SetOutputs(Frequency(2, 764)).Status, TCommandStatus::NotSent);
     EXPECT_TRUE(Module->Received.empty());
     EXPECT_EQ(Sequence(), 0);
     EXPECT_EQ(G.ControlBuffer, TFrame{});
@@ -80,19 +78,21 @@ TEST_F(Generator, TheSequenceWraps) {
 TEST_F(Generator, RawReadWriteAndAnAbortedCommand) {
     Module->Memory[0x1234] = 0xAB;
     const auto read = G.RawRead(0x1234);
-    ASSERT_TRUE(read && read->Ok);
-    EXPECT_EQ(read->Value, 0xAB);
+    ASSERT_TRUE(read.Result.Done());
+    EXPECT_EQ(read.Value, 0xAB);
     EXPECT_EQ(Hex(Module->Received.back()), "03 01 34 12 00 00 00 B9");
-    EXPECT_TRUE(G.RawWrite(0x1234, 0x2C));
+    EXPECT_TRUE(G.RawWrite(0x1234, 0x2C).Done());
     EXPECT_EQ(Hex(Module->Received.back()), "04 02 34 12 2C 00 00 8D");
     EXPECT_EQ(Module->Memory[0x1234], 0x2C);
     Module->FailReads = 1;
     const auto failed = G.RawRead(0x1234);
-    ASSERT_TRUE(failed);
-    EXPECT_FALSE(failed->Ok);
-    EXPECT_EQ(failed->Value, 0) << "a failed read gives 0";
+    EXPECT_EQ(failed.Result.Status, TCommandStatus::Failed);
+    EXPECT_EQ(failed.Result.Reason.Text(), "GetFeature: the device answered no report");
+    EXPECT_EQ(failed.Value, 0) << "a failed read gives 0";
     Module->FailSends = 1;
-    EXPECT_FALSE(G.RawWrite(1, 2));
+    const TCommandResult notTaken = G.RawWrite(1, 2);
+    EXPECT_EQ(notTaken.Status, TCommandStatus::Failed);
+    EXPECT_EQ(notTaken.Reason.Text(), "SetFeature: the device refused the report");
     // An operand a front-end could not read spends the command's number.
     const std::size_t sent = Module->Received.size();
     G.RawCommandAborted(CmdRawReadByte);
@@ -112,16 +112,16 @@ TEST(Unbinding, RemovingTheGeneratorOrTheFrequencyMeterEmptiesOnlyItsSlot) {
     ASSERT_TRUE(h.Shown[slot(TInstrumentKind::Generator)] && h.Polling[slot(TInstrumentKind::FrequencyMeter)]);
     h.Platform.Unplug(generator);
     h.Notify();
-    EXPECT_FALSE(h.Instruments.Binding.GeneratorPresent());
+    EXPECT_FALSE(h.Instruments.Binding.Present(TInstrumentKind::Generator));
     EXPECT_FALSE(h.Shown[slot(TInstrumentKind::Generator)]);
     h.Platform.Unplug(meter);
     h.Notify();
-    EXPECT_FALSE(h.Instruments.Binding.FrequencyMeterPresent());
+    EXPECT_FALSE(h.Instruments.Binding.Present(TInstrumentKind::FrequencyMeter));
     EXPECT_FALSE(h.Shown[slot(TInstrumentKind::FrequencyMeter)]);
     EXPECT_FALSE(h.Polling[slot(TInstrumentKind::FrequencyMeter)]) << "its timer stops";
-    EXPECT_TRUE(h.Instruments.Binding.LoggerPresent());
+    EXPECT_TRUE(h.Instruments.Binding.Present(TInstrumentKind::Logger));
     EXPECT_TRUE(h.Polling[slot(TInstrumentKind::Logger)]) << "the logger goes on";
-    EXPECT_FALSE(h.Generator().SetOutputs({}));
+    EXPECT_EQ(h.Generator().SetOutputs({}).Status, TCommandStatus::NotBound);
     EXPECT_FALSE(h.MeterTicks(1));
     EXPECT_EQ(h.Platform.OpenHandleCount(), 1) << "only the logger's handle stays open";
 }
@@ -129,9 +129,10 @@ TEST(Unbinding, RemovingTheGeneratorOrTheFrequencyMeterEmptiesOnlyItsSlot) {
 TEST(GeneratorUnbound, ChangesSendNothingAndMoveNoCounter) {
     test::TInstrumentHarness h;
     h.ProcessEvents();
-    EXPECT_FALSE(h.Generator().SetOutputs({0, TSource::Generator, 0, {true, false, false}}));
-    EXPECT_FALSE(h.Generator().RawRead(1));
-    EXPECT_FALSE(h.Generator().RawWrite(1, 2));
+    EXPECT_EQ(h.Generator().SetOutputs({0, TSource::Generator, 0, {true, false, false}}).Status,
+              TCommandStatus::NotBound);
+    EXPECT_EQ(h.Generator().RawRead(1).Result.Status, TCommandStatus::NotBound);
+    EXPECT_EQ(h.Generator().RawWrite(1, 2).Status, TCommandStatus::NotBound);
     h.Generator().RawCommandAborted(CmdRawWriteByte);
     EXPECT_EQ(h.Instruments.Binding.Port(TInstrumentKind::Generator).Sequence, 0);
     EXPECT_EQ(h.Generator().ControlBuffer, TFrame{});

@@ -40,10 +40,10 @@ TEST_F(Acquisition, TenBitPeakOnChannelTwoShowsNAAndZerosForChannelOne) {
     EXPECT_EQ(A.VCH1Text, "V1 = NA");
     EXPECT_EQ(A.VCH1Volts, std::nullopt);
     EXPECT_DOUBLE_EQ(*A.VCH2Volts, static_cast<double>(A.V2Avg)) << "factor 1: the average itself";
-    EXPECT_EQ(cycle->Points.Series1[0], 0.0);
-    EXPECT_EQ(cycle->Points.Series1[1], 0.0);
-    EXPECT_DOUBLE_EQ(cycle->Points.Series2[0], 3.76575f);
-    EXPECT_DOUBLE_EQ(cycle->Points.Series2[1], 1.882875f);
+    EXPECT_EQ(cycle->Points.Channel1[0], 0.0);
+    EXPECT_EQ(cycle->Points.Channel1[1], 0.0);
+    EXPECT_DOUBLE_EQ(cycle->Points.Channel2[0], 3.76575f);
+    EXPECT_DOUBLE_EQ(cycle->Points.Channel2[1], 1.882875f);
     H.LoggerTicks(4);
     EXPECT_EQ(A.V1Avg, 0.0f) << "channel 1's average decays to 0 over five reports";
     EXPECT_EQ(A.VCH2Text, "V2 = 2.824 В");
@@ -119,10 +119,10 @@ TEST_F(Acquisition, CalibratedPointsUseTheFactors) {
     Module->FixedSamples = std::array<uint8_t, 4>{128, 130, 64, 66};
     const auto cycle = H.LoggerTicks(1);
     ASSERT_TRUE(cycle);
-    EXPECT_DOUBLE_EQ(cycle->Points.Series1[0], 1.25 * static_cast<double>(logger::Volts8(128)));
-    EXPECT_DOUBLE_EQ(cycle->Points.Series1[1], 1.25 * static_cast<double>(logger::Volts8(130)));
-    EXPECT_DOUBLE_EQ(cycle->Points.Series2[0], 0.75 * static_cast<double>(logger::Volts8(64)));
-    EXPECT_DOUBLE_EQ(cycle->Points.Series2[1], 0.75 * static_cast<double>(logger::Volts8(66)));
+    EXPECT_DOUBLE_EQ(cycle->Points.Channel1[0], 1.25 * static_cast<double>(logger::Volts8(128)));
+    EXPECT_DOUBLE_EQ(cycle->Points.Channel1[1], 1.25 * static_cast<double>(logger::Volts8(130)));
+    EXPECT_DOUBLE_EQ(cycle->Points.Channel2[0], 0.75 * static_cast<double>(logger::Volts8(64)));
+    EXPECT_DOUBLE_EQ(cycle->Points.Channel2[1], 0.75 * static_cast<double>(logger::Volts8(66)));
 }
 
 TEST(AcquisitionState, UpdateAveragesWritesSlotOneFirstAndDividesByFive) {

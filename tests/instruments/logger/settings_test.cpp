@@ -121,10 +121,10 @@ TEST(SettingsFaults, ALoggerUnpluggedInTheMiddleOfACalibration) {
     EXPECT_EQ(logger->Memory.Bytes[16], 0xBC);
     EXPECT_EQ(logger->Memory.Bytes[17], 0x9C);
     EXPECT_EQ(h.Logger().CalFactor1, 1.0f) << "the re-read fails: the factor falls back to 1.0";
-    EXPECT_TRUE(h.Instruments.Binding.LoggerPresent()) << "until the operating system says the module is gone";
+    EXPECT_TRUE(h.Instruments.Binding.Present(TInstrumentKind::Logger)) << "until the operating system says the module is gone";
     h.LoggerTicks(3);
     h.Notify();
-    EXPECT_FALSE(h.Instruments.Binding.LoggerPresent());
+    EXPECT_FALSE(h.Instruments.Binding.Present(TInstrumentKind::Logger));
     EXPECT_FALSE(h.Polling[SlotOf(TInstrumentKind::Logger)]);
 }
 

@@ -1,0 +1,28 @@
+#include "demo_platform.h"
+
+#include <cstdlib>
+
+namespace tavik::cli {
+
+TDemoPlatform::TDemoPlatform() : Modules(sim::PlugDemoModules(Platform)) {
+    Loop.RealTime = true;
+    const char* path = std::getenv("TAVIK_DEMO_WIRE");
+    if (!path || !*path) return;
+    Wire_.reset(std::fopen(path, "w"));
+    if (!Wire_) return;
+    // The logger is plugged first, then the generator, then the meter.
+    const uint32_t first = Modules.LoggerInstance;
+    Platform.OnWire = [this, first](const TWireEvent& event) {
+        if (event.Call != TWireCall::GetFeature && event.Call != TWireCall::SetFeature) return;
+        static const char* const Names[] = {"logger", "generator", "freqmeter"};
+        const uint32_t index = event.DeviceInstance - first;
+        std::fprintf(Wire_.get(), "%s %s:", index < 3 ? Names[index] : "module",
+                     event.Call == TWireCall::SetFeature ? "<-" : "->");
+        // The report ID first, then the frame.
+        for (std::size_t i = 1; i < event.Bytes.size(); ++i) std::fprintf(Wire_.get(), " %02X", event.Bytes[i]);
+        std::fprintf(Wire_.get(), event.Ok ? "\n" : " (failed)\n");
+        std::fflush(Wire_.get());
+    };
+}
+
+}  // namespace tavik::cli

@@ -1,0 +1,125 @@
+#include "instrument_session.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "device/hid_device.h"
+
+namespace tavik {
+
+TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop, char separator,
+                                       TSessionSubscriber* first, TStartUpPass pass)
+    : Instruments(separator) {
+    if (first) Subscribe(*first);
+    for (std::vector<double>& trace : Sweep_) trace.reserve(logger::SweepPoints);
+    LoggerTimer_ = loop.MakeTimer(LoggerPollMs, [this] { Run(TSessionWork::LoggerPoll, [this] { PollLogger(); }); });
+    MeterTimer_ = loop.MakeTimer(FrequencyMeterPollMs, [this] { Run(TSessionWork::MeterPoll, [this] { PollMeter(); }); });
+    for (const TInstrumentKindInfo& info : InstrumentKinds) {
+        TLoopTimer* timer = PollingTimer(info.Kind);
+        const TInstrumentKind kind = info.Kind;
+        Instruments.SetFrontEnd(
+            kind, [this, kind](bool bound) { Bound(kind, bound); },
+            [timer](bool on) {
+                if (timer) on ? timer->Start() : timer->Stop();
+            });
+    }
+    Instruments.Generator.BuildTables();
+    Controller = std::make_unique<THidDeviceController>(platform, loop);
+    Controller->OnArrival = [this](THidDevice& device) { Run(TSessionWork::Arrival, [&] { Arrived(device); }); };
+    Controller->OnRemoval = [this](THidDevice& device) {
+        Run(TSessionWork::Removal, [&] { Instruments.Binding.OnUSBDisconnect(device); });
+    };
+    if (pass == TStartUpPass::RunNow) loop.ProcessEvents(0);
+}
+
+void TInstrumentSession::Run(TSessionWork kind, const std::function<void()>& work) {
+    if (RunWork) return RunWork(kind, work);
+    if (kind != TSessionWork::Arrival) return work();
+    try {
+        work();
+    } catch (const std::exception& error) {
+        Publish(&TSessionSubscriber::ArrivalFailed, std::string(error.what()));
+    }
+}
+
+void TInstrumentSession::Arrived(THidDevice& device) {
+    Instruments.Binding.OnUSBConnect(device);
+    // Read while the device may be opened: a listing shows them.
+    if (HasInstrumentIds(device)) {
+        device.ManufacturerString();
+        device.ProductString();
+    }
+}
+
+TInstrumentSession::~TInstrumentSession() {
+    LoggerTimer_->Stop();
+    MeterTimer_->Stop();
+    Controller.reset();
+}
+
+void TInstrumentSession::Subscribe(TSessionSubscriber& subscriber) { Subscribers_.push_back(&subscriber); }
+
+void TInstrumentSession::Unsubscribe(TSessionSubscriber& subscriber) {
+    Subscribers_.erase(std::remove(Subscribers_.begin(), Subscribers_.end(), &subscriber), Subscribers_.end());
+}
+
+bool TInstrumentSession::Usable(TInstrumentKind kind) const {
+    const THidDevice* device = Instruments.Binding.Device(kind);
+    return device && device->HasReadWriteAccess();
+}
+
+TLoopTimer* TInstrumentSession::PollingTimer(TInstrumentKind kind) const {
+    switch (kind) {
+    case TInstrumentKind::Logger: return LoggerTimer_.get();
+    case TInstrumentKind::FrequencyMeter: return MeterTimer_.get();
+    case TInstrumentKind::Generator: break;
+    }
+    return nullptr;
+}
+
+template <typename Member, typename... Args>
+void TInstrumentSession::Publish(Member member, const Args&... args) {
+    // By index: a handler may subscribe or unsubscribe.
+    for (std::size_t i = 0; i < Subscribers_.size(); ++i)
+        if (const auto& handler = Subscribers_[i]->*member) handler(args...);
+}
+
+template <typename Member>
+bool TInstrumentSession::Listened(Member member) const {
+    return std::any_of(Subscribers_.begin(), Subscribers_.end(),
+                       [member](const TSessionSubscriber* subscriber) { return bool(subscriber->*member); });
+}
+
+void TInstrumentSession::Failed(TInstrumentKind kind) {
+    const TCommandResult result = Instruments.Binding.Port(kind).LastResult();
+    if (result.Status == TCommandStatus::Failed) Publish(&TSessionSubscriber::TransferFailed, kind, result.Reason.Text());
+}
+
+void TInstrumentSession::PollLogger() {
+    if (!Listened(&TSessionSubscriber::LoggerCycle)) return;
+    const std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.Cycle();
+    if (!cycle) return Failed(TInstrumentKind::Logger);
+    if (cycle->HasSamples) {
+        if (cycle->NewSweep)
+            for (std::vector<double>& trace : Sweep_) trace.clear();
+        Sweep_[0].insert(Sweep_[0].end(), std::begin(cycle->Points.Channel1), std::end(cycle->Points.Channel1));
+        Sweep_[1].insert(Sweep_[1].end(), std::begin(cycle->Points.Channel2), std::end(cycle->Points.Channel2));
+    }
+    Publish(&TSessionSubscriber::LoggerCycle, *cycle);
+}
+
+void TInstrumentSession::PollMeter() {
+    if (!Listened(&TSessionSubscriber::MeterReading)) return;
+    std::optional<freqmeter::TReading> reading = Instruments.FrequencyMeter.Cycle(MeterOffsetHz);
+    if (!reading) return Failed(TInstrumentKind::FrequencyMeter);
+    Reading_ = std::move(reading);
+    Publish(&TSessionSubscriber::MeterReading, *Reading_);
+}
+
+void TInstrumentSession::Bound(TInstrumentKind kind, bool bound) {
+    // A reading of a module since gone is not this one's.
+    if (kind == TInstrumentKind::FrequencyMeter && bound) Reading_.reset();
+    Publish(&TSessionSubscriber::Binding, kind, bound);
+}
+
+}  // namespace tavik

@@ -1,0 +1,82 @@
+#pragma once
+// Lines over TCP, all on the one thread of the program's event loop: a
+// listening socket, and for each client that connects its own service (from
+// the factory), its own input framed into lines and its own output buffer,
+// every socket non-blocking. A client that is slow, silent or gone holds up no
+// other: one that does not read its answers is dropped once they pass a
+// bound, one that vanishes is cleaned up when the loop tells, one that ends
+// its side gets its answers before the connection closes. Clients past the
+// bound are accepted and closed at once.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/event_loop.h"
+#include "common/line_service.h"
+#include "listen_address.h"
+#include "tcp_socket.h"
+
+namespace tavik::net {
+
+struct TLineServerLimits {
+    std::size_t MaxClients = 8;
+    std::size_t MaxLineBytes = 4096;  // a longer line is an overrun, the connection stays
+    std::size_t MaxPendingOutput = std::size_t{1} << 20;  // unread answers past it drop the client
+    // After a failed accept (no descriptors left), the listener rests this
+    // long: the connection still waiting would make it fail at once again.
+    int AcceptRetryMs = 1000;
+};
+
+class TLineServer {
+public:
+    using TServiceFactory = std::function<std::unique_ptr<TLineService>()>;
+
+    // The loop must outlive the server; it must watch sockets (every loop of
+    // the program does; a loop that does not makes Listen fail).
+    TLineServer(TEventLoop& loop, TServiceFactory makeService, TLineServerLimits limits = {});
+    ~TLineServer();
+    TLineServer(const TLineServer&) = delete;
+    TLineServer& operator=(const TLineServer&) = delete;
+
+    // Listens on the address, closing what was open before; false with
+    // Error() saying why ("bind 127.0.0.1:5025: Address already in use").
+    bool Listen(const TListenAddress& address);
+    const std::string& Error() const { return Error_; }
+    // The port listened on (the system's pick when asked for port 0); 0 when
+    // not listening.
+    uint16_t Port() const;
+    bool Listening() const { return Listener_.IsOpen(); }
+    std::size_t Clients() const { return Clients_.size(); }
+
+    // Stops listening and closes every connection, their services going with
+    // them.
+    void Close();
+
+    // What happens to connections, one line each ("127.0.0.1:50312
+    // connected", "... dropped: recv: Connection reset by peer"), for a log.
+    std::function<void(const std::string&)> OnNotice;
+
+private:
+    struct TClient;
+    void AcceptWaiting();
+    void Receive(TClient& client);
+    // Sends what the socket takes; false when that dropped the client.
+    bool Flush(TClient& client);
+    void Drop(TClient& client, const std::string& why);
+    void Notice(const std::string& text);
+
+    TNetworking Networking_;  // first made, last gone: every socket lives inside it
+    TEventLoop& Loop_;
+    const TServiceFactory MakeService_;
+    const TLineServerLimits Limits_;
+    TTcpSocket Listener_;
+    std::unique_ptr<TSocketWatch> ListenerWatch_;
+    std::unique_ptr<TLoopTimer> AcceptRetry_;
+    std::vector<std::unique_ptr<TClient>> Clients_;
+    std::string Error_;
+};
+
+}  // namespace tavik::net

@@ -1,0 +1,34 @@
+#pragma once
+// One client of the SCPI instrument: reads each line as a program message,
+// runs its commands through the tree in order and answers its queries in one
+// response, joined by ';' as IEEE 488.2 has it. Errors go to the client's own
+// queue.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/line_service.h"
+#include "scpi_command.h"
+
+namespace tavik::scpi {
+
+class TScpiInstrument;
+
+class TScpiClient : public TLineService {
+public:
+    explicit TScpiClient(TScpiInstrument& instrument) : Instrument_(instrument) {}
+
+    void Line(std::string_view line, std::string& out) override;
+    void Overrun() override;
+
+    const TClientState& State() const { return State_; }
+
+private:
+    void Run(const TProgramCommand& command, const std::vector<TMnemonic>& header, std::vector<std::string>& answers);
+    void Fail(TError error);
+
+    TScpiInstrument& Instrument_;
+    TClientState State_;
+};
+
+}  // namespace tavik::scpi

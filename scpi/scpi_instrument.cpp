@@ -1,0 +1,45 @@
+#include "scpi_instrument.h"
+
+#include "scpi_client.h"
+
+namespace tavik::scpi {
+
+TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Session(platform, loop, '.') {
+    // The session keeps the readings and the sweep; queries read them there.
+    Polling_.LoggerCycle = [](const logger::TLoggerCycle&) {};
+    Polling_.MeterReading = [](const freqmeter::TReading&) {};
+    Session.Subscribe(Polling_);
+}
+
+std::unique_ptr<TLineService> TScpiInstrument::NewClient() { return std::make_unique<TScpiClient>(*this); }
+
+std::optional<TError> TScpiInstrument::Reset() {
+    Instruments.Generator.Settings = {};
+    Session.MeterOffsetHz = 0;
+    std::optional<TError> failure;
+    if (Instruments.Logger.Present()) {
+        Instruments.Logger.SetCsr(0);
+        const TCommandResult sent = Instruments.Logger.SendControl();
+        if (!sent.Done()) failure = TransferFailure(sent, "the logger did not take the reset");
+    }
+    if (Instruments.Generator.Present()) {
+        // One report carries one output's source and frequency.
+        for (const int output : {1, 2}) {
+            const TCommandResult sent = Instruments.Generator.SendSettings(output);
+            if (!sent.Done() && !failure) failure = TransferFailure(sent, "the generator did not take the reset");
+        }
+    }
+    return failure;
+}
+
+std::optional<TError> TScpiInstrument::Require(TInstrumentKind kind) const {
+    if (Instruments.Binding.Present(kind)) return std::nullopt;
+    return TError{HardwareMissing, std::string("no ") + InfoOf(kind).Name};
+}
+
+TError TScpiInstrument::TransferFailure(const TCommandResult& result, const std::string& what) {
+    const std::string_view reason = result.Reason.Text();
+    return {HardwareError, reason.empty() ? what : what + ": " + std::string(reason)};
+}
+
+}  // namespace tavik::scpi

@@ -1,0 +1,48 @@
+#pragma once
+// The three modules as one SCPI instrument: bound as they are plugged in and
+// out, polled all the time it lives, and the settings every client shares.
+// Each client (a network connection) gets its own error queue and status
+// registers and answers its lines through the command tree.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/line_service.h"
+#include "instruments/instrument_session.h"
+#include "scpi_error.h"
+
+namespace tavik::scpi {
+
+class TScpiInstrument {
+public:
+    // Modules already plugged in are bound before the constructor returns.
+    TScpiInstrument(THidPlatform& platform, TEventLoop& loop);
+    TScpiInstrument(const TScpiInstrument&) = delete;
+    TScpiInstrument& operator=(const TScpiInstrument&) = delete;
+
+    // A client of its own; it must not outlive the instrument.
+    std::unique_ptr<TLineService> NewClient();
+
+    // Polled all the time: every reading, sweep and setting comes from it.
+    TInstrumentSession Session;
+    TInstruments& Instruments = Session.Instruments;
+
+    // The modules as *RST leaves them: the logger at 10 bit, peak off,
+    // channel 1; the generator as above; no intermediate frequency. Frames go
+    // to the modules present; the first that was not taken is the error.
+    std::optional<TError> Reset();
+
+    // -241 "Hardware missing" while no module of the kind is bound.
+    std::optional<TError> Require(TInstrumentKind kind) const;
+    // -240 "Hardware error" for a command that failed: what was not done and
+    // the command's reason.
+    static TError TransferFailure(const TCommandResult& result, const std::string& what);
+
+private:
+    TSessionSubscriber Polling_;
+};
+
+}  // namespace tavik::scpi
