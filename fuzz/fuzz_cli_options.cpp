@@ -98,7 +98,7 @@ void CheckCommand(const TCommand& c) {
     }
     if (!Is(v, Raw)) Check(c.Address == 0);
     if (v != TVerb::RawWrite) Check(c.Data == 0);
-    if (v != TVerb::Serve) Check(c.Listen == tavik::serve::TListenAddress{});
+    if (v != TVerb::Serve) Check(c.Listen == tavik::net::TListenAddress{});
 }
 
 // As the parser tells an option from a value: "-5" and "-" are values.
