@@ -50,7 +50,7 @@ TWin32WindowView::TWin32WindowView() {
                               GetModuleHandleW(nullptr), this);
     Scale_ = DpiScaleOf(Window_);
     RECT frame{0, 0, Scale_(WindowFrame.ClientWidth), Scale_(WindowFrame.ClientHeight)};
-    AdjustWindowRectExForDpi(&frame, FrameStyle, FALSE, 0, static_cast<UINT>(Scale_.Dpi));
+    AdjustFrameForDpi(frame, FrameStyle, Scale_.Dpi);
     SetWindowPos(Window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(Window_, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(WindowFrame.Font, Scale_.Dpi)), FALSE);

@@ -9,12 +9,14 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <algorithm>
 #include <fstream>
 #include <map>
 #include <iterator>
 
 #include "app/win32/gdi_fonts.h"
+#include "common/utf8_text.h"
 #include "app/win32/record_folder.h"
 #include "app/win32/win32_window_view.h"
 #include "tests/support/frames.h"
@@ -116,7 +118,7 @@ TEST_F(Win32Window, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgain) {
     const int dpi = View.Scale().Dpi == 192 ? 96 : 192;
     const TDpiScale scale{dpi};
     RECT suggested{200, 150, 200 + scale(WindowFrame.ClientWidth), 150 + scale(WindowFrame.ClientHeight)};
-    AdjustWindowRectExForDpi(&suggested, GetWindowLongW(View.Handle(), GWL_STYLE), FALSE, 0, static_cast<UINT>(dpi));
+    AdjustFrameForDpi(suggested, static_cast<DWORD>(GetWindowLongW(View.Handle(), GWL_STYLE)), dpi);
     SendMessageW(View.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(View.Scale().Dpi, dpi);
     RECT frame{};
@@ -155,13 +157,63 @@ TEST_F(Win32Window, EveryFontDrawsTheRussianCaptions) {
     EXPECT_EQ(WindowsFace("MS Sans Serif"), L"Microsoft Sans Serif");
 }
 
-// Started where the user cannot write (Program Files), the window records
-// into the user's Documents; the file's full path is the label's tooltip, and
-// the session's end closes the file with its lines whole.
+// The user's Documents known folder, pointed elsewhere for one test as
+// OneDrive's folder backup or a moved Documents folder points it.
+class TRedirectedDocuments {
+public:
+    explicit TRedirectedDocuments(const std::wstring& folder) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &Key_, nullptr);
+        DWORD size = sizeof Old_;
+        Had_ = RegQueryValueExW(Key_, L"Personal", nullptr, &Type_, reinterpret_cast<BYTE*>(Old_), &size) == ERROR_SUCCESS;
+        OldSize_ = size;
+        RegSetValueExW(Key_, L"Personal", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    }
+    ~TRedirectedDocuments() {
+        if (Had_) RegSetValueExW(Key_, L"Personal", 0, Type_, reinterpret_cast<const BYTE*>(Old_), OldSize_);
+        else RegDeleteValueW(Key_, L"Personal");
+        RegCloseKey(Key_);
+    }
+
+private:
+    static constexpr wchar_t Key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    HKEY Key_ = nullptr;
+    bool Had_ = false;
+    DWORD Type_ = REG_EXPAND_SZ;
+    wchar_t Old_[1024] = {};
+    DWORD OldSize_ = 0;
+};
+
+// A working folder the user can write to keeps the recordings, however deep;
+// started where the user cannot write (Program Files) or in the program's own
+// folder (the Start-menu entry, a double-click), the window records into the
+// Documents known folder wherever it points; the file's full path is the
+// label's tooltip, and the session's end closes the file with its lines whole.
 TEST_F(Win32Window, RecordingsLandWhereTheUserFindsThemAndTheSessionsEndClosesThem) {
-    EXPECT_EQ(RecordFolderFor(M.Folder.string()), M.Folder.string());
-    EXPECT_EQ(RecordFolderFor("Z:\\no such folder"), DocumentsFolder());
-    EXPECT_FALSE(DocumentsFolder().empty());
+    const auto utf8 = [](const std::filesystem::path& path) { return Utf8Of(std::wstring_view(path.wstring())); };
+    const std::filesystem::path documents = M.Folder / L"Документы в OneDrive";
+    std::filesystem::create_directory(documents);
+    // 300 characters in folders of at most 100 (a name may have 255).
+    std::filesystem::path deep = M.Folder;
+    while (deep.wstring().size() < 300) {
+        deep /= std::wstring(std::min<std::size_t>(100, 300 - deep.wstring().size() - 1), L'д');
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep.wstring()).c_str(), nullptr));
+    }
+    {
+        const TRedirectedDocuments redirected(documents.wstring());
+        EXPECT_EQ(DocumentsFolder(), utf8(documents));
+        EXPECT_EQ(RecordFolderFor(M.Folder.string(), "C:\\Program Files\\Tavik"), M.Folder.string());
+        EXPECT_EQ(RecordFolderFor(utf8(deep), "C:\\Program Files\\Tavik"), utf8(deep)) << "300 characters";
+        EXPECT_EQ(RecordFolderFor("Z:\\no such folder", "C:\\Program Files\\Tavik"), utf8(documents));
+        EXPECT_EQ(RecordFolderFor(M.Folder.string(), M.Folder.string() + "\\"), utf8(documents)) << "the program's own";
+    }
+
+    // A recording at that depth, where only the extended-length form reaches.
+    logger::TLogger& logger = Window->Instruments.Logger;
+    const std::string deepFile = logger.StartRecording(utf8(deep), M.Now);
+    ASSERT_FALSE(deepFile.empty());
+    logger.StopRecording();
+    EXPECT_TRUE(std::filesystem::exists(L"\\\\?\\" + (deep / WideOf(deepFile)).wstring())) << deepFile;
 
     SendMessageW(View.Control(I::VXLogger_StartStop), BM_CLICK, 0, 0);
     ASSERT_EQ(View.Text(I::VXLogger_StartStop), "Стоп");
