@@ -1,10 +1,13 @@
 #include "win32_window_view.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
+#include "accessible_name.h"
 #include "gdi_fonts.h"
 #include "wide_text.h"
 #include "win32_colour.h"
+#include "window/accessible_names.h"
 
 namespace tavik {
 
@@ -121,6 +124,14 @@ void TWin32WindowView::Build(const TControlLayout& layout) {
         break;
     }
     Controls_[index] = control;
+    if (const std::string name = AccessibleNameOf(layout.Id); !name.empty()) {
+        NameForScreenReaders(control, Wide(name), layout.Kind == TControlKind::Chart ? ROLE_SYSTEM_CHART : 0);
+        // The focus is on a combo box's own edit: that is named alike.
+        COMBOBOXINFO combo{};
+        combo.cbSize = sizeof combo;
+        if (layout.Kind == TControlKind::ComboBox && GetComboBoxInfo(control, &combo) && combo.hwndItem)
+            NameForScreenReaders(combo.hwndItem, Wide(name));
+    }
     Place(layout);
 }
 

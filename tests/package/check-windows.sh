@@ -103,6 +103,19 @@ refuses_while_running() {
     kill "$cli" 2>/dev/null; wait "$cli" 2>/dev/null
     [ "$status" -eq 2 ] || { echo "exit status $status while tavik-cli.exe ran"; return 1; }
 }
+# Redirected to a file, the output is UTF-8 bytes with no byte-order mark:
+# the logger's volts and the meter's hertz in Russian.
+redirected_utf8() {
+    wine "$dir/tavik-cli.exe" --demo measure >"$build/package-check-measure.txt" || return 1
+    python3 - "$build/package-check-measure.txt" <<'CHECK'
+import sys
+data = open(sys.argv[1], "rb").read()
+print(data[:120].hex(" "))
+text = data.decode("utf-8")  # raises on anything else
+assert not text.startswith("\ufeff"), "a byte-order mark"
+assert " В " in text and " Гц " in text, text
+CHECK
+}
 # Cyrillic on the command line: the folder arrives whole and is printed back whole.
 cyrillic_dir() {
     local out
@@ -130,6 +143,7 @@ check "Windows lists it once, as this version, with its icon and size" listed_on
 check "the Start-menu entry starts in Тавик's own folder" starts_in_its_folder
 check "the installed tavik-cli.exe runs" wine "$dir/tavik-cli.exe" --demo measure
 check "tavik-cli.exe takes and prints a Cyrillic --dir whole" cyrillic_dir
+check "tavik-cli.exe redirected to a file writes UTF-8" redirected_utf8
 check "the installer refuses to overwrite a running tavik-cli.exe" refuses_while_running
 settled
 check "the uninstaller runs silently" wine "$dir/uninstall.exe" /S

@@ -41,7 +41,7 @@ SINCE = {
     },
     "user32.dll": dict.fromkeys("""
         AdjustWindowRectEx BeginPaint CreateWindowExW DefWindowProcW DestroyIcon DestroyWindow DispatchMessageW
-        DrawTextW EndPaint FillRect GetClientRect GetDC GetFocus GetMessageW GetSysColor GetSysColorBrush
+        DrawTextW EndPaint FillRect GetComboBoxInfo GetClientRect GetDC GetFocus GetMessageW GetSysColor GetSysColorBrush
         GetSystemMetrics GetWindowLongPtrW GetWindowRect GetWindowTextLengthW GetWindowTextW InvalidateRect IsChild
         IsDialogMessageW IsWindowVisible KillTimer LoadCursorW LoadIconW LoadImageW MapWindowPoints MessageBoxW
         MsgWaitForMultipleObjectsEx PeekMessageW PostMessageW PostQuitMessage RedrawWindow RegisterClassExW
@@ -59,7 +59,9 @@ SINCE = {
         MoveToEx Polyline Rectangle SelectClipRgn SelectObject SetBkColor SetBkMode SetGraphicsMode SetTextColor
         SetWorldTransform
         """.split(), XP),
-    "comctl32.dll": {"InitCommonControlsEx": XP},
+    "comctl32.dll": dict.fromkeys("DefSubclassProc InitCommonControlsEx RemoveWindowSubclass SetWindowSubclass".split(), XP),
+    "oleacc.dll": {"CreateStdAccessibleObject": XP, "LresultFromObject": XP},
+    "oleaut32.dll": {"SysAllocString": XP},
     "shell32.dll": {"CommandLineToArgvW": XP, "SHGetFolderPathW": XP, "SHGetKnownFolderPath": "Vista"},
     "ole32.dll": {"CoTaskMemFree": XP},
     "shcore.dll": {"GetDpiForMonitor": "8.1"},

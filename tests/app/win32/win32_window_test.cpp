@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -257,6 +258,61 @@ TEST_F(Win32Window, AClickAndTypingReachTheModulesAndLabelsFollow) {
     EXPECT_GT(PlaceOf(I::VXFrequencyMeter_ResultLabel).right - PlaceOf(I::VXFrequencyMeter_ResultLabel).left, 40)
         << "the label grew to its text";
     EXPECT_TRUE(Errors.empty());
+}
+
+// What a screen reader says for each field: read back as Narrator asks,
+// through Active Accessibility, for every edit and combo box the keyboard
+// reaches (a combo box's own edit, which has the focus, alike) and the chart.
+TEST_F(Win32Window, AScreenReaderNamesEveryFieldByItsLabelsAndTheChart) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::map<I, std::wstring> names{
+        {I::VXLogger_OSC, L"График"},
+        {I::VXLogger_LevelEdit_CH1, L"Уровень, CH1, В"},
+        {I::VXLogger_LevelEdit_CH2, L"Уровень, CH2, В"},
+        {I::VXLogger_CalibrateEdit, L"Калибровка, В"},
+        {I::VXGenerator_OUT1Type, L"Канал 1, Источник сигнала"},
+        {I::VXGenerator_OUT1Freq, L"Канал 1, Частота, Гц"},
+        {I::VXGenerator_OUT2Type, L"Канал 2, Источник сигнала"},
+        {I::VXGenerator_OUT2Freq, L"Канал 2, Частота, Гц"},
+        {I::VXFrequencyMeter_FreqEdit, L"Частота, Гц"},
+        {I::VXFrequencyMeter_CalibrateEdit, L"Эталонная частота, Гц"},
+        {I::VXFrequencyMeter_PromEdit, L"Промежуточная, Гц"},
+    };
+    const auto nameOf = [](HWND window, LONG* role) {
+        IAccessible* object = nullptr;
+        std::wstring name = L"(none)";
+        if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&object))))
+            return name;
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        if (object->get_accName(self, &text) == S_OK && text) name.assign(text, SysStringLen(text));
+        SysFreeString(text);
+        VARIANT kind{};
+        if (role && object->get_accRole(self, &kind) == S_OK && kind.vt == VT_I4) *role = kind.lVal;
+        object->Release();
+        return name;
+    };
+    for (const TControlLayout& layout : WindowLayout) {
+        const bool field = layout.Kind == TControlKind::Edit || layout.Kind == TControlKind::ComboBox;
+        if (!layout.Visible || (!field && layout.Kind != TControlKind::Chart)) continue;
+        SCOPED_TRACE(layout.Name);
+        ASSERT_TRUE(names.count(layout.Id)) << "a field without a name to expect";
+        LONG role = 0;
+        EXPECT_EQ(nameOf(View.Control(layout.Id), &role), names.at(layout.Id));
+        if (layout.Kind == TControlKind::Chart) {
+            EXPECT_EQ(role, ROLE_SYSTEM_CHART);
+        }
+        COMBOBOXINFO combo{};
+        combo.cbSize = sizeof combo;
+        if (layout.Kind == TControlKind::ComboBox && GetComboBoxInfo(View.Control(layout.Id), &combo)) {
+            EXPECT_EQ(nameOf(combo.hwndItem, nullptr), names.at(layout.Id)) << "its own edit";
+        }
+    }
+    EXPECT_EQ(View.Text(I::VXLogger_LevelEdit_CH1), "5,0") << "the edit's text stays its own";
+    if (SUCCEEDED(com)) CoUninitialize();
 }
 
 int CountColour(const std::vector<uint32_t>& pixels, int width, const RECT& area, COLORREF colour) {
