@@ -14,11 +14,13 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <tuple>
 #include <iterator>
 
 #include "app/win32/gdi_fonts.h"
 #include "common/utf8_text.h"
 #include "app/win32/record_folder.h"
+#include "app/win32/win32_colour.h"
 #include "app/win32/win32_window_view.h"
 #include "tests/support/frames.h"
 #include "tests/support/simulated_modules.h"
@@ -229,9 +231,14 @@ TEST_F(Win32Window, RecordingsLandWhereTheUserFindsThemAndTheSessionsEndClosesTh
     SendMessageW(View.Tooltip(), TTM_GETTEXTW, MAX_PATH * 2, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), (M.Folder / name).wstring());
 
+    bool closed = false;
+    View.OnClosed = [&closed] { closed = true; };
     EXPECT_TRUE(SendMessageW(View.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     SendMessageW(View.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_FALSE(Window->Instruments.Logger.RecordFile.IsOpen());
+    EXPECT_FALSE(closed) << "a log-off ends the process itself";
+    SendMessageW(View.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(closed) << "the Restart Manager's close";
     std::ifstream file(M.Folder / name, std::ios::binary);
     const std::string lines((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_GE(std::count(lines.begin(), lines.end(), '\n'), 3);
@@ -313,6 +320,46 @@ TEST_F(Win32Window, AScreenReaderNamesEveryFieldByItsLabelsAndTheChart) {
     }
     EXPECT_EQ(View.Text(I::VXLogger_LevelEdit_CH1), "5,0") << "the edit's text stays its own";
     if (SUCCEEDED(com)) CoUninitialize();
+}
+
+// The system's colours changed while Тавик runs (another scheme, a contrast
+// theme): the face is painted again in the new colour, not the one of the
+// start.
+TEST_F(Win32Window, ANewColourSchemeRepaintsTheFace) {
+    const INT element = COLOR_3DLIGHT;
+    const COLORREF old = GetSysColor(element);
+    const COLORREF changed = RGB(40, 90, 160);
+    ASSERT_NE(old, changed);
+    SetSysColors(1, &element, &changed);  // sends WM_SYSCOLORCHANGE to every window
+    SendMessageW(View.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(View.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    HDC dc = GetDC(View.Handle());
+    const TDpiScale scale = View.Scale();
+    const COLORREF face = GetPixel(dc, scale(3), scale(3));
+    const RECT label = PlaceOf(I::VXGenerator_SourceLabel);
+    const COLORREF labelFace = GetPixel(dc, label.right - 1, label.bottom - 1);
+    ReleaseDC(View.Handle(), dc);
+    SetSysColors(1, &element, &old);
+    EXPECT_EQ(face, changed) << std::hex << face;
+    EXPECT_EQ(labelFace, changed) << "a label's face too";
+}
+
+// In a contrast theme a fixed text colour too faint on the face becomes one
+// of its hue that reads: the states stay green and red.
+TEST(Win32Colour, TooFaintTextTakesAReadableShadeOfItsHue) {
+    const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255), text = RGB(1, 2, 3);
+    const std::vector<std::tuple<COLORREF, COLORREF, COLORREF>> cases{
+        {RGB(0, 128, 0), black, RGB(0, 255, 0)},  // dark green on black: bright green
+        {RGB(255, 0, 0), black, RGB(255, 0, 0)},  // red reads on black as it is
+        {RGB(255, 0, 0), white, RGB(160, 0, 0)},  // red on white: darker red
+        {RGB(0, 255, 0), white, RGB(0, 128, 0)},  // lime on white: dark green
+        {RGB(0, 128, 0), white, RGB(0, 128, 0)},
+        {RGB(128, 128, 128), RGB(120, 120, 120), text},  // no hue: the system's text
+    };
+    for (const auto& [colour, face, readable] : cases) {
+        EXPECT_EQ(ReadableOn(colour, face, text), readable) << std::hex << colour << " on " << face;
+    }
 }
 
 int CountColour(const std::vector<uint32_t>& pixels, int width, const RECT& area, COLORREF colour) {
