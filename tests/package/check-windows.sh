@@ -153,5 +153,25 @@ check "and removes every file of its own and the Start-menu entry" gone
 check "but keeps the recording" test -f "$recording"
 check "and the uninstall entry" unlisted
 rm -rf "$dir" "$earlier"
+
+# Given a certificate (here a self-signed one made for the test), both
+# programs and the installer are signed, the signatures verify against it,
+# and the signed program still runs; without one nothing is signed.
+signed_build() {
+    local keys=$build/package-check-signing out=$build/package-check-signed f
+    rm -rf "$keys" "$out"
+    mkdir -p "$keys"
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/key.pem" -out "$keys/cert.pem" -days 2 \
+        -subj "/CN=Tavik test signing" -addext "extendedKeyUsage=codeSigning" 2>/dev/null || return 1
+    openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/cert.pfx" -passout pass:test || return 1
+    TAVIK_SIGN_PFX=$keys/cert.pfx TAVIK_SIGN_PASSWORD=test "$top/scripts/package-windows.sh" "$build" "$out" || return 1
+    for f in "$out"/package/tavik-*-win64/tavik.exe "$out"/package/tavik-*-win64/tavik-cli.exe "$out"/tavik-*-setup.exe; do
+        osslsigncode verify -CAfile "$keys/cert.pem" -in "$f" | grep -x 'Signature verification: ok' || { echo "$f"; return 1; }
+    done
+    wine "$out"/package/tavik-*-win64/tavik-cli.exe --demo measure >/dev/null || return 1
+    if osslsigncode verify -in "$setup" >/dev/null 2>&1; then echo "the unsigned build is signed"; return 1; fi
+    rm -rf "$keys" "$out"
+}
+check "with a certificate the programs and the installer are signed and verify" signed_build
 echo "package-windows: $passed passed, $failed failed"
 [ $failed -eq 0 ]
