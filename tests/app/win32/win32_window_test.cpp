@@ -13,7 +13,9 @@
 #include <filesystem>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 #include <tuple>
 #include <iterator>
 
@@ -196,11 +198,20 @@ TEST_F(Win32Window, RecordingsLandWhereTheUserFindsThemAndTheSessionsEndClosesTh
     const auto utf8 = [](const std::filesystem::path& path) { return Utf8Of(std::wstring_view(path.wstring())); };
     const std::filesystem::path documents = M.Folder / L"Документы в OneDrive";
     std::filesystem::create_directory(documents);
-    // 300 characters in folders of at most 100 (a name may have 255).
+    // 300 characters in folders of at most 100 (a name may have 255),
+    // taken away again at the end, deepest first: the fixture's own clean-up
+    // reaches no path that long.
     std::filesystem::path deep = M.Folder;
+    std::vector<std::wstring> made;
+    std::wstring deepFileName;
+    const std::unique_ptr<void, std::function<void(void*)>> cleanUp(&made, [&](void*) {
+        if (!deepFileName.empty()) DeleteFileW((made.back() + L"\\" + deepFileName).c_str());
+        for (auto folder = made.rbegin(); folder != made.rend(); ++folder) RemoveDirectoryW(folder->c_str());
+    });
     while (deep.wstring().size() < 300) {
         deep /= std::wstring(std::min<std::size_t>(100, 300 - deep.wstring().size() - 1), L'д');
-        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep.wstring()).c_str(), nullptr));
+        made.push_back(L"\\\\?\\" + deep.wstring());
+        ASSERT_TRUE(CreateDirectoryW(made.back().c_str(), nullptr));
     }
     {
         const TRedirectedDocuments redirected(documents.wstring());
@@ -215,6 +226,7 @@ TEST_F(Win32Window, RecordingsLandWhereTheUserFindsThemAndTheSessionsEndClosesTh
     logger::TLogger& logger = Window->Instruments.Logger;
     const std::string deepFile = logger.StartRecording(utf8(deep), M.Now);
     ASSERT_FALSE(deepFile.empty());
+    deepFileName = WideOf(deepFile);
     logger.StopRecording();
     EXPECT_TRUE(std::filesystem::exists(L"\\\\?\\" + (deep / WideOf(deepFile)).wstring())) << deepFile;
 
