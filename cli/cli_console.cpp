@@ -1,8 +1,11 @@
 #include "cli_console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -31,6 +34,27 @@ std::string WriteError(int error) {
 #endif
     return error ? std::strerror(error) : "cannot be written";
 }
+
+#ifdef _WIN32
+// A console is written in UTF-16, through WriteConsoleW: whatever code page
+// the console or the shell (PowerShell keeps the one it found at its start)
+// has, the Russian texts arrive whole. Empty when the handle is no console
+// (a file, a pipe): then the bytes go out as UTF-8.
+std::optional<bool> WriteToConsole(DWORD handleId, std::FILE* stream, std::string_view text) {
+    const HANDLE handle = ::GetStdHandle(handleId);
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !handle || !::GetConsoleMode(handle, &mode)) return std::nullopt;
+    std::fflush(stream);
+    const std::wstring wide = WideOf(text);
+    for (std::size_t at = 0; at < wide.size();) {
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - at, 16384));
+        if (!::WriteConsoleW(handle, wide.data() + at, chunk, &written, nullptr) || written == 0) return false;
+        at += written;
+    }
+    return true;
+}
+#endif
 }  // namespace
 
 bool TStdioConsole::Say(const std::string& text) {
@@ -39,6 +63,14 @@ bool TStdioConsole::Say(const std::string& text) {
     errno = 0;
 #ifdef _WIN32
     ::SetLastError(0);
+#endif
+#ifdef _WIN32
+    if (const std::optional<bool> console = WriteToConsole(STD_OUTPUT_HANDLE, stdout, text + "\n")) {
+        if (*console) return true;
+        Broken_ = true;
+        Complain("standard output: " + WriteError(0));
+        return false;
+    }
 #endif
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
                          std::fputc('\n', stdout) != EOF && std::fflush(stdout) == 0;
@@ -49,6 +81,9 @@ bool TStdioConsole::Say(const std::string& text) {
 }
 
 void TStdioConsole::Complain(const std::string& line) {
+#ifdef _WIN32
+    if (WriteToConsole(STD_ERROR_HANDLE, stderr, "tavik-cli: " + line + "\n")) return;
+#endif
     std::fprintf(stderr, "tavik-cli: %s\n", line.c_str());
     std::fflush(stderr);
 }

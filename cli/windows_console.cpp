@@ -54,9 +54,7 @@ std::vector<std::string> CommandLineArguments() {
     return utf8;
 }
 
-TWindowsConsole::TWindowsConsole() : OutputCodePage_(GetConsoleOutputCP()) {
-    // The console takes UTF-8, so the Russian texts arrive whole.
-    SetConsoleOutputCP(CP_UTF8);
+TWindowsConsole::TWindowsConsole() {
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = SessionProcedure;
@@ -70,8 +68,6 @@ TWindowsConsole::TWindowsConsole() : OutputCodePage_(GetConsoleOutputCP()) {
 TWindowsConsole::~TWindowsConsole() {
     if (SessionWindow_) DestroyWindow(SessionWindow_);
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-    // The console outlives the program: its code page goes back as it was.
-    if (OutputCodePage_) SetConsoleOutputCP(OutputCodePage_);
 }
 
 }  // namespace tavik::cli

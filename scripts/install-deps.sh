@@ -30,10 +30,11 @@ case "${1:-}" in
     # programs, wine gives the wine, wineboot and wineserver commands; the
     # icon is drawn from the SVG by rsvg-convert and packed by ImageMagick;
     # icoutils reads the resources of the built programs back; pyvisa holds
-    # a SCPI session with tavik-cli.exe serve from the Linux side.
+    # a SCPI session with tavik-cli.exe serve from the Linux side;
+    # osslsigncode signs the packages (openssl makes the tests' certificate).
     packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake
               wine wine64 nsis googletest util-linux sed librsvg2-bin imagemagick icoutils xvfb xauth locales
-              python3-pyvisa python3-pyvisa-py) ;;
+              python3-pyvisa python3-pyvisa-py osslsigncode openssl) ;;
 esac
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive

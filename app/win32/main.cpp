@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "common/errors.h"
-#include "dpi_scale.h"
 #include "device/platform/system_hid_platform.h"
 #include "locale_options.h"
 #include "record_folder.h"
@@ -24,12 +23,11 @@ void ShowStartupError(const std::string& text) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace tavik;
     try {
-        BecomePerMonitorDpiAware();
         TWin32EventLoop loop;
         const std::unique_ptr<THidPlatform> platform = CreateSystemHidPlatform(loop);
         TWin32WindowView view;
         TTavikOptions options = TavikOptionsOfUserLocale();
-        options.RecordDirectory = RecordFolderFor(WorkingFolder());
+        options.RecordDirectory = RecordFolderFor(WorkingFolder(), ProgramFolder());
         view.RecordFolder = options.RecordDirectory;
         TTavik window(*platform, loop, view, options);
         view.OnClosed = [] { PostQuitMessage(0); };

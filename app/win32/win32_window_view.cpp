@@ -1,10 +1,13 @@
 #include "win32_window_view.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
+#include "accessible_name.h"
 #include "gdi_fonts.h"
 #include "wide_text.h"
 #include "win32_colour.h"
+#include "window/accessible_names.h"
 
 namespace tavik {
 
@@ -27,20 +30,14 @@ TWin32WindowView::TWin32WindowView() {
     // tooltip and Windows' own look of every control.
     const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&common);
-    FaceBrush_ = CreateSolidBrush(GdiColour(WindowFrame.Background));
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // The program's icon, large for Alt-Tab and the taskbar, small for the
-    // title bar: each drawn at its size, not shrunk from the other.
-    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(windowClass.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    // The class outlives every view: its brush is the process's, not this view's.
-    static const HBRUSH ClassBrush = CreateSolidBrush(GdiColour(WindowFrame.Background));
-    windowClass.hbrBackground = ClassBrush;
+    // The face is painted by the view (WM_ERASEBKGND), in the colours of the
+    // system's scheme as it is now; the icons are set once the window's DPI
+    // is known.
     windowClass.lpszClassName = ClassName;
     RegisterClassExW(&windowClass);  // a second view reuses the class
 
@@ -50,10 +47,12 @@ TWin32WindowView::TWin32WindowView() {
                               GetModuleHandleW(nullptr), this);
     Scale_ = DpiScaleOf(Window_);
     RECT frame{0, 0, Scale_(WindowFrame.ClientWidth), Scale_(WindowFrame.ClientHeight)};
-    AdjustWindowRectExForDpi(&frame, FrameStyle, FALSE, 0, static_cast<UINT>(Scale_.Dpi));
+    AdjustFrameForDpi(frame, FrameStyle, Scale_.Dpi);
     SetWindowPos(Window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(Window_, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(WindowFrame.Font, Scale_.Dpi)), FALSE);
+    SetIcons();
+    RemakeBrushes();
     for (const TControlLayout& layout : WindowLayout) Build(layout);
     Tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Window_, nullptr, GetModuleHandleW(nullptr),
@@ -76,7 +75,46 @@ TWin32WindowView::~TWin32WindowView() {
     }
     for (HBRUSH brush : FieldBrushes_)
         if (brush) DeleteObject(brush);
-    DeleteObject(FaceBrush_);
+    if (FaceBrush_) DeleteObject(FaceBrush_);
+    for (HICON icon : Icons_)
+        if (icon) DestroyIcon(icon);
+}
+
+// The face's and the fields' brushes in the colours of the system's scheme
+// as it is now: made at the start and again when the scheme or the theme
+// changes (a contrast theme switched on while Тавик runs).
+void TWin32WindowView::RemakeBrushes() {
+    if (FaceBrush_) DeleteObject(FaceBrush_);
+    FaceBrush_ = CreateSolidBrush(GdiColour(WindowFrame.Background));
+    for (const TControlLayout& layout : WindowLayout) {
+        HBRUSH& brush = FieldBrushes_[IndexOf(layout.Id)];
+        if (brush) DeleteObject(brush);
+        brush = layout.Kind == TControlKind::Edit && layout.Background ? CreateSolidBrush(GdiColour(*layout.Background)) : nullptr;
+    }
+}
+
+void TWin32WindowView::SystemColoursChanged() {
+    RemakeBrushes();
+    // Common controls hear of a new scheme only from their parent.
+    for (HWND control : Controls_) SendMessageW(control, WM_SYSCOLORCHANGE, 0, 0);
+    if (Chart_) Chart_->Invalidate();
+    RedrawWindow(Window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The program's icon, large for Alt-Tab and the taskbar, small for the title
+// bar, each drawn at its size for the window's DPI, not shrunk from another.
+void TWin32WindowView::SetIcons() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const int sizes[2][2] = {{SM_CXICON, SM_CYICON}, {SM_CXSMICON, SM_CYSMICON}};
+    for (int i = 0; i < 2; ++i) {
+        HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                   SystemMetricForDpi(sizes[i][0], Scale_.Dpi),
+                                                   SystemMetricForDpi(sizes[i][1], Scale_.Dpi), 0));
+        if (!icon) continue;
+        SendMessageW(Window_, WM_SETICON, i == 0 ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        if (Icons_[i]) DestroyIcon(Icons_[i]);
+        Icons_[i] = icon;
+    }
 }
 
 void TWin32WindowView::Build(const TControlLayout& layout) {
@@ -110,7 +148,6 @@ void TWin32WindowView::Build(const TControlLayout& layout) {
     case TControlKind::Edit:
         control = create(WS_EX_CLIENTEDGE, L"EDIT", ES_LEFT | ES_AUTOHSCROLL | (layout.Visible ? WS_TABSTOP : 0), layout.Height);
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // edits have no length limit
-        if (layout.Background) FieldBrushes_[index] = CreateSolidBrush(GdiColour(*layout.Background));
         break;
     case TControlKind::ComboBox:
         // The height of a drop-down combo box is that of its list as well.
@@ -121,6 +158,14 @@ void TWin32WindowView::Build(const TControlLayout& layout) {
         break;
     }
     Controls_[index] = control;
+    if (const std::string name = AccessibleNameOf(layout.Id); !name.empty()) {
+        NameForScreenReaders(control, Wide(name), layout.Kind == TControlKind::Chart ? ROLE_SYSTEM_CHART : 0);
+        // The focus is on a combo box's own edit: that is named alike.
+        COMBOBOXINFO combo{};
+        combo.cbSize = sizeof combo;
+        if (layout.Kind == TControlKind::ComboBox && GetComboBoxInfo(control, &combo) && combo.hwndItem)
+            NameForScreenReaders(combo.hwndItem, Wide(name));
+    }
     Place(layout);
 }
 
@@ -141,6 +186,7 @@ void TWin32WindowView::Place(const TControlLayout& layout) {
 // the window where Windows suggests.
 void TWin32WindowView::ChangeDpi(int dpi, const RECT& suggested) {
     Scale_ = {dpi};
+    SetIcons();
     SendMessageW(Window_, WM_SETFONT, reinterpret_cast<WPARAM>(GdiFont(WindowFrame.Font, dpi)), FALSE);
     for (const TControlLayout& layout : WindowLayout) Place(layout);
     SetWindowPos(Window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -243,8 +289,22 @@ LRESULT TWin32WindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
-        // The session ends and the process with it, without WM_CLOSE.
+        // The session ends and the process with it, without WM_CLOSE. The
+        // Restart Manager (an installer replacing tavik.exe) asks the
+        // program alone to close: the recording closed, it ends as closed.
         if (wParam && OnSessionEnd) OnSessionEnd();
+        if (wParam && (lParam & ENDSESSION_CLOSEAPP) && OnClosed) OnClosed();
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT client{};
+        GetClientRect(Window_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, FaceBrush_);
+        return 1;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+    case WM_SETTINGCHANGE:
+        SystemColoursChanged();
         return 0;
     case WM_ACTIVATE:
         Activated(LOWORD(wParam) != WA_INACTIVE);
@@ -273,12 +333,19 @@ HBRUSH TWin32WindowView::Colours(HDC dc, HWND control) {
         return GetSysColorBrush(COLOR_WINDOW);
     }
     const std::size_t index = IndexOf(layout->Id);
-    SetTextColor(dc, GdiColour(TextColours_[index]));
     if (layout->Kind == TControlKind::Edit) {
         const COLORREF field = layout->Background ? GdiColour(*layout->Background) : GetSysColor(COLOR_WINDOW);
+        // The field's own text colour (the invalid text's red made readable
+        // there in a contrast theme); a field of fixed colours keeps its text.
+        const TColour text = TextColours_[index];
+        const COLORREF fieldText = GetSysColor(COLOR_WINDOWTEXT);
+        SetTextColor(dc, text.Kind != TColour::TKind::Rgb ? fieldText
+                         : HighContrast() && !layout->Background ? ReadableOn(GdiColour(text), field, fieldText)
+                                                                 : GdiColour(text));
         SetBkColor(dc, field);
         return FieldBrushes_[index] ? FieldBrushes_[index] : GetSysColorBrush(COLOR_WINDOW);
     }
+    SetTextColor(dc, TextOnFace(TextColours_[index]));
     SetBkColor(dc, GdiColour(WindowFrame.Background));
     return FaceBrush_;
 }

@@ -62,6 +62,9 @@ private:
     void Build(const TControlLayout& layout);
     void Place(const TControlLayout& layout);
     void ChangeDpi(int dpi, const RECT& suggested);
+    void SetIcons();
+    void RemakeBrushes();
+    void SystemColoursChanged();
     void FitLabel(TControlId id);
     void ShowRecordPath();
     void Activated(bool active);
@@ -78,6 +81,7 @@ private:
     std::array<TColour, ControlCount> TextColours_{};
     std::unique_ptr<TGdiChart> Chart_;
     HBRUSH FaceBrush_ = nullptr;
+    std::array<HICON, 2> Icons_{};  // large, small
     std::array<HBRUSH, ControlCount> FieldBrushes_{};  // edits with a field colour of their own
     TWindowEvents* Events_ = nullptr;
     bool Setting_ = false;  // the view itself is changing a control's text

@@ -9,6 +9,7 @@ Target amd64-unicode
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
+!include "WinVer.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavik"
 
@@ -57,8 +58,23 @@ FunctionEnd
 !insertmacro RefuseWhileRunning ""
 !insertmacro RefuseWhileRunning "un."
 
+; Тавик runs on Windows 7 SP1 and later (its programs import nothing newer):
+; on anything older the installer says so and installs nothing. Silent runs
+; end with exit code 3.
 Function .onInit
   SetRegView 64
+  StrCpy $R0 ""
+  ${If} ${AtMostWin2008}
+    StrCpy $R0 older
+  ${ElseIf} ${AtMostWin2008R2}
+  ${AndIfNot} ${AtLeastServicePack} 1
+    StrCpy $R0 older
+  ${EndIf}
+  ${If} $R0 == older
+    MessageBox MB_OK|MB_ICONSTOP "Тавику нужна 64-разрядная Windows 7 с пакетом обновления 1 (SP1) или более новая: Windows 8.1, 10 или 11.$\r$\n$\r$\nНа этом компьютере Windows старее, поэтому Тавик не будет установлен." /SD IDOK
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
 FunctionEnd
 
 Section "Тавик"
@@ -71,12 +87,10 @@ Section "Тавик"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\Тавик"
-  ; The shortcut's working folder is where Тавик writes its recordings: the
-  ; Documents folder of whoever starts it (expanded per user when it starts,
-  ; though the shortcut is everyone's), never Program Files.
-  StrCpy $OUTDIR "%USERPROFILE%\Documents"
+  ; The shortcut starts Тавик in its own folder, which is there for every
+  ; user; started there, Тавик records into the Documents known folder of
+  ; whoever starts it, wherever Windows keeps that (OneDrive, a moved folder).
   CreateShortcut "$SMPROGRAMS\Тавик\Тавик.lnk" "$INSTDIR\tavik.exe" "" "$INSTDIR\tavik.exe" 0
-  StrCpy $OUTDIR "$INSTDIR"
   CreateShortcut "$SMPROGRAMS\Тавик\Удалить Тавик.lnk" "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Тавик"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/long_path.h"
 #include "common/utf8_text.h"
 #include "recording_file_system.h"
 
@@ -12,8 +13,9 @@ namespace {
 HANDLE Handle(TFile file) { return reinterpret_cast<HANDLE>(file); }
 
 // The path is UTF-8; the ANSI code page would turn a Cyrillic folder (a
-// Russian user's Documents) into question marks.
-std::wstring WidePath(const std::string& path) { return WideOf(path); }
+// Russian user's Documents) into question marks. A deep folder takes the
+// extended-length form.
+std::wstring WidePath(const std::string& path) { return ExtendedLengthPath(WideOf(path)); }
 }  // namespace
 
 // CREATE_NEW fails on any existing name, a link's included; no security

@@ -83,8 +83,15 @@ def check_resources(program, version):
                 if a.get("name") == "Microsoft.Windows.Common-Controls"]
     if not controls or controls[0].get("version") != "6.0.0.0":
         faults.append("no common controls 6")
-    if "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" not in [o.get("Id") for o in manifest.iterfind(".//c:supportedOS", ns)]:
-        faults.append("Windows 10/11 not among the supported systems")
+    systems = {"7": "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "8": "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+               "8.1": "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "10/11": "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
+    supported = [o.get("Id") for o in manifest.iterfind(".//c:supportedOS", ns)]
+    for name, system in systems.items():
+        if system not in supported:
+            faults.append("Windows %s not among the supported systems" % name)
+    long_paths = manifest.find(".//v3:windowsSettings/ws16:longPathAware", ns)
+    if long_paths is None or long_paths.text.strip() != "true":
+        faults.append("not longPathAware")
     group = resource(program, 14)
     count = struct.unpack_from("<H", group, 4)[0]
     sizes = sorted((group[6 + 14 * i] or 256) for i in range(count))

@@ -7,15 +7,22 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
+#include <tuple>
 #include <iterator>
 
 #include "app/win32/gdi_fonts.h"
+#include "common/utf8_text.h"
 #include "app/win32/record_folder.h"
+#include "app/win32/win32_colour.h"
 #include "app/win32/win32_window_view.h"
 #include "tests/support/frames.h"
 #include "tests/support/simulated_modules.h"
@@ -116,7 +123,7 @@ TEST_F(Win32Window, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgain) {
     const int dpi = View.Scale().Dpi == 192 ? 96 : 192;
     const TDpiScale scale{dpi};
     RECT suggested{200, 150, 200 + scale(WindowFrame.ClientWidth), 150 + scale(WindowFrame.ClientHeight)};
-    AdjustWindowRectExForDpi(&suggested, GetWindowLongW(View.Handle(), GWL_STYLE), FALSE, 0, static_cast<UINT>(dpi));
+    AdjustFrameForDpi(suggested, static_cast<DWORD>(GetWindowLongW(View.Handle(), GWL_STYLE)), dpi);
     SendMessageW(View.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(View.Scale().Dpi, dpi);
     RECT frame{};
@@ -155,13 +162,73 @@ TEST_F(Win32Window, EveryFontDrawsTheRussianCaptions) {
     EXPECT_EQ(WindowsFace("MS Sans Serif"), L"Microsoft Sans Serif");
 }
 
-// Started where the user cannot write (Program Files), the window records
-// into the user's Documents; the file's full path is the label's tooltip, and
-// the session's end closes the file with its lines whole.
+// The user's Documents known folder, pointed elsewhere for one test as
+// OneDrive's folder backup or a moved Documents folder points it.
+class TRedirectedDocuments {
+public:
+    explicit TRedirectedDocuments(const std::wstring& folder) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &Key_, nullptr);
+        DWORD size = sizeof Old_;
+        Had_ = RegQueryValueExW(Key_, L"Personal", nullptr, &Type_, reinterpret_cast<BYTE*>(Old_), &size) == ERROR_SUCCESS;
+        OldSize_ = size;
+        RegSetValueExW(Key_, L"Personal", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    }
+    ~TRedirectedDocuments() {
+        if (Had_) RegSetValueExW(Key_, L"Personal", 0, Type_, reinterpret_cast<const BYTE*>(Old_), OldSize_);
+        else RegDeleteValueW(Key_, L"Personal");
+        RegCloseKey(Key_);
+    }
+
+private:
+    static constexpr wchar_t Key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    HKEY Key_ = nullptr;
+    bool Had_ = false;
+    DWORD Type_ = REG_EXPAND_SZ;
+    wchar_t Old_[1024] = {};
+    DWORD OldSize_ = 0;
+};
+
+// A working folder the user can write to keeps the recordings, however deep;
+// started where the user cannot write (Program Files) or in the program's own
+// folder (the Start-menu entry, a double-click), the window records into the
+// Documents known folder wherever it points; the file's full path is the
+// label's tooltip, and the session's end closes the file with its lines whole.
 TEST_F(Win32Window, RecordingsLandWhereTheUserFindsThemAndTheSessionsEndClosesThem) {
-    EXPECT_EQ(RecordFolderFor(M.Folder.string()), M.Folder.string());
-    EXPECT_EQ(RecordFolderFor("Z:\\no such folder"), DocumentsFolder());
-    EXPECT_FALSE(DocumentsFolder().empty());
+    const auto utf8 = [](const std::filesystem::path& path) { return Utf8Of(std::wstring_view(path.wstring())); };
+    const std::filesystem::path documents = M.Folder / L"Документы в OneDrive";
+    std::filesystem::create_directory(documents);
+    // 300 characters in folders of at most 100 (a name may have 255),
+    // taken away again at the end, deepest first: the fixture's own clean-up
+    // reaches no path that long.
+    std::filesystem::path deep = M.Folder;
+    std::vector<std::wstring> made;
+    std::wstring deepFileName;
+    const std::unique_ptr<void, std::function<void(void*)>> cleanUp(&made, [&](void*) {
+        if (!deepFileName.empty()) DeleteFileW((made.back() + L"\\" + deepFileName).c_str());
+        for (auto folder = made.rbegin(); folder != made.rend(); ++folder) RemoveDirectoryW(folder->c_str());
+    });
+    while (deep.wstring().size() < 300) {
+        deep /= std::wstring(std::min<std::size_t>(100, 300 - deep.wstring().size() - 1), L'д');
+        made.push_back(L"\\\\?\\" + deep.wstring());
+        ASSERT_TRUE(CreateDirectoryW(made.back().c_str(), nullptr));
+    }
+    {
+        const TRedirectedDocuments redirected(documents.wstring());
+        EXPECT_EQ(DocumentsFolder(), utf8(documents));
+        EXPECT_EQ(RecordFolderFor(M.Folder.string(), "C:\\Program Files\\Tavik"), M.Folder.string());
+        EXPECT_EQ(RecordFolderFor(utf8(deep), "C:\\Program Files\\Tavik"), utf8(deep)) << "300 characters";
+        EXPECT_EQ(RecordFolderFor("Z:\\no such folder", "C:\\Program Files\\Tavik"), utf8(documents));
+        EXPECT_EQ(RecordFolderFor(M.Folder.string(), M.Folder.string() + "\\"), utf8(documents)) << "the program's own";
+    }
+
+    // A recording at that depth, where only the extended-length form reaches.
+    logger::TLogger& logger = Window->Instruments.Logger;
+    const std::string deepFile = logger.StartRecording(utf8(deep), M.Now);
+    ASSERT_FALSE(deepFile.empty());
+    deepFileName = WideOf(deepFile);
+    logger.StopRecording();
+    EXPECT_TRUE(std::filesystem::exists(L"\\\\?\\" + (deep / WideOf(deepFile)).wstring())) << deepFile;
 
     SendMessageW(View.Control(I::VXLogger_StartStop), BM_CLICK, 0, 0);
     ASSERT_EQ(View.Text(I::VXLogger_StartStop), "Стоп");
@@ -176,9 +243,14 @@ TEST_F(Win32Window, RecordingsLandWhereTheUserFindsThemAndTheSessionsEndClosesTh
     SendMessageW(View.Tooltip(), TTM_GETTEXTW, MAX_PATH * 2, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), (M.Folder / name).wstring());
 
+    bool closed = false;
+    View.OnClosed = [&closed] { closed = true; };
     EXPECT_TRUE(SendMessageW(View.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     SendMessageW(View.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_FALSE(Window->Instruments.Logger.RecordFile.IsOpen());
+    EXPECT_FALSE(closed) << "a log-off ends the process itself";
+    SendMessageW(View.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(closed) << "the Restart Manager's close";
     std::ifstream file(M.Folder / name, std::ios::binary);
     const std::string lines((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_GE(std::count(lines.begin(), lines.end(), '\n'), 3);
@@ -205,6 +277,101 @@ TEST_F(Win32Window, AClickAndTypingReachTheModulesAndLabelsFollow) {
     EXPECT_GT(PlaceOf(I::VXFrequencyMeter_ResultLabel).right - PlaceOf(I::VXFrequencyMeter_ResultLabel).left, 40)
         << "the label grew to its text";
     EXPECT_TRUE(Errors.empty());
+}
+
+// What a screen reader says for each field: read back as Narrator asks,
+// through Active Accessibility, for every edit and combo box the keyboard
+// reaches (a combo box's own edit, which has the focus, alike) and the chart.
+TEST_F(Win32Window, AScreenReaderNamesEveryFieldByItsLabelsAndTheChart) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::map<I, std::wstring> names{
+        {I::VXLogger_OSC, L"График"},
+        {I::VXLogger_LevelEdit_CH1, L"Уровень, CH1, В"},
+        {I::VXLogger_LevelEdit_CH2, L"Уровень, CH2, В"},
+        {I::VXLogger_CalibrateEdit, L"Калибровка, В"},
+        {I::VXGenerator_OUT1Type, L"Канал 1, Источник сигнала"},
+        {I::VXGenerator_OUT1Freq, L"Канал 1, Частота, Гц"},
+        {I::VXGenerator_OUT2Type, L"Канал 2, Источник сигнала"},
+        {I::VXGenerator_OUT2Freq, L"Канал 2, Частота, Гц"},
+        {I::VXFrequencyMeter_FreqEdit, L"Частота, Гц"},
+        {I::VXFrequencyMeter_CalibrateEdit, L"Эталонная частота, Гц"},
+        {I::VXFrequencyMeter_PromEdit, L"Промежуточная, Гц"},
+    };
+    const auto nameOf = [](HWND window, LONG* role) {
+        IAccessible* object = nullptr;
+        std::wstring name = L"(none)";
+        if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&object))))
+            return name;
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        if (object->get_accName(self, &text) == S_OK && text) name.assign(text, SysStringLen(text));
+        SysFreeString(text);
+        VARIANT kind{};
+        if (role && object->get_accRole(self, &kind) == S_OK && kind.vt == VT_I4) *role = kind.lVal;
+        object->Release();
+        return name;
+    };
+    for (const TControlLayout& layout : WindowLayout) {
+        const bool field = layout.Kind == TControlKind::Edit || layout.Kind == TControlKind::ComboBox;
+        if (!layout.Visible || (!field && layout.Kind != TControlKind::Chart)) continue;
+        SCOPED_TRACE(layout.Name);
+        ASSERT_TRUE(names.count(layout.Id)) << "a field without a name to expect";
+        LONG role = 0;
+        EXPECT_EQ(nameOf(View.Control(layout.Id), &role), names.at(layout.Id));
+        if (layout.Kind == TControlKind::Chart) {
+            EXPECT_EQ(role, ROLE_SYSTEM_CHART);
+        }
+        COMBOBOXINFO combo{};
+        combo.cbSize = sizeof combo;
+        if (layout.Kind == TControlKind::ComboBox && GetComboBoxInfo(View.Control(layout.Id), &combo)) {
+            EXPECT_EQ(nameOf(combo.hwndItem, nullptr), names.at(layout.Id)) << "its own edit";
+        }
+    }
+    EXPECT_EQ(View.Text(I::VXLogger_LevelEdit_CH1), "5,0") << "the edit's text stays its own";
+    if (SUCCEEDED(com)) CoUninitialize();
+}
+
+// The system's colours changed while Тавик runs (another scheme, a contrast
+// theme): the face is painted again in the new colour, not the one of the
+// start.
+TEST_F(Win32Window, ANewColourSchemeRepaintsTheFace) {
+    const INT element = COLOR_3DLIGHT;
+    const COLORREF old = GetSysColor(element);
+    const COLORREF changed = RGB(40, 90, 160);
+    ASSERT_NE(old, changed);
+    SetSysColors(1, &element, &changed);  // sends WM_SYSCOLORCHANGE to every window
+    SendMessageW(View.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(View.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    HDC dc = GetDC(View.Handle());
+    const TDpiScale scale = View.Scale();
+    const COLORREF face = GetPixel(dc, scale(3), scale(3));
+    const RECT label = PlaceOf(I::VXGenerator_SourceLabel);
+    const COLORREF labelFace = GetPixel(dc, label.right - 1, label.bottom - 1);
+    ReleaseDC(View.Handle(), dc);
+    SetSysColors(1, &element, &old);
+    EXPECT_EQ(face, changed) << std::hex << face;
+    EXPECT_EQ(labelFace, changed) << "a label's face too";
+}
+
+// In a contrast theme a fixed text colour too faint on the face becomes one
+// of its hue that reads: the states stay green and red.
+TEST(Win32Colour, TooFaintTextTakesAReadableShadeOfItsHue) {
+    const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255), text = RGB(1, 2, 3);
+    const std::vector<std::tuple<COLORREF, COLORREF, COLORREF>> cases{
+        {RGB(0, 128, 0), black, RGB(0, 255, 0)},  // dark green on black: bright green
+        {RGB(255, 0, 0), black, RGB(255, 0, 0)},  // red reads on black as it is
+        {RGB(255, 0, 0), white, RGB(160, 0, 0)},  // red on white: darker red
+        {RGB(0, 255, 0), white, RGB(0, 128, 0)},  // lime on white: dark green
+        {RGB(0, 128, 0), white, RGB(0, 128, 0)},
+        {RGB(128, 128, 128), RGB(120, 120, 120), text},  // no hue: the system's text
+    };
+    for (const auto& [colour, face, readable] : cases) {
+        EXPECT_EQ(ReadableOn(colour, face, text), readable) << std::hex << colour << " on " << face;
+    }
 }
 
 int CountColour(const std::vector<uint32_t>& pixels, int width, const RECT& area, COLORREF colour) {
