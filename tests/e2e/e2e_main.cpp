@@ -200,9 +200,13 @@ int main(int argc, char** argv) {
     Widget<QAbstractButton>(I::VXFrequencyMeter_CalibrateButton)->click();
     Check(window.Instruments.FrequencyMeter.FreqCalFactor == static_cast<float>(130000.0 / 123456),
           "the frequency meter's factor was written and read back");
-    Check(WaitFor("the calibrated frequency", [&] { return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("129999"); }, 15000) >= 0 ||
-              Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("130000"),
-          "the calibrated frequency is shown");
+    // 123456 Hz times the factor 130000/123456 in single precision: one below
+    // or at 130000.
+    const auto calibrated = [&] {
+        return Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("129999") ||
+               Text(I::VXFrequencyMeter_FreqEdit) == QStringLiteral("130000");
+    };
+    Check(WaitFor("the calibrated frequency", calibrated, 15000) >= 0, "the calibrated frequency is shown");
 
     // Unplug and plug the logger again.
     const uint32_t oldIdentity = window.Instruments.Binding.Device(tavik::TInstrumentKind::Logger)->PnPInfo().DeviceInstance;
