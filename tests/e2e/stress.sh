@@ -7,8 +7,11 @@
 #   tests/e2e/stress.sh [RUNS]            the VM stage (default 5 runs)
 #   STRESS_WINE_SUITE=1 tests/e2e/stress.sh [RUNS]   the Windows suite under Wine too
 # Settings: STRESS_BUILD (build), STRESS_WIN_BUILD (build-windows; empty for
-# no Wine part), STRESS_CPU (stress-ng's workers, default one a core). Build
-# first (make build cross-windows). Output in $STRESS_BUILD/stress/.
+# no Wine part), STRESS_CPU (stress-ng's workers, default one a core),
+# TAVIK_VM_TIMEOUT (the whole VM run's limit, here 3600 s). Build first
+# (make build cross-windows). Output in $STRESS_BUILD/stress/, with each VM
+# run's exit code in vm-N/exit-code: a run that fails as a whole (its limit
+# reached, a part that never reported) counts as a failure in the table.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${1:-5}
@@ -27,9 +30,10 @@ trap 'kill $hog 2>/dev/null; wait $hog 2>/dev/null' EXIT
 echo "stress: $workers stress-ng CPU workers beside $runs runs"
 for run in $(seq "$runs"); do
     start=$(date +%s)
-    "$top/tests/e2e/run.sh" "$build" ${win:+"$win"} >"$out/vm-$run.txt" 2>&1
+    TAVIK_VM_TIMEOUT=${TAVIK_VM_TIMEOUT:-3600} "$top/tests/e2e/run.sh" "$build" ${win:+"$win"} >"$out/vm-$run.txt" 2>&1
     status=$?
     cp -r "$build/e2e-out" "$out/vm-$run"
+    echo "$status" >"$out/vm-$run/exit-code"
     echo "stress: VM run $run: exit code $status, $(($(date +%s) - start)) s: $(tail -1 "$out/vm-$run.txt")"
     if [ "${STRESS_WINE_SUITE:-0}" = 1 ] && [ -n "$win" ]; then
         start=$(date +%s)

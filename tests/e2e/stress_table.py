@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """The table of a stress run (tests/e2e/stress.sh): every check the VM runs
-printed ("  ok   WHAT" / "  FAIL WHAT") with its runs and failures, every
+printed ("  ok   WHAT" / "  FAIL WHAT") with its runs and failures, each
+VM run as a whole (its exit code: a run ended by its limit, or with a part
+that never reported, fails though every check it printed passed), every
 wait ("  WAIT PART: WHAT: S s of L s[, timed out]") with its runs, time-outs,
 slowest and deadline, and every test of the Windows suite's JUnit files.
 
@@ -24,6 +26,11 @@ def main(folder):
     consoles = sorted(glob.glob(os.path.join(folder, "vm-*", "console.log")),
                       key=lambda p: int(re.search(r"vm-(\d+)", p).group(1)))
     for console in consoles:
+        code = os.path.join(os.path.dirname(console), "exit-code")
+        row = checks.setdefault("the VM run as a whole (exit code 0)", [0, 0])
+        row[0] += 1
+        with open(code, encoding="utf-8") if os.path.exists(code) else open(os.devnull) as status:
+            row[1] += status.read().strip() != "0"
         with open(console, encoding="utf-8", errors="replace") as lines:
             for line in lines:
                 line = line.rstrip("\r\n")

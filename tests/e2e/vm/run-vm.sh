@@ -8,6 +8,9 @@
 # The kernel package is downloaded once (apt-get download, unpacked, not
 # installed) into ${TAVIK_VM_CACHE:-~/.cache/tavik-vm}. The emulated CPU has
 # no SMAP: with it Wine's processes die on a kernel oops under TCG.
+# The whole run ends after ${TAVIK_VM_TIMEOUT:-2400} seconds: a safety net
+# for a VM that hangs, well above the 11-19 minutes the stage takes on a
+# quiet or a busy two-core machine; the waits inside have their own deadlines.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 out=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -66,7 +69,7 @@ rm -f "$work/files"
 
 bios=()
 [ -f /usr/share/qemu/qboot.rom ] && bios=(-bios /usr/share/qemu/qboot.rom)
-timeout "${TAVIK_VM_TIMEOUT:-1500}" qemu-system-x86_64 -accel tcg -cpu max,-smap -m 1536M -smp 2 "${bios[@]}" \
+timeout "${TAVIK_VM_TIMEOUT:-2400}" qemu-system-x86_64 -accel tcg -cpu max,-smap -m 1536M -smp 2 "${bios[@]}" \
     -nodefaults -nographic -no-reboot -serial stdio \
     -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap" \
     -virtfs "local,path=$out,mount_tag=outdir,security_model=none,multidevs=remap" \
