@@ -203,11 +203,11 @@ void GeneratorLists() {
     Line("== Frequency tables");
     for (const auto* groups : {&generator::OUT1Groups(), &generator::OUT2Groups()}) {
         auto table = std::make_unique<generator::TFreqTable>();
-        const std::size_t count = generator::BuildFrequencyTable(*groups, *table, ',');
+        const std::size_t count = generator::BuildFrequencyTable(*groups, *table);
         Line("entries " + Int(static_cast<int64_t>(count)));
         for (std::size_t i = 0; i < count; ++i) {
             const generator::TFreqTableEntry& e = (*table)[i];
-            Line(e.Text + " " + Bits(e.Frequency) + " " + Int(e.PrescalerCode) + " " + Int(e.Divider));
+            Line(generator::FrequencyLabel(e.Frequency, ',') + " " + Bits(e.Frequency) + " " + Int(e.PrescalerCode) + " " + Int(e.Divider));
         }
     }
     Line("== FrequencyLabel");
