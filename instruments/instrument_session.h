@@ -49,7 +49,7 @@ enum class TStartUpPass { RunNow, LeftQueued };
 
 class TInstrumentSession {
 public:
-    // separator: the decimal separator of the instruments' number texts;
+    // separator: the decimal separator of the recording file's numbers;
     // first, when given, is subscribed before the start-up pass.
     TInstrumentSession(THidPlatform& platform, TEventLoop& loop, char separator, TSessionSubscriber* first = nullptr,
                        TStartUpPass pass = TStartUpPass::RunNow);
