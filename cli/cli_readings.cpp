@@ -25,7 +25,7 @@ int TCliSession::Watch(const TCommand& command) {
         if (shown(kind)) Say(EventLine(Time(), InfoOf(kind).Name, bound, json));
     };
     for (const TInstrumentKind kind : kinds)
-        if (Session_.Instruments.Binding.Present(kind)) Say(EventLine(Time(), InfoOf(kind).Name, true, json));
+        if (Session_.Present(kind)) Say(EventLine(Time(), InfoOf(kind).Name, true, json));
     int64_t readings = 0;
     logger::TLogger& logger = Session_.Instruments.Logger;
     // The voltmeter is shown only when the logger has sent samples since it
@@ -76,7 +76,7 @@ int TCliSession::Measure(const TCommand& command) {
     for (const auto& [kind, wanted] : {std::pair{TInstrumentKind::Logger, wantLogger},
                                        std::pair{TInstrumentKind::FrequencyMeter, wantMeter}}) {
         if (!wanted) continue;
-        const bool present = Session_.Instruments.Binding.Present(kind);
+        const bool present = Session_.Present(kind);
         Complain(std::string("the ") + InfoOf(kind).Name + (present ? " sent no measurement" : " is gone"));
         code = present ? ExitTransfer : ExitNoModule;
     }
