@@ -1,5 +1,5 @@
-// Building both frequency tables and filling both boxes, beside filling the
-// same boxes with 1852 constant strings.
+// Building both frequency tables, writing their labels and filling both
+// boxes, beside filling the same boxes with 1852 constant strings.
 #include <QApplication>
 #include <QComboBox>
 #include <cstdio>
@@ -18,12 +18,12 @@ int main(int argc, char** argv) {
         QComboBox box1;
         QComboBox box2;
         QStringList labels;
-        const std::size_t n1 = BuildFrequencyTable(OUT1Groups(), *out1, ',');
-        for (std::size_t i = 0; i < n1; ++i) labels << QString::fromStdString((*out1)[i].Text);
+        const std::size_t n1 = BuildFrequencyTable(OUT1Groups(), *out1);
+        for (std::size_t i = 0; i < n1; ++i) labels << QString::fromStdString(FrequencyLabel((*out1)[i].Frequency, ','));
         box1.addItems(labels);
         labels.clear();
-        const std::size_t n2 = BuildFrequencyTable(OUT2Groups(), *out2, ',');
-        for (std::size_t i = 0; i < n2; ++i) labels << QString::fromStdString((*out2)[i].Text);
+        const std::size_t n2 = BuildFrequencyTable(OUT2Groups(), *out2);
+        for (std::size_t i = 0; i < n2; ++i) labels << QString::fromStdString(FrequencyLabel((*out2)[i].Frequency, ','));
         box2.addItems(labels);
         box1.setCurrentIndex(0);
         box2.setCurrentIndex(0);

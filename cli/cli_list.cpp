@@ -28,7 +28,7 @@ int TCliSession::List(bool json) {
             entry.Reason = "unknown product";
         } else {
             entry.Kind = InfoOf(*kind).Name;
-            entry.Bound = Session_.Instruments.Binding.Device(*kind) == &device;
+            entry.Bound = Session_.BoundDevice(*kind) == &device;
             if (entry.Bound && *kind == TInstrumentKind::Logger)
                 entry.Factors = {{"k1", Session_.Instruments.Logger.CalFactor1}, {"k2", Session_.Instruments.Logger.CalFactor2}};
             if (entry.Bound && *kind == TInstrumentKind::FrequencyMeter)

@@ -5,8 +5,16 @@
 #include "cli_session.h"
 #include "common/local_time.h"
 #include "instruments/logger/recording_file.h"
+#include "instruments/logger/voltmeter_text.h"
 
 namespace tavik::cli {
+
+namespace {
+// The voltmeter's volts and its texts as the window words them.
+TVoltmeter VoltmeterOf(const logger::TAcquisition& a, char separator) {
+    return {a.VCH1Volts, a.VCH2Volts, logger::VoltmeterText(a, 1, separator), logger::VoltmeterText(a, 2, separator)};
+}
+}  // namespace
 
 int TCliSession::Watch(const TCommand& command) {
     const std::vector<TInstrumentKind> kinds = command.Module ? std::vector{*command.Module} : AllKinds;
@@ -17,7 +25,7 @@ int TCliSession::Watch(const TCommand& command) {
         if (shown(kind)) Say(EventLine(Time(), InfoOf(kind).Name, bound, json));
     };
     for (const TInstrumentKind kind : kinds)
-        if (Session_.Instruments.Binding.Present(kind)) Say(EventLine(Time(), InfoOf(kind).Name, true, json));
+        if (Session_.Present(kind)) Say(EventLine(Time(), InfoOf(kind).Name, true, json));
     int64_t readings = 0;
     logger::TLogger& logger = Session_.Instruments.Logger;
     // The voltmeter is shown only when the logger has sent samples since it
@@ -29,8 +37,7 @@ int TCliSession::Watch(const TCommand& command) {
     const std::unique_ptr<TLoopTimer> voltmeter = Loop_.MakeTimer(VoltmeterShowMs, [&] {
         if (!shown(TInstrumentKind::Logger) || !logger.Present() || !newSamples) return;
         newSamples = false;
-        const logger::TAcquisition& a = logger.Acquisition;
-        Say(LoggerLine(Time(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
+        Say(LoggerLine(Time(), VoltmeterOf(logger.Acquisition, Separator_), json));
         ++readings;
     });
     Events_.MeterReading = [&](const freqmeter::TReading& reading) {
@@ -55,8 +62,7 @@ int TCliSession::Measure(const TCommand& command) {
     int reports = 0;
     Events_.LoggerCycle = [&](const logger::TLoggerCycle& cycle) {
         if (!wantLogger || !cycle.HasSamples || ++reports < logger::HistoryLength) return;
-        const logger::TAcquisition& a = logger.Acquisition;
-        Say(LoggerLine(Time(), {a.VCH1Volts, a.VCH2Volts, a.VCH1Text, a.VCH2Text}, json));
+        Say(LoggerLine(Time(), VoltmeterOf(logger.Acquisition, Separator_), json));
         wantLogger = false;
     };
     Events_.MeterReading = [&](const freqmeter::TReading& reading) {
@@ -70,7 +76,7 @@ int TCliSession::Measure(const TCommand& command) {
     for (const auto& [kind, wanted] : {std::pair{TInstrumentKind::Logger, wantLogger},
                                        std::pair{TInstrumentKind::FrequencyMeter, wantMeter}}) {
         if (!wanted) continue;
-        const bool present = Session_.Instruments.Binding.Present(kind);
+        const bool present = Session_.Present(kind);
         Complain(std::string("the ") + InfoOf(kind).Name + (present ? " sent no measurement" : " is gone"));
         code = present ? ExitTransfer : ExitNoModule;
     }

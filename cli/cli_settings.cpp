@@ -48,8 +48,9 @@ int TCliSession::GeneratorControl(const TCommand& command) {
         outputs.FreqIndex = static_cast<std::size_t>(out.FreqIndex);
         const generator::TFreqTableEntry& entry = g.Table(output)[outputs.FreqIndex];
         if (out.Nearest)
-            Say("out" + std::to_string(output) + ": " + *out.Frequency + " -> " + entry.Text + " (" +
-                FixedText(entry.Frequency, 9, 3, Separator_) + " Hz)");
+            Say("out" + std::to_string(output) + ": " + *out.Frequency + " -> " +
+                generator::FrequencyLabel(entry.Frequency, Separator_) + " (" + FixedText(entry.Frequency, 9, 3, Separator_) +
+                " Hz)");
     }
     const TCommandResult sent = g.SetOutputs(outputs);
     if (!sent.Done()) {

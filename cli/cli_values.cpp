@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "common/integer_text.h"
 #include "common/strict_number.h"
@@ -10,17 +12,35 @@
 namespace tavik::cli {
 
 namespace {
-// Both outputs' lists, built once: the module's clock is fixed, so a
-// frequency is checked before any module is looked for.
-struct TTables {
-    std::unique_ptr<generator::TFreqTable> Out1 = std::make_unique<generator::TFreqTable>();
-    std::unique_ptr<generator::TFreqTable> Out2 = std::make_unique<generator::TFreqTable>();
-    std::size_t Count1 = generator::BuildFrequencyTable(generator::OUT1Groups(), *Out1, '.');
-    std::size_t Count2 = generator::BuildFrequencyTable(generator::OUT2Groups(), *Out2, '.');
+// One output's list, built once with its labels (with a point): the module's
+// clock is fixed, so a frequency is checked before any module is looked for.
+struct TList {
+    explicit TList(const std::vector<generator::TPrescalerGroup>& groups)
+        : Table(std::make_unique<generator::TFreqTable>()), Count(generator::BuildFrequencyTable(groups, *Table)) {
+        for (std::size_t i = 0; i < Count; ++i) Labels.push_back(generator::FrequencyLabel((*Table)[i].Frequency, '.'));
+    }
+    std::unique_ptr<generator::TFreqTable> Table;
+    std::size_t Count;
+    std::vector<std::string> Labels;
+
+    // The first entry whose label is text, a point and a comma standing for
+    // each other.
+    std::optional<std::size_t> Labelled(std::string_view text) const {
+        auto separator = [](char c) { return c == '.' || c == ','; };
+        for (std::size_t i = 0; i < Count; ++i) {
+            const std::string& label = Labels[i];
+            if (label.size() != text.size()) continue;
+            std::size_t at = 0;
+            while (at < text.size() && (text[at] == label[at] || (separator(text[at]) && separator(label[at])))) ++at;
+            if (at == text.size()) return i;
+        }
+        return std::nullopt;
+    }
 };
-const TTables& Tables() {
-    static const TTables tables;
-    return tables;
+const TList& ListOf(int output) {
+    static const TList out1(generator::OUT1Groups());
+    static const TList out2(generator::OUT2Groups());
+    return output == 1 ? out1 : out2;
 }
 }  // namespace
 
@@ -38,18 +58,16 @@ bool Choice(const std::string& value, const char* yes, const char* no, std::opti
 }
 
 bool ResolveFrequency(TOutputOptions& out, int output) {
-    const TTables& t = Tables();
-    const generator::TFreqTable& table = output == 1 ? *t.Out1 : *t.Out2;
-    const std::size_t count = output == 1 ? t.Count1 : t.Count2;
+    const TList& list = ListOf(output);
     const std::string& text = *out.Frequency;
-    if (const auto entry = generator::EntryLabelled(table, count, text)) {
+    if (const auto entry = list.Labelled(text)) {
         out.FreqIndex = static_cast<int>(*entry);
         return true;
     }
     if (text.size() <= 2 || text.compare(text.size() - 2, 2, "Hz") != 0) return false;
     const auto hertz = DecimalOf(text.substr(0, text.size() - 2));
     if (!hertz || *hertz <= 0) return false;
-    out.FreqIndex = static_cast<int>(generator::NearestEntry(table, count, *hertz));
+    out.FreqIndex = static_cast<int>(generator::NearestEntry(*list.Table, list.Count, *hertz));
     out.Nearest = true;
     return true;
 }

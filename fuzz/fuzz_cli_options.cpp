@@ -34,15 +34,15 @@ struct TLists {
     tavik::generator::TFreqTable Out1;
     tavik::generator::TFreqTable Out2;
     TLists() {
-        tavik::generator::BuildFrequencyTable(tavik::generator::OUT1Groups(), Out1, '.');
-        tavik::generator::BuildFrequencyTable(tavik::generator::OUT2Groups(), Out2, '.');
+        tavik::generator::BuildFrequencyTable(tavik::generator::OUT1Groups(), Out1);
+        tavik::generator::BuildFrequencyTable(tavik::generator::OUT2Groups(), Out2);
     }
 };
 
 // An output's list entry's label, with a point.
-const std::string& Label(bool first, int index) {
+std::string Label(bool first, int index) {
     static const TLists lists;
-    return (first ? lists.Out1 : lists.Out2)[static_cast<std::size_t>(index)].Text;
+    return tavik::generator::FrequencyLabel((first ? lists.Out1 : lists.Out2)[static_cast<std::size_t>(index)].Frequency, '.');
 }
 
 void CheckOutput(const TOutputOptions& out, bool first) {

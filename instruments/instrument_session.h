@@ -49,7 +49,7 @@ enum class TStartUpPass { RunNow, LeftQueued };
 
 class TInstrumentSession {
 public:
-    // separator: the decimal separator of the instruments' number texts;
+    // separator: the decimal separator of the recording file's numbers;
     // first, when given, is subscribed before the start-up pass.
     TInstrumentSession(THidPlatform& platform, TEventLoop& loop, char separator, TSessionSubscriber* first = nullptr,
                        TStartUpPass pass = TStartUpPass::RunNow);
@@ -75,6 +75,9 @@ public:
     void Subscribe(TSessionSubscriber& subscriber);
     void Unsubscribe(TSessionSubscriber& subscriber);
 
+    // A module of the kind is bound, and which device it is (null while none).
+    bool Present(TInstrumentKind kind) const { return Instruments.Binding.Present(kind); }
+    const THidDevice* BoundDevice(TInstrumentKind kind) const { return Instruments.Binding.Device(kind); }
     // Bound and open for reading and writing.
     bool Usable(TInstrumentKind kind) const;
     // The timer that polls a kind while it is bound; null for the generator.

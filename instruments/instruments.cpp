@@ -4,7 +4,7 @@ namespace tavik {
 
 TInstruments::TInstruments(char separator)
     : Logger(Binding.Port(TInstrumentKind::Logger), separator),
-      Generator(Binding.Port(TInstrumentKind::Generator), separator),
+      Generator(Binding.Port(TInstrumentKind::Generator)),
       FrequencyMeter(Binding.Port(TInstrumentKind::FrequencyMeter)) {
     Binding.Hooks(TInstrumentKind::Logger).BindAction = [this] { Logger.OnBound(); };
     Binding.Hooks(TInstrumentKind::Generator).BindAction = [this] { Generator.OnBound(); };

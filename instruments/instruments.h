@@ -13,8 +13,8 @@ namespace tavik {
 
 class TInstruments {
 public:
-    // separator: the decimal separator of the logger's and the generator's
-    // number texts (the frequency meter yields numbers alone).
+    // separator: the decimal separator of the logger's recording file, the
+    // one text an instrument writes (the others yield numbers alone).
     explicit TInstruments(char separator);
     TInstruments(const TInstruments&) = delete;
     TInstruments& operator=(const TInstruments&) = delete;

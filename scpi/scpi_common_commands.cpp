@@ -89,7 +89,7 @@ TOutcome AllErrors(TCall& call) {
 TOutcome Catalog(TCall& call) {
     std::string names;
     for (const TInstrumentKindInfo& info : InstrumentKinds) {
-        if (!call.Instrument.Instruments.Binding.Present(info.Kind)) continue;
+        if (!call.Instrument.Session.Present(info.Kind)) continue;
         std::string name = info.Name;
         for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         names += (names.empty() ? "\"" : ",\"") + name + "\"";

@@ -33,7 +33,7 @@ std::optional<TError> TScpiInstrument::Reset() {
 }
 
 std::optional<TError> TScpiInstrument::Require(TInstrumentKind kind) const {
-    if (Instruments.Binding.Present(kind)) return std::nullopt;
+    if (Session.Present(kind)) return std::nullopt;
     return TError{HardwareMissing, std::string("no ") + InfoOf(kind).Name};
 }
 

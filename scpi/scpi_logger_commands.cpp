@@ -21,7 +21,8 @@ TRead<std::vector<uint32_t>> Channels(const TCall& call, std::size_t at) {
     return ReadChannels(call.Parameters[at], ChannelCount);
 }
 
-// The voltmeter as it reads: rounded as its text is, NaN where it shows NA.
+// The voltmeter as it reads: rounded as the window shows it, NaN where it
+// shows NA.
 TOutcome Voltage(TCall& call) {
     if (auto error = call.Expect(0, 1)) return error;
     if (auto error = call.Instrument.Require(Kind)) return error;
@@ -31,7 +32,7 @@ TOutcome Voltage(TCall& call) {
     for (const uint32_t channel : std::get<std::vector<uint32_t>>(channels)) {
         const std::optional<double>& volts = channel == 1 ? a.VCH1Volts : a.VCH2Volts;
         if (!call.Answer.empty()) call.Answer += ',';
-        call.Answer += volts ? Fixed(*volts, a.TextPrecision, a.TextDecimals) : Nr3(NotANumber);
+        call.Answer += volts ? Fixed(*volts, a.VoltsPrecision, a.VoltsDecimals) : Nr3(NotANumber);
     }
     return std::nullopt;
 }

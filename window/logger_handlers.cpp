@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/number_text.h"
+#include "instruments/logger/voltmeter_text.h"
 #include "tavik.h"
 
 namespace tavik {
@@ -51,8 +52,9 @@ void TTavik::ShowLoggerCycle(const logger::TLoggerCycle& cycle) {
 }
 
 void TTavik::VXLogger_ValueTimerTimer() {
-    VXLogger_VCH1.SetCaption(Instruments.Logger.Acquisition.VCH1Text);
-    VXLogger_VCH2.SetCaption(Instruments.Logger.Acquisition.VCH2Text);
+    const logger::TAcquisition& acquisition = Instruments.Logger.Acquisition;
+    VXLogger_VCH1.SetCaption(logger::VoltmeterText(acquisition, 1, Options_.DecimalSeparator));
+    VXLogger_VCH2.SetCaption(logger::VoltmeterText(acquisition, 2, Options_.DecimalSeparator));
 }
 
 void TTavik::CheckBox_ControlClick(TCheckBox& sender) {

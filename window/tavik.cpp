@@ -56,11 +56,12 @@ TTavik::~TTavik() {
 // ---- Start-up and shutdown ----
 
 void TTavik::FormCreate() {
-    // The session has built the generator's tables.
-    auto fill = [](TComboBox& box, const generator::TFreqTable& table, std::size_t count) {
+    // The session has built the generator's tables; the labels are ours.
+    auto fill = [this](TComboBox& box, const generator::TFreqTable& table, std::size_t count) {
         std::vector<std::string> labels;
         labels.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) labels.push_back(table[i].Text);
+        for (std::size_t i = 0; i < count; ++i)
+            labels.push_back(generator::FrequencyLabel(table[i].Frequency, Options_.DecimalSeparator));
         box.AddItems(labels);
     };
     fill(VXGenerator_OUT1Freq, *Instruments.Generator.OUT1FreqTable, Instruments.Generator.EntryCount(1));

@@ -34,31 +34,18 @@ std::string FrequencyLabel(float frequency, char separator) {
     return label;
 }
 
-std::size_t BuildFrequencyTable(const std::vector<TPrescalerGroup>& groups, TFreqTable& table, char separator) {
+std::size_t BuildFrequencyTable(const std::vector<TPrescalerGroup>& groups, TFreqTable& table) {
     std::size_t index = 0;
     for (const TPrescalerGroup& group : groups) {
         for (unsigned n = group.FirstDivider; n <= 255; ++n) {
             TFreqTableEntry& entry = table[index++];
             const auto divider = static_cast<uint8_t>(n);
             entry.Frequency = EntryFrequency(group.Prescaler, divider);
-            entry.Text = FrequencyLabel(entry.Frequency, separator);
             entry.PrescalerCode = group.Code;
             entry.Divider = divider;
         }
     }
     return index;
-}
-
-std::optional<std::size_t> EntryLabelled(const TFreqTable& table, std::size_t count, std::string_view text) {
-    auto separator = [](char c) { return c == '.' || c == ','; };
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string& label = table[i].Text;
-        if (label.size() != text.size()) continue;
-        std::size_t at = 0;
-        while (at < text.size() && (text[at] == label[at] || (separator(text[at]) && separator(label[at])))) ++at;
-        if (at == text.size()) return i;
-    }
-    return std::nullopt;
 }
 
 std::size_t NearestEntry(const TFreqTable& table, std::size_t count, double hertz) {

@@ -1,11 +1,11 @@
 #pragma once
 // The frequencies each generator output can make: the module's clock through a
-// prescaler and an 8-bit divider, f = 16 500 000 / (2 p (N + 1)).
+// prescaler and an 8-bit divider, f = 16 500 000 / (2 p (N + 1)). The lists
+// hold numbers; a front-end writes an entry's label with FrequencyLabel and
+// its own decimal separator.
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace tavik::generator {
@@ -16,8 +16,7 @@ constexpr std::size_t OUT1EntryCount = 1088;
 constexpr std::size_t OUT2EntryCount = 764;
 
 struct TFreqTableEntry {
-    std::string Text;
-    float Frequency = 0.0f;  // hertz
+    float Frequency = 0.0f;  // hertz; 0 in the room a list does not use
     uint8_t PrescalerCode = 0;
     uint8_t Divider = 0;
 };
@@ -33,18 +32,15 @@ const std::vector<TPrescalerGroup>& OUT1Groups();
 const std::vector<TPrescalerGroup>& OUT2Groups();
 
 float EntryFrequency(uint32_t prescaler, uint8_t divider);
-// Three significant digits in scientific notation ("4.13E+6"), rounded on the
-// exact decimal value with halves away from zero; trailing zeros kept.
+// An entry's label: three significant digits in scientific notation
+// ("4.13E+6"), rounded on the exact decimal value with halves away from zero;
+// trailing zeros kept.
 std::string FrequencyLabel(float frequency, char separator);
 
 using TFreqTable = std::array<TFreqTableEntry, FreqTableCapacity>;
 
 // Fills a table from its groups and returns the number of entries used.
-std::size_t BuildFrequencyTable(const std::vector<TPrescalerGroup>& groups, TFreqTable& table, char separator);
-
-// The first of the first count entries whose label is text, a point and a
-// comma standing for each other.
-std::optional<std::size_t> EntryLabelled(const TFreqTable& table, std::size_t count, std::string_view text);
+std::size_t BuildFrequencyTable(const std::vector<TPrescalerGroup>& groups, TFreqTable& table);
 // The entry nearest to hertz (the first of two as near); count is above 0.
 std::size_t NearestEntry(const TFreqTable& table, std::size_t count, double hertz);
 

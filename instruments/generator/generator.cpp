@@ -3,8 +3,8 @@
 namespace tavik::generator {
 
 void TGenerator::BuildTables() {
-    BuildFrequencyTable(OUT1Groups(), *OUT1FreqTable, Separator_);
-    BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable, Separator_);
+    BuildFrequencyTable(OUT1Groups(), *OUT1FreqTable);
+    BuildFrequencyTable(OUT2Groups(), *OUT2FreqTable);
 }
 
 TCommandResult TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {

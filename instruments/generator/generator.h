@@ -35,9 +35,8 @@ struct TGeneratorSettings {
 
 class TGenerator {
 public:
-    TGenerator(TInstrumentPort& port, char separator)
-        : OUT1FreqTable(std::make_unique<TFreqTable>()), OUT2FreqTable(std::make_unique<TFreqTable>()),
-          Port_(port), Separator_(separator) {}
+    explicit TGenerator(TInstrumentPort& port)
+        : OUT1FreqTable(std::make_unique<TFreqTable>()), OUT2FreqTable(std::make_unique<TFreqTable>()), Port_(port) {}
 
     std::unique_ptr<TFreqTable> OUT1FreqTable;
     std::unique_ptr<TFreqTable> OUT2FreqTable;
@@ -48,7 +47,7 @@ public:
     // Binding a generator reads nothing from it.
     void OnBound() {}
 
-    // Fills both tables (labels with the separator); done once at start-up.
+    // Fills both tables; done once at start-up.
     void BuildTables();
     // The list of a switchable output (1 or 2) and how many entries it holds.
     const TFreqTable& Table(int output) const { return output == 1 ? *OUT1FreqTable : *OUT2FreqTable; }
@@ -77,7 +76,6 @@ public:
 
 private:
     TInstrumentPort& Port_;
-    char Separator_;
 };
 
 }  // namespace tavik::generator

@@ -1,7 +1,6 @@
 #include "acquisition.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "common/number_text.h"
 
@@ -48,27 +47,12 @@ void TAcquisition::UpdateAverages() {
     V2Avg = static_cast<float>(static_cast<double>(sum2) * 0.2);
 }
 
-void TAcquisition::SetText(std::string& text, const char* prefix, double volts, int precision, int decimals,
-                           char separator) {
-    char buffer[64];
-    std::size_t n = std::strlen(prefix);
-    std::memcpy(buffer, prefix, n);
-    n += FixedTextTo(buffer + n, volts, precision, decimals, separator);
-    static constexpr char Unit[] = " В";
-    std::memcpy(buffer + n, Unit, sizeof Unit - 1);
-    n += sizeof Unit - 1;
-    text.assign(buffer, n);
-}
-
-TTracePoints TAcquisition::Process(const TFrame& report, float k1, float k2, char separator, TRecordFields* fields) {
-    const TSamples samples = DecodeSamples(report);
+TTracePoints TAcquisition::Process(const TSamples& samples, float k1, float k2) {
     const float* v = samples.Values;
     TTracePoints points{};
     const bool eightBit = IsEightBit(samples.Mode);
-    TextPrecision = eightBit ? 4 : 5;
-    TextDecimals = eightBit ? 2 : 3;
-    const int precision = TextPrecision;
-    const int decimals = TextDecimals;
+    VoltsPrecision = eightBit ? 4 : 5;
+    VoltsDecimals = eightBit ? 2 : 3;
     bool show1 = true;
     bool show2 = true;
     switch (samples.Mode) {
@@ -103,15 +87,7 @@ TTracePoints TAcquisition::Process(const TFrame& report, float k1, float k2, cha
     UpdateAverages();
     VCH1Volts = show1 ? std::optional<double>(Product(k1, V1Avg)) : std::nullopt;
     VCH2Volts = show2 ? std::optional<double>(Product(k2, V2Avg)) : std::nullopt;
-    if (VCH1Volts)
-        SetText(VCH1Text, "V1 = ", *VCH1Volts, precision, decimals, separator);
-    else
-        VCH1Text = "V1 = NA";
-    if (VCH2Volts)
-        SetText(VCH2Text, "V2 = ", *VCH2Volts, precision, decimals, separator);
-    else
-        VCH2Text = "V2 = NA";
-    if (fields) FormatRecordFields(report, samples, k1, k2, separator, *fields);
+    Decoded = true;
     return points;
 }
 

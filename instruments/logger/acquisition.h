@@ -1,10 +1,10 @@
 #pragma once
 // What one measurement report with samples does: the channel voltages, the
 // five-report averages behind the voltmeter, the points for both traces and
-// the fields of the record line.
+// the fields of the record line. The voltmeter is numbers: a front-end writes
+// its texts (voltmeter_text.h).
 #include <cstddef>
 #include <optional>
-#include <string>
 
 #include "device/report_exchange.h"
 #include "logger_protocol.h"
@@ -34,28 +34,27 @@ public:
     uint8_t HistoryIndex = 0;
     float V1Avg = 0.0f;
     float V2Avg = 0.0f;
-    std::string VCH1Text = "V1 = 0.000 В";
-    std::string VCH2Text = "V2 = 0.000 В";
-    // The calibrated volts the texts show; nothing where a text reads NA.
+    // The voltmeter: each channel's calibrated five-report average, nothing
+    // where the latest report's mode gives the channel no reading.
     std::optional<double> VCH1Volts = 0.0;
     std::optional<double> VCH2Volts = 0.0;
-    // How the texts round those volts: significant digits and decimals of
-    // the latest report's resolution.
-    int TextPrecision = 5;
-    int TextDecimals = 3;
+    // How finely the latest report's resolution gives those volts:
+    // significant digits and decimals (8 bit: 4 and 2; 10 bit: 5 and 3).
+    int VoltsPrecision = 5;
+    int VoltsDecimals = 3;
+    // A report with samples has been decoded since start.
+    bool Decoded = false;
 
     void ClearHistory();
     void UpdateAverages();
 
-    // Decodes a report that carries samples, in the order the cycle needs:
-    // raw voltages, averages, voltmeter texts, trace points, record fields.
-    TTracePoints Process(const TFrame& report, float k1, float k2, char separator, TRecordFields* fields);
-
-private:
-    void SetText(std::string& text, const char* prefix, double volts, int precision, int decimals, char separator);
+    // Takes the samples of one report, in the order the cycle needs: raw
+    // voltages, averages, voltmeter, and the points it returns.
+    TTracePoints Process(const TSamples& samples, float k1, float k2);
 };
 
-// The record fields of one report (notation and formats of the record file).
+// The record fields of one report (notation and formats of the record file,
+// with its decimal separator).
 void FormatRecordFields(const TFrame& report, const TSamples& samples, float k1, float k2, char separator,
                         TRecordFields& fields);
 

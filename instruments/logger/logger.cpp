@@ -51,7 +51,9 @@ void TLogger::Decode(TLoggerCycle& cycle) {
         cycle.NewSweep = SweepPosition_ == SweepPoints;
         if (cycle.NewSweep) SweepPosition_ = 0;
         SweepPosition_ += 2;
-        cycle.Points = Acquisition.Process(report, CalFactor1, CalFactor2, Separator_, cycle.Recorded ? &fields : nullptr);
+        const TSamples samples = DecodeSamples(report);
+        cycle.Points = Acquisition.Process(samples, CalFactor1, CalFactor2);
+        if (cycle.Recorded) FormatRecordFields(report, samples, CalFactor1, CalFactor2, Separator_, fields);
     }
     if (cycle.Recorded) {
         cycle.RecordHealthy = RecordFile.WriteFieldsAndEnd(fields.Text, fields.Length);

@@ -48,6 +48,7 @@ struct TLoggerCycle {
 
 class TLogger {
 public:
+    // separator: the decimal separator of the recording file's numbers.
     TLogger(TInstrumentPort& port, char separator) : Port_(port), Separator_(separator) {}
 
     TFrame MeasurementBuffer{};  // command 1; every report the cycle reads lands here

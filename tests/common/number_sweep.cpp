@@ -27,6 +27,7 @@
 #include "instruments/logger/acquisition.h"
 #include "instruments/logger/logger.h"
 #include "instruments/logger/logger_protocol.h"
+#include "instruments/logger/voltmeter_text.h"
 
 namespace tavik {
 namespace {
@@ -185,14 +186,17 @@ void LoggerNumbers() {
         const float k2 = AcceptedFactor(FactorNear());
         logger::TRecordFields fields;
         const char separator = i % 2 ? ',' : '.';
-        const logger::TTracePoints points = logger.Acquisition.Process(report, k1, k2, separator, &fields);
+        const logger::TSamples samples = logger::DecodeSamples(report);
+        const logger::TTracePoints points = logger.Acquisition.Process(samples, k1, k2);
+        logger::FormatRecordFields(report, samples, k1, k2, separator, fields);
         const TCalibrationCheck c1 = logger.CheckCalibration(1, static_cast<float>(Between(0, 90000)) / 10000.0f);
         std::string line = Hex(report[2]) + " " + Hex(report[3]) + " " + Hex(report[4]) + " " + Hex(report[5]) + " " +
                            Hex(report[6]) + " " + Bits(k1) + " " + Bits(k2);
         for (double point : points.Channel1) line += " " + Bits(point);
         for (double point : points.Channel2) line += " " + Bits(point);
         line += " " + Bits(logger.Acquisition.V1Avg) + " " + Bits(logger.Acquisition.V2Avg);
-        line += " [" + logger.Acquisition.VCH1Text + "] [" + logger.Acquisition.VCH2Text + "] ";
+        line += " [" + logger::VoltmeterText(logger.Acquisition, 1, separator) + "] [" +
+                logger::VoltmeterText(logger.Acquisition, 2, separator) + "] ";
         line += std::string_view(fields.Text, fields.Length);
         line += " " + Int(static_cast<int>(c1.Verdict)) + " " + Bits(c1.Factor);
         Line(line);
@@ -203,11 +207,11 @@ void GeneratorLists() {
     Line("== Frequency tables");
     for (const auto* groups : {&generator::OUT1Groups(), &generator::OUT2Groups()}) {
         auto table = std::make_unique<generator::TFreqTable>();
-        const std::size_t count = generator::BuildFrequencyTable(*groups, *table, ',');
+        const std::size_t count = generator::BuildFrequencyTable(*groups, *table);
         Line("entries " + Int(static_cast<int64_t>(count)));
         for (std::size_t i = 0; i < count; ++i) {
             const generator::TFreqTableEntry& e = (*table)[i];
-            Line(e.Text + " " + Bits(e.Frequency) + " " + Int(e.PrescalerCode) + " " + Int(e.Divider));
+            Line(generator::FrequencyLabel(e.Frequency, ',') + " " + Bits(e.Frequency) + " " + Int(e.PrescalerCode) + " " + Int(e.Divider));
         }
     }
     Line("== FrequencyLabel");

@@ -64,7 +64,8 @@ TEST_F(LoggerArea, ReportsWithoutSamplesLeaveTracesAndTextsAlone) {
     Logger->SamplesReady = false;
     H.LoggerTicks(3);
     EXPECT_EQ(Points(0), 0);
-    EXPECT_EQ(W.Instruments.Logger.Acquisition.VCH1Text, "V1 = 0.000 В");
+    W.VXLogger_ValueTimerTimer();
+    EXPECT_EQ(V[I::VXLogger_VCH1].Text, "V1 = 0.000 В");
     EXPECT_TRUE(V[I::VXLogger_8bit].Checked);
     EXPECT_TRUE(V[I::VXLogger_Peak].Checked);
     EXPECT_TRUE(V[I::VXLogger_CH1].Checked);

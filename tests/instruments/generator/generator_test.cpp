@@ -32,7 +32,7 @@ protected:
 };
 
 TEST_F(Generator, TablesAndTheFirstReport) {
-    EXPECT_EQ((*G.OUT1FreqTable)[0].Text, "8.25E+6");
+    EXPECT_EQ((*G.OUT1FreqTable)[0].Frequency, 8250000.0f);
     EXPECT_TRUE(Module->Received.empty()) << "binding sends nothing";
     EXPECT_EQ(Set({0, TSource::Generator, 0, {false, false, true}}), "02 01 10 00 00 00 00 EF");
 }

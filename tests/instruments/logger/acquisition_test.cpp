@@ -1,9 +1,10 @@
-// The 50 ms cycle through the simulated logger: voltmeter texts, averages,
-// trace points, the sweep and the frames on the wire.
+// The 50 ms cycle through the simulated logger: the voltmeter and its texts,
+// averages, trace points, the sweep and the frames on the wire.
 #include <gtest/gtest.h>
 
 #include "instruments/logger/acquisition.h"
 #include "instruments/logger/logger.h"
+#include "instruments/logger/voltmeter_text.h"
 #include "tests/support/instrument_harness.h"
 
 namespace tavik {
@@ -15,17 +16,24 @@ class Acquisition : public test::TBoundLogger {
 protected:
     Acquisition() : TBoundLogger('.') {}
     logger::TAcquisition& A = Logger.Acquisition;
+    std::string Shown(int channel, char separator = '.') const { return logger::VoltmeterText(A, channel, separator); }
 };
 
 TEST_F(Acquisition, TheAverageRampsOverTheFirstFiveReports) {
     Module->Csr = logger::Csr8Bit;
     Module->FixedSamples = std::array<uint8_t, 4>{128, 128, 0, 0};
+    EXPECT_EQ(Shown(1, ','), "V1 = 0.000 В") << "before the first report: the start-up text, with its point";
+    EXPECT_EQ(Shown(2, ','), "V2 = 0.000 В");
     const char* expected[] = {"V1 = 0.75 В", "V1 = 1.51 В", "V1 = 2.26 В", "V1 = 3.01 В", "V1 = 3.77 В", "V1 = 3.77 В"};
     for (const char* text : expected) {
         H.LoggerTicks(1);
-        EXPECT_EQ(A.VCH1Text, text);
+        EXPECT_EQ(Shown(1), text);
     }
-    EXPECT_EQ(A.VCH2Text, "V2 = 0.00 В");
+    EXPECT_EQ(Shown(2), "V2 = 0.00 В");
+    EXPECT_EQ(Shown(1, ','), "V1 = 3,77 В") << "the front-end's separator";
+    EXPECT_DOUBLE_EQ(*A.VCH1Volts, static_cast<double>(A.V1Avg));
+    EXPECT_EQ(A.VoltsPrecision, 4);
+    EXPECT_EQ(A.VoltsDecimals, 2);
 }
 
 TEST_F(Acquisition, TenBitPeakOnChannelTwoShowsNAAndZerosForChannelOne) {
@@ -37,7 +45,7 @@ TEST_F(Acquisition, TenBitPeakOnChannelTwoShowsNAAndZerosForChannelOne) {
     Module->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, 0x01};  // 512 and 256
     const auto cycle = H.LoggerTicks(1);
     ASSERT_TRUE(cycle && cycle->HasSamples);
-    EXPECT_EQ(A.VCH1Text, "V1 = NA");
+    EXPECT_EQ(Shown(1), "V1 = NA");
     EXPECT_EQ(A.VCH1Volts, std::nullopt);
     EXPECT_DOUBLE_EQ(*A.VCH2Volts, static_cast<double>(A.V2Avg)) << "factor 1: the average itself";
     EXPECT_EQ(cycle->Points.Channel1[0], 0.0);
@@ -46,7 +54,7 @@ TEST_F(Acquisition, TenBitPeakOnChannelTwoShowsNAAndZerosForChannelOne) {
     EXPECT_DOUBLE_EQ(cycle->Points.Channel2[1], 1.882875f);
     H.LoggerTicks(4);
     EXPECT_EQ(A.V1Avg, 0.0f) << "channel 1's average decays to 0 over five reports";
-    EXPECT_EQ(A.VCH2Text, "V2 = 2.824 В");
+    EXPECT_EQ(Shown(2), "V2 = 2.824 В");
 }
 
 TEST_F(Acquisition, ASweepIs256ReportsWithSamples) {
@@ -66,12 +74,12 @@ TEST_F(Acquisition, ReportsWithoutSamplesGiveTheStatusOnly) {
     H.LoggerTicks(1);  // the boxes follow the module
     Module->Received.clear();
     Module->SamplesReady = false;
-    const std::string shown = A.VCH1Text;
+    const std::string shown = Shown(1);
     const auto cycle = H.LoggerTicks(1);
     ASSERT_TRUE(cycle);
     EXPECT_FALSE(cycle->HasSamples);
     EXPECT_EQ(cycle->ModuleCsr, 0x06);
-    EXPECT_EQ(A.VCH1Text, shown);
+    EXPECT_EQ(Shown(1), shown);
     EXPECT_TRUE(Module->Received.empty()) << "the cycle itself sends nothing";
 }
 

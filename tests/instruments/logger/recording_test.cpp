@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "instruments/logger/logger.h"
+#include "instruments/logger/voltmeter_text.h"
 #include "recording_fixture.h"
 
 namespace tavik {
@@ -79,8 +80,8 @@ TEST_F(Recording, EachChannelsFactorScalesOnlyItsOwnValues) {
     EXPECT_EQ(Content(),
               "06122026;232415042;24;4,707;1,250;1,412;0,750\r\n"
               "06122026;232415042;26;4,71;2,35;1,250;1,41;2,82;0,750\r\n");
-    EXPECT_EQ(Logger.Acquisition.VCH1Text, "V1 = 1,88 В") << "(3.76575 + 4.7071875 / 1.25) / 5 x 1.25";
-    EXPECT_EQ(Logger.Acquisition.VCH2Text, "V2 = 0,56 В");
+    EXPECT_EQ(logger::VoltmeterText(Logger.Acquisition, 1, ','), "V1 = 1,88 В") << "(3.76575 + 4.7071875 / 1.25) / 5 x 1.25";
+    EXPECT_EQ(logger::VoltmeterText(Logger.Acquisition, 2, ','), "V2 = 0,56 В");
 }
 
 TEST_F(Recording, ReportsOfAnotherKindWriteNoLine) {

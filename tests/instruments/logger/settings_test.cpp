@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "instruments/logger/logger.h"
+#include "instruments/logger/voltmeter_text.h"
 #include "tests/support/instrument_harness.h"
 
 namespace tavik {
@@ -98,8 +99,8 @@ TEST_F(Settings, EightBitPeakAveragesBothSamplesAndFactorsInUseDoNotCompound) {
     H.LoggerTicks(5);
     const float mean1 = static_cast<float>((static_cast<double>(logger::Volts8(128)) + logger::Volts8(130)) * 0.5);
     EXPECT_FLOAT_EQ(Logger.Acquisition.V1Avg, mean1) << "the mean of both samples, uncalibrated";
-    EXPECT_EQ(Logger.Acquisition.VCH1Text, "V1 = 4,74 В") << "3.7952 V x 1.25";
-    EXPECT_EQ(Logger.Acquisition.VCH2Text, "V2 = 1,53 В") << "1.9123 V x 0.8";
+    EXPECT_EQ(logger::VoltmeterText(Logger.Acquisition, 1, ','), "V1 = 4,74 В") << "3.7952 V x 1.25";
+    EXPECT_EQ(logger::VoltmeterText(Logger.Acquisition, 2, ','), "V2 = 1,53 В") << "1.9123 V x 0.8";
     Module->Received.clear();
     Logger.Calibrate(4.0f);
     EXPECT_FLOAT_EQ(Logger.CalFactor1, 4.0f / mean1) << "reference over the raw average, not over the calibrated one";
