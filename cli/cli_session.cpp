@@ -39,6 +39,7 @@ int TCliSession::Run(const TCommand& command) {
         case TVerb::Watch: code = Watch(command); break;
         case TVerb::Measure: code = Measure(command); break;
         case TVerb::Record: code = Record(command); break;
+        case TVerb::Log: code = Log(command); break;
         case TVerb::Logger: code = LoggerControl(command); break;
         case TVerb::Generator: code = GeneratorControl(command); break;
         case TVerb::Calibrate: code = Calibrate(command); break;

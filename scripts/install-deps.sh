@@ -14,6 +14,7 @@ packages=(
   googletest libgtest-dev
   fonts-liberation xvfb xauth locales
   python3-pyvisa python3-pyvisa-py
+  faketime strace tzdata
 )
 case "${1:-}" in
   e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq udev) ;;
