@@ -39,6 +39,8 @@ constexpr const char* General =
     "  measure    one fresh reading of the logger, the frequency meter or both\n"
     "  record     the logger's recording file, as the window writes it\n"
     "  log        records every module for days: CSV with units, durable\n"
+    "  stats      what recordings hold: span, gaps, min/mean/max, drift, Allan\n"
+    "  plot       recordings drawn as an SVG picture\n"
     "  logger     sets the logger's resolution, peak mode and channel\n"
     "  generator  sets the generator's outputs\n"
     "  calibrate  calibrates the logger or the frequency meter\n"
@@ -109,6 +111,25 @@ constexpr const char* Log =
     "  --sync SECONDS     forced to the disk at least this often (default 5):\n"
     "                     a power cut loses at most that much\n";
 
+constexpr const char* Stats =
+    "usage: tavik-cli stats FILE... [--json]\n"
+    "What recordings of tavik-cli log or of the window hold, the files read in\n"
+    "the order given: span, rows, events, gaps (no values for over 2 s, or 2.5\n"
+    "intervals), and for v1_V, v2_V and freq_Hz count, min, mean, max and the\n"
+    "standard deviation (of the rows' values: interval means in interval files);\n"
+    "the frequency's drift in Hz/h (least squares) and its Allan deviation in Hz\n"
+    "at 1, 10, 100 and 1000 s where at least three averages fit. A torn last\n"
+    "line is skipped and counted.\n"
+    "  --json    one JSON object\n";
+
+constexpr const char* Plot =
+    "usage: tavik-cli plot FILE... -o FILE.svg\n"
+    "Draws recordings of tavik-cli log or of the window as SVG: both voltages and\n"
+    "the frequency against the time, gaps shaded and left empty; beyond two\n"
+    "values a pixel, each pixel column shows min/max and the mean. Prints the\n"
+    "picture's name.\n"
+    "  -o, --output FILE    the picture\n";
+
 constexpr const char* Logger =
     "usage: tavik-cli logger [--mode 10bit|8bit] [--peak on|off] [--channel 1|2]\n"
     "                        [--wait SECONDS]\n"
@@ -172,6 +193,8 @@ std::string HelpText(std::optional<TVerb> topic) {
     case TVerb::Measure: return Measure;
     case TVerb::Record: return Record;
     case TVerb::Log: return Log;
+    case TVerb::Stats: return Stats;
+    case TVerb::Plot: return Plot;
     case TVerb::Logger: return Logger;
     case TVerb::Generator: return Generator;
     case TVerb::Calibrate: return Calibrate;

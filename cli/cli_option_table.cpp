@@ -79,6 +79,11 @@ TResult Sync(TCommand& c, const std::string& value) {
     return c.SyncSeconds = *seconds, Good;
 }
 
+TResult Output(TCommand& c, const std::string& value) {
+    if (value.empty()) return "a file name";
+    return c.Output = value, Good;
+}
+
 TResult Mode(TCommand& c, const std::string& value) {
     return Choice(value, "8bit", "10bit", c.EightBit) ? Good : "10bit or 8bit";
 }
@@ -126,7 +131,9 @@ constexpr unsigned Generator = Bit(TVerb::Generator);
 constexpr TOption Options[] = {
     {"--demo", false, EveryVerb, Demo},
     {"--wait", true, NeedsModule, Wait},
-    {"--json", false, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure), Json},
+    {"--json", false, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure) | Bit(TVerb::Stats), Json},
+    {"-o", true, Bit(TVerb::Plot), Output},
+    {"--output", true, Bit(TVerb::Plot), Output},
     {"--seconds", true, Bit(TVerb::Watch) | Bit(TVerb::Record) | Bit(TVerb::Log), Seconds},
     {"--count", true, Bit(TVerb::Watch), Count},
     {"--module", true, Bit(TVerb::Watch), Module},
@@ -156,7 +163,8 @@ constexpr TVerbName Verbs[] = {
     {"list", TVerb::List},     {"watch", TVerb::Watch},         {"measure", TVerb::Measure},
     {"record", TVerb::Record}, {"logger", TVerb::Logger},       {"generator", TVerb::Generator},
     {"calibrate", TVerb::Calibrate}, {"raw", TVerb::RawRead},   {"serve", TVerb::Serve},
-    {"log", TVerb::Log},       {"help", TVerb::Help},
+    {"log", TVerb::Log},       {"stats", TVerb::Stats},         {"plot", TVerb::Plot},
+    {"help", TVerb::Help},
 };
 
 }  // namespace

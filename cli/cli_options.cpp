@@ -95,6 +95,12 @@ TError Arguments(TCommand& c, const std::vector<std::string>& positional) {
         }
         return std::nullopt;
     case TVerb::Calibrate: return Calibration(c, positional);
+    case TVerb::Stats:
+    case TVerb::Plot:
+        if (positional.empty()) return std::string(NameOf(c.Verb)) + " needs a recording's FILE";
+        if (c.Verb == TVerb::Plot && c.Output.empty()) return "plot needs -o FILE.svg";
+        c.Files = positional;
+        return std::nullopt;
     case TVerb::RawRead:
     case TVerb::RawWrite: return RawAccess(c, positional);
     default: break;

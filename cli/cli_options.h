@@ -21,7 +21,7 @@ constexpr int ExitNoModule = 2;   // the module is not present, or not open to u
 constexpr int ExitTransfer = 3;   // an I/O or transfer failure, standard output included
 constexpr int ExitSignalBase = 128;
 
-enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve, Log };
+enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve, Log, Stats, Plot };
 
 // One generator output's settings as given; unset ones take the window's
 // start-up state.
@@ -52,6 +52,9 @@ struct TCommand {
     long long RotateBytes = 0;       //   a new file before this many bytes
     std::optional<TUntilTime> Until;
     double SyncSeconds = 5;          // --sync
+    // stats, plot
+    std::vector<std::string> Files;
+    std::string Output;              // plot -o
     // logger
     std::optional<bool> EightBit;
     std::optional<bool> Peak;
