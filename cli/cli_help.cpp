@@ -13,6 +13,7 @@ namespace {
     "or with Ctrl-C, Ctrl-Break, a closed console or the session's end (exit\n"           \
     "status 0). An unplugged logger pauses it and a replugged one resumes it.\n"
 #define TAVIK_SERVE_ENDS "Runs until Ctrl-C, Ctrl-Break, a closed\nconsole or the session's end (exit status 0).\n"
+#define TAVIK_LOG_ENDS "Ctrl-C, Ctrl-Break, a closed console or the session's end (exit status 0).\n"
 #define TAVIK_ENDED_EARLY                                                                 \
     "130 after Ctrl-C or Ctrl-Break, 143 after a closed console, a log-off or a\n"        \
     "shut-down, before the command was done.\n"                                           \
@@ -23,6 +24,7 @@ namespace {
     "or with Ctrl-C, SIGTERM or SIGHUP (exit status 0). An unplugged logger\n"            \
     "pauses it and a replugged one resumes it.\n"
 #define TAVIK_SERVE_ENDS "Runs until Ctrl-C,\nSIGTERM or SIGHUP (exit status 0).\n"
+#define TAVIK_LOG_ENDS "Ctrl-C, SIGTERM or SIGHUP (exit status 0).\n"
 #define TAVIK_ENDED_EARLY                                                                 \
     "128+N ended by signal N before the command was done (130 for Ctrl-C).\n"             \
     "man tavik-cli says more.\n"
@@ -36,6 +38,9 @@ constexpr const char* General =
     "  watch      readings as they come, and modules bound or gone\n"
     "  measure    one fresh reading of the logger, the frequency meter or both\n"
     "  record     the logger's recording file, as the window writes it\n"
+    "  log        records every module for days: CSV with units, durable\n"
+    "  stats      what recordings hold: span, gaps, min/mean/max, drift, Allan\n"
+    "  plot       recordings drawn as an SVG picture\n"
     "  logger     sets the logger's resolution, peak mode and channel\n"
     "  generator  sets the generator's outputs\n"
     "  calibrate  calibrates the logger or the frequency meter\n"
@@ -85,6 +90,45 @@ constexpr const char* Record =
     "DDMMYYYYhhmmss.csv in DIR (default: the working directory), one line per\n"
     "report, whole lines only; prints the file's path. It ends after --seconds\n"
     TAVIK_RECORD_ENDS;
+
+constexpr const char* Log =
+    "usage: tavik-cli log [--dir DIR] [--every SECONDS] [--rotate daily|hourly|SIZE]\n"
+    "                     [--seconds N | --until TIME] [--sync SECONDS]\n"
+    "Records every bound module into tavik-YYYYMMDD-hhmmss.csv files in DIR\n"
+    "(default: the working directory): the logger's calibrated volts and mode,\n"
+    "the frequency meter's hertz and IN input, and events (bound, absent,\n"
+    "settings changed, failed transfers, gaps). '#' lines of metadata, then a\n"
+    "header with units; times in ISO 8601 with the UTC offset, elapsed_s on the\n"
+    "monotonic clock, a point before decimals, an empty field for no value.\n"
+    "Modules may come and go. It ends after --seconds, at --until, or with\n"
+    TAVIK_LOG_ENDS
+    "  --every SECONDS    one row per interval (aligned to the clock: 10 gives\n"
+    "                     :00, :10, ...) with count, min, mean and max of each\n"
+    "                     channel; without, one row per report\n"
+    "  --rotate R         a new file at local midnight (daily, the default),\n"
+    "                     each hour (hourly) or before SIZE bytes (100M, 1G)\n"
+    "  --until TIME       18:30, 18:30:00 or 2026-12-24T08:00 (local time)\n"
+    "  --sync SECONDS     forced to the disk at least this often (default 5):\n"
+    "                     a power cut loses at most that much\n";
+
+constexpr const char* Stats =
+    "usage: tavik-cli stats FILE... [--json]\n"
+    "What recordings of tavik-cli log or of the window hold, the files read in\n"
+    "the order given: span, rows, events, gaps (no values for over 2 s, or 2.5\n"
+    "intervals), and for v1_V, v2_V and freq_Hz count, min, mean, max and the\n"
+    "standard deviation (of the rows' values: interval means in interval files);\n"
+    "the frequency's drift in Hz/h (least squares) and its Allan deviation in Hz\n"
+    "at 1, 10, 100 and 1000 s where at least three averages fit. A torn last\n"
+    "line is skipped and counted.\n"
+    "  --json    one JSON object\n";
+
+constexpr const char* Plot =
+    "usage: tavik-cli plot FILE... -o FILE.svg\n"
+    "Draws recordings of tavik-cli log or of the window as SVG: both voltages and\n"
+    "the frequency against the time, gaps shaded and left empty; beyond two\n"
+    "values a pixel, each pixel column shows min/max and the mean. Prints the\n"
+    "picture's name.\n"
+    "  -o, --output FILE    the picture\n";
 
 constexpr const char* Logger =
     "usage: tavik-cli logger [--mode 10bit|8bit] [--peak on|off] [--channel 1|2]\n"
@@ -148,6 +192,9 @@ std::string HelpText(std::optional<TVerb> topic) {
     case TVerb::Watch: return Watch;
     case TVerb::Measure: return Measure;
     case TVerb::Record: return Record;
+    case TVerb::Log: return Log;
+    case TVerb::Stats: return Stats;
+    case TVerb::Plot: return Plot;
     case TVerb::Logger: return Logger;
     case TVerb::Generator: return Generator;
     case TVerb::Calibrate: return Calibrate;

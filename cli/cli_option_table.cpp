@@ -1,6 +1,7 @@
 #include "cli_option_table.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "cli_values.h"
 #include "common/strict_number.h"
@@ -42,6 +43,45 @@ TResult Module(TCommand& c, const std::string& value) {
 TResult Dir(TCommand& c, const std::string& value) {
     if (value.empty()) return "a folder";
     return c.Directory = value, Good;
+}
+
+TResult Every(TCommand& c, const std::string& value) {
+    const auto seconds = DecimalOf(value);
+    if (!seconds || *seconds < 0.05 || *seconds > 86400) return "seconds from 0,05 to 86400, such as 10";
+    return c.Every = *seconds, Good;
+}
+
+// daily, hourly, or a size in bytes with an optional K, M or G (1024s).
+TResult Rotate(TCommand& c, const std::string& value) {
+    constexpr const char* Want = "daily, hourly or a size such as 100M (at least 64K)";
+    if (value == "daily" || value == "hourly") return c.Rotate = value, c.RotateBytes = 0, Good;
+    if (value.empty()) return Want;
+    long long unit = 1;
+    std::string digits = value;
+    const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(value.back())));
+    if (last == 'K' || last == 'M' || last == 'G') {
+        unit = last == 'K' ? 1024LL : last == 'M' ? 1024LL * 1024 : 1024LL * 1024 * 1024;
+        digits.pop_back();
+    }
+    const auto count = ParseWhole(digits);
+    if (!count || *count < 1 || *count > (1LL << 50) / unit || *count * unit < 65536) return Want;
+    return c.Rotate = value, c.RotateBytes = *count * unit, Good;
+}
+
+TResult Until(TCommand& c, const std::string& value) {
+    c.Until = ParseUntil(value);
+    return c.Until ? Good : TResult("a local time such as 18:30 or 2026-12-24T08:00:00");
+}
+
+TResult Sync(TCommand& c, const std::string& value) {
+    const auto seconds = DecimalOf(value);
+    if (!seconds || *seconds < 0.25 || *seconds > 3600) return "seconds from 0,25 to 3600, such as 5";
+    return c.SyncSeconds = *seconds, Good;
+}
+
+TResult Output(TCommand& c, const std::string& value) {
+    if (value.empty()) return "a file name";
+    return c.Output = value, Good;
 }
 
 TResult Mode(TCommand& c, const std::string& value) {
@@ -91,11 +131,17 @@ constexpr unsigned Generator = Bit(TVerb::Generator);
 constexpr TOption Options[] = {
     {"--demo", false, EveryVerb, Demo},
     {"--wait", true, NeedsModule, Wait},
-    {"--json", false, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure), Json},
-    {"--seconds", true, Bit(TVerb::Watch) | Bit(TVerb::Record), Seconds},
+    {"--json", false, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure) | Bit(TVerb::Stats), Json},
+    {"-o", true, Bit(TVerb::Plot), Output},
+    {"--output", true, Bit(TVerb::Plot), Output},
+    {"--seconds", true, Bit(TVerb::Watch) | Bit(TVerb::Record) | Bit(TVerb::Log), Seconds},
     {"--count", true, Bit(TVerb::Watch), Count},
     {"--module", true, Bit(TVerb::Watch), Module},
-    {"--dir", true, Bit(TVerb::Record), Dir},
+    {"--dir", true, Bit(TVerb::Record) | Bit(TVerb::Log), Dir},
+    {"--every", true, Bit(TVerb::Log), Every},
+    {"--rotate", true, Bit(TVerb::Log), Rotate},
+    {"--until", true, Bit(TVerb::Log), Until},
+    {"--sync", true, Bit(TVerb::Log), Sync},
     {"--mode", true, Bit(TVerb::Logger), Mode},
     {"--peak", true, Bit(TVerb::Logger), Peak},
     {"--channel", true, Bit(TVerb::Logger), Channel},
@@ -117,6 +163,7 @@ constexpr TVerbName Verbs[] = {
     {"list", TVerb::List},     {"watch", TVerb::Watch},         {"measure", TVerb::Measure},
     {"record", TVerb::Record}, {"logger", TVerb::Logger},       {"generator", TVerb::Generator},
     {"calibrate", TVerb::Calibrate}, {"raw", TVerb::RawRead},   {"serve", TVerb::Serve},
+    {"log", TVerb::Log},       {"stats", TVerb::Stats},         {"plot", TVerb::Plot},
     {"help", TVerb::Help},
 };
 

@@ -95,11 +95,18 @@ TError Arguments(TCommand& c, const std::vector<std::string>& positional) {
         }
         return std::nullopt;
     case TVerb::Calibrate: return Calibration(c, positional);
+    case TVerb::Stats:
+    case TVerb::Plot:
+        if (positional.empty()) return std::string(NameOf(c.Verb)) + " needs a recording's FILE";
+        if (c.Verb == TVerb::Plot && c.Output.empty()) return "plot needs -o FILE.svg";
+        c.Files = positional;
+        return std::nullopt;
     case TVerb::RawRead:
     case TVerb::RawWrite: return RawAccess(c, positional);
     default: break;
     }
     if (!positional.empty()) return "unexpected argument " + positional[0] + " for " + NameOf(c.Verb);
+    if (c.Verb == TVerb::Log && c.Seconds && c.Until) return "log takes --seconds or --until, not both";
     if (c.Verb == TVerb::Logger && !c.EightBit && !c.Peak && !c.Channel)
         return "logger needs --mode, --peak or --channel: each call sets all three (tavik-cli help logger)";
     if (c.Verb != TVerb::Generator) return std::nullopt;
@@ -192,12 +199,12 @@ TParsed ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string CheckFolders(const TCommand& command) {
-    if (command.Verb != TVerb::Record || command.Directory.empty()) return {};
+    if ((command.Verb != TVerb::Record && command.Verb != TVerb::Log) || command.Directory.empty()) return {};
     std::error_code error;
     // From UTF-8: on Windows a narrow path is taken in the ANSI code page.
     const std::u8string folder(command.Directory.begin(), command.Directory.end());
     if (!std::filesystem::is_directory(std::filesystem::path(folder), error))
-        return "record --dir: no folder " + command.Directory;
+        return std::string(NameOf(command.Verb)) + " --dir: no folder " + command.Directory;
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "log_until.h"
 #include "net/listen_address.h"
 #include "device/instrument_identity.h"
 
@@ -20,7 +21,7 @@ constexpr int ExitNoModule = 2;   // the module is not present, or not open to u
 constexpr int ExitTransfer = 3;   // an I/O or transfer failure, standard output included
 constexpr int ExitSignalBase = 128;
 
-enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve };
+enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve, Log, Stats, Plot };
 
 // One generator output's settings as given; unset ones take the window's
 // start-up state.
@@ -44,7 +45,16 @@ struct TCommand {
     // watch --module, measure KIND: only that module's readings.
     std::optional<TInstrumentKind> Module;
     double Wait = 0;                 // --wait: how long to wait for the module
-    std::string Directory;           // record --dir
+    std::string Directory;           // record, log --dir
+    // log
+    double Every = 0;                // --every: seconds an interval, 0 one row per report
+    std::string Rotate = "daily";    // --rotate daily|hourly, or SIZE:
+    long long RotateBytes = 0;       //   a new file before this many bytes
+    std::optional<TUntilTime> Until;
+    double SyncSeconds = 5;          // --sync
+    // stats, plot
+    std::vector<std::string> Files;
+    std::string Output;              // plot -o
     // logger
     std::optional<bool> EightBit;
     std::optional<bool> Peak;

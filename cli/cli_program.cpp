@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "cli_help.h"
+#include "cli_lookback.h"
 #include "cli_options.h"
 #include "cli_serve.h"
 #include "cli_session.h"
@@ -43,6 +44,8 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
         if (!text.empty() && text.back() == '\n') text.pop_back();
         return console.Say(text) ? ExitOk : ExitTransfer;
     }
+    if (command.Verb == TVerb::Stats) return RunStats(command, console);
+    if (command.Verb == TVerb::Plot) return RunPlot(command, console);
     if (const std::string refusal = CheckFolders(command); !refusal.empty()) {
         console.Complain(refusal);
         return ExitUsage;

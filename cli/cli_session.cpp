@@ -39,12 +39,15 @@ int TCliSession::Run(const TCommand& command) {
         case TVerb::Watch: code = Watch(command); break;
         case TVerb::Measure: code = Measure(command); break;
         case TVerb::Record: code = Record(command); break;
+        case TVerb::Log: code = Log(command); break;
         case TVerb::Logger: code = LoggerControl(command); break;
         case TVerb::Generator: code = GeneratorControl(command); break;
         case TVerb::Calibrate: code = Calibrate(command); break;
         case TVerb::RawRead:
         case TVerb::RawWrite: code = Raw(command); break;
-        case TVerb::Serve: code = ExitUsage; break;  // its own front-end: cli_serve
+        case TVerb::Serve:  // its own front-end: cli_serve
+        case TVerb::Stats:  // no session: cli_lookback
+        case TVerb::Plot: code = ExitUsage; break;
         }
     } catch (const EConvertError& error) {
         Complain(error.what());

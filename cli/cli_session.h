@@ -2,7 +2,7 @@
 // tavik-cli's commands over the instrument core: the same binding, rules and
 // files as the window, driven from the terminal through whichever event loop
 // the front-end gives it. One file a family of commands: cli_list,
-// cli_readings (watch, measure, record), cli_settings (logger, generator,
+// cli_readings (watch, measure, record), cli_log, cli_settings (logger, generator,
 // raw) and cli_calibrate.
 #include <functional>
 #include <memory>
@@ -33,6 +33,7 @@ private:
     int Watch(const TCommand& command);
     int Measure(const TCommand& command);
     int Record(const TCommand& command);
+    int Log(const TCommand& command);
     int LoggerControl(const TCommand& command);
     int GeneratorControl(const TCommand& command);
     int Calibrate(const TCommand& command);

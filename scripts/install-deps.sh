@@ -14,10 +14,11 @@ packages=(
   googletest libgtest-dev
   fonts-liberation xvfb xauth locales
   python3-pyvisa python3-pyvisa-py
+  faketime strace tzdata
 )
 case "${1:-}" in
   e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq udev) ;;
-  package) packages=(dpkg-dev fakeroot lintian appstream desktop-file-utils gzip) ;;
+  package) packages=(dpkg-dev fakeroot lintian appstream desktop-file-utils gzip systemd adduser) ;;
   stress) packages=(stress-ng) ;;
   fuzz) packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev cmake pkg-config) ;;
   arm64)

@@ -38,6 +38,27 @@ TEST(CliOptions, GoodLinesInEveryForm) {
              EXPECT_EQ(c.Wait, 1.5);
              EXPECT_EQ(c.Directory, "--odd");
          }},
+        {{"log", "--dir", "d", "--every", "0,5", "--rotate", "100M", "--until", "18:30", "--sync", "2"},
+         [](const TCommand& c) {
+             EXPECT_EQ(c.Verb, TVerb::Log);
+             EXPECT_EQ(c.Every, 0.5);
+             EXPECT_EQ(c.RotateBytes, 100LL << 20);
+             EXPECT_EQ(c.Until->Hour, 18);
+             EXPECT_EQ(c.SyncSeconds, 2);
+         }},
+        {{"log", "--rotate=hourly", "--seconds", "60"},
+         [](const TCommand& c) {
+             EXPECT_EQ(c.Rotate, "hourly");
+             EXPECT_EQ(c.RotateBytes, 0);
+             EXPECT_EQ(c.Every, 0);
+             EXPECT_EQ(c.SyncSeconds, 5);
+         }},
+        {{"plot", "a.csv", "b.csv", "-o", "p.svg"},
+         [](const TCommand& c) {
+             EXPECT_EQ(c.Files, (std::vector<std::string>{"a.csv", "b.csv"}));
+             EXPECT_EQ(c.Output, "p.svg");
+         }},
+        {{"stats", "--json", "a.csv"}, [](const TCommand& c) { EXPECT_TRUE(c.Json); EXPECT_EQ(c.Verb, TVerb::Stats); }},
         {{"measure"}, [](const TCommand& c) { EXPECT_EQ(c.Verb, TVerb::Measure); EXPECT_FALSE(c.Module); }},
         {{"measure", "freqmeter", "--json"}, [](const TCommand& c) { EXPECT_EQ(c.Module, K::FrequencyMeter); }},
         {{"logger", "--peak", "on"},
@@ -104,7 +125,7 @@ TEST(CliOptions, EachCommandsHelpFitsEightyColumnsAndNamesItsOptions) {
         std::optional<TVerb> Topic;
         std::vector<const char*> Mentions;
     } topics[] = {
-        {std::nullopt, {"list", "watch", "measure", "record", "logger", "generator", "calibrate", "raw", "--demo", "--wait",
+        {std::nullopt, {"list", "watch", "measure", "record", "logger", "generator", "calibrate", "raw", "log", "stats", "plot", "--demo", "--wait",
                         "--version", "130"}},
         {TVerb::List, {"--json"}},
         {TVerb::Watch, {"--json", "--seconds", "--count", "--module", "--wait"}},
@@ -114,6 +135,9 @@ TEST(CliOptions, EachCommandsHelpFitsEightyColumnsAndNamesItsOptions) {
 #else
         {TVerb::Record, {"--dir", "--seconds", "--wait", "SIGHUP"}},
 #endif
+        {TVerb::Stats, {"FILE...", "--json", "Allan"}},
+        {TVerb::Plot, {"FILE...", "-o", "--output"}},
+        {TVerb::Log, {"--dir", "--every", "--rotate", "--seconds", "--until", "--sync", "hourly", ":00, :10"}},
         {TVerb::Logger, {"--mode", "--peak", "--channel", "each call sets all three"}},
         {TVerb::Generator, {"--out1", "--out1-level", "--out1-freq", "--out2", "--out3-level", "each\ncall sets every"}},
         {TVerb::Calibrate, {"VOLTS", "HZ", "5,0 or 5.0"}},

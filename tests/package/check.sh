@@ -24,12 +24,14 @@ echo "== $(basename "$deb")"
 files=(usr/bin/tavik usr/bin/tavik-sim lib/udev/rules.d/60-tavik.rules usr/share/applications/tavik.desktop
        usr/share/icons/hicolor/scalable/apps/tavik.svg usr/share/metainfo/example.tavik.Tavik.metainfo.xml
        usr/share/man/man1/tavik.1.gz usr/share/man/man1/tavik-sim.1.gz usr/share/doc/tavik/copyright
-       usr/share/doc/tavik/changelog.gz)
+       usr/share/doc/tavik/changelog.gz lib/systemd/system/tavik-log.service etc/default/tavik-log)
 [ -f "$build/cli/tavik-cli" ] && files+=(usr/bin/tavik-cli usr/share/man/man1/tavik-cli.1.gz)
 
 check "lintian reports no errors" lintian --fail-on error --tag-display-limit 0 "$deb"
 unpacked=$(mktemp -d)
 dpkg-deb -x "$deb" "$unpacked"
+check "the udev rule gives the tavik group and the seat access" \
+    grep -q 'GROUP="tavik", MODE="0660", TAG+="uaccess"' "$unpacked/lib/udev/rules.d/60-tavik.rules"
 check "the desktop entry is valid" desktop-file-validate "$unpacked/usr/share/applications/tavik.desktop"
 check "the AppStream metainfo is valid" appstreamcli validate --no-net \
     "$unpacked/usr/share/metainfo/example.tavik.Tavik.metainfo.xml"
@@ -44,6 +46,15 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
     check "every file is in place" test ${#missing[@]} -eq 0
     [ ${#missing[@]} -eq 0 ] || echo "       missing: ${missing[*]}"
     check "tavik-sim --help runs from /usr/bin" /usr/bin/tavik-sim --help
+    # The unit as systemd reads it, its command and user those installed.
+    check "systemd-analyze verifies the recording service" bash -c \
+        'out=$(systemd-analyze verify --man=no /lib/systemd/system/tavik-log.service 2>&1); echo "$out"; [ -z "$out" ]'
+    check "the tavik user is in the tavik group" bash -c 'id -nG tavik | grep -qw tavik'
+    check "the recording service is not enabled by the install" bash -c \
+        '! systemctl is-enabled tavik-log >/dev/null 2>&1'
+    # The unit's own command, as its user, over the demo's modules.
+    check "the service user runs the unit's command" bash -c \
+        'd=$(mktemp -d) && chown tavik:tavik "$d" && runuser -u tavik -- /usr/bin/tavik-cli --demo log --dir "$d" --every 1 --seconds 2 && ls "$d"/tavik-*.csv && rm -rf "$d"'
     check "apt-get purges it" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tavik
     left=()
     for f in "${files[@]}"; do [ -e "/$f" ] && left+=("/$f"); done
