@@ -44,7 +44,8 @@ int TCliSession::Run(const TCommand& command) {
         case TVerb::Calibrate: code = Calibrate(command); break;
         case TVerb::RawRead:
         case TVerb::RawWrite: code = Raw(command); break;
-        case TVerb::Serve: code = ExitUsage; break;  // its own front-end: cli_serve
+        case TVerb::Serve:
+        case TVerb::Metrics: code = ExitUsage; break;  // their own front-ends: cli_serve, cli_metrics
         }
     } catch (const EConvertError& error) {
         Complain(error.what());
