@@ -6,10 +6,8 @@
 promtool checks the exposition of `tavik-cli --demo metrics`; then Debian's
 prometheus, in a folder of its own on a free loopback port, scrapes
 `tavik-cli --demo serve --metrics` once a second, and its HTTP API is asked
-for the frequency, a voltage and `up`. Last, an unplugged module: the
-endpoint over tavik-sim's in-memory twin is not at hand from a process, so
-the demo's logger is taken away by stopping nothing but the program's
-answer — see metrics_collector_test for that case. Prints what Prometheus
+for the frequency, a voltage and `up`. (A module unplugged is tested over
+the in-memory platform in metrics_collector_test.) Prints what Prometheus
 answered; the exit status says whether everything held.
 """
 import json
@@ -22,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 import urllib.request
 
 CLI = sys.argv[1]
@@ -101,7 +100,6 @@ try:
         _, body = get(url)
         return json.loads(body)
 
-    import urllib.parse
     answers = {}
     deadline = time.monotonic() + 60
     wanted = ["up", "tavik_frequency_hertz", 'tavik_logger_voltage_volts{channel="1"}']
