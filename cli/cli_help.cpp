@@ -46,6 +46,7 @@ constexpr const char* General =
     "  calibrate  calibrates the logger or the frequency meter\n"
     "  raw        reads or writes one byte of the generator's memory\n"
     "  serve      the modules as one SCPI instrument on the network\n"
+    "  metrics    the modules' readings for Prometheus, over HTTP\n"
     "Options:\n"
     "  --demo            every command over simulated modules in memory\n"
     "  --wait SECONDS    wait that long for the module to be plugged in\n"
@@ -171,7 +172,7 @@ constexpr const char* Raw =
     "read prints the byte in decimal.\n";
 
 constexpr const char* Serve =
-    "usage: tavik-cli serve [--listen ADDRESS:PORT]\n"
+    "usage: tavik-cli serve [--listen ADDRESS:PORT] [--metrics ADDRESS:PORT]\n"
     "The three modules as one SCPI instrument over raw TCP, as LXI instruments\n"
     "serve (VISA: TCPIP::host::5025::SOCKET, lines ending in \\n). Binds modules\n"
     "as they come and go and polls them as the window does; up to 8 clients at\n"
@@ -181,7 +182,22 @@ constexpr const char* Serve =
     "  --listen ADDRESS:PORT    default 127.0.0.1:5025; any other address than\n"
     "                           127.x lets whoever reaches the port drive the\n"
     "                           modules. Port 0: the system picks one.\n"
+    "  --metrics ADDRESS:PORT   the metrics endpoint too (tavik-cli help metrics),\n"
+    "                           such as 127.0.0.1:9464\n"
     "The command tree is in man tavik-cli (README.txt on Windows).\n";
+
+constexpr const char* Metrics =
+    "usage: tavik-cli metrics [--listen ADDRESS:PORT]\n"
+    "The modules' readings as Prometheus metrics: GET /metrics over HTTP answers\n"
+    "the text format, or OpenMetrics when the Accept header asks for it. Binds\n"
+    "modules as they come and go and polls them as the window does; a module\n"
+    "that is not bound has tavik_module_up 0 and no readings. Prints where it\n"
+    "listens; dropped connections are told on standard error. "
+    TAVIK_SERVE_ENDS
+    "  --listen ADDRESS:PORT    default 127.0.0.1:9464; any other address than\n"
+    "                           127.x lets whoever reaches the port read the\n"
+    "                           readings. Port 0: the system picks one.\n"
+    "The metrics are in man tavik-cli (README.txt on Windows).\n";
 
 }  // namespace
 
@@ -201,6 +217,7 @@ std::string HelpText(std::optional<TVerb> topic) {
     case TVerb::RawRead:
     case TVerb::RawWrite: return Raw;
     case TVerb::Serve: return Serve;
+    case TVerb::Metrics: return Metrics;
     case TVerb::Help:
     case TVerb::Version: break;
     }

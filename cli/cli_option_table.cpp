@@ -121,10 +121,25 @@ TResult Frequency(TCommand& c, const std::string& value) {
     return Good;
 }
 
+// The command is known when options are applied: metrics --listen is the
+// metrics endpoint's address.
 TResult Listen(TCommand& c, const std::string& value) {
     const auto address = net::ParseListenAddress(value);
-    if (!address) return "an IPv4 address and a port, such as 127.0.0.1:5025 or 0.0.0.0:5025";
-    return c.Listen = *address, Good;
+    if (!address) {
+        if (c.Verb == TVerb::Metrics) return "an IPv4 address and a port, such as 127.0.0.1:9464 or 0.0.0.0:9464";
+        return "an IPv4 address and a port, such as 127.0.0.1:5025 or 0.0.0.0:5025";
+    }
+    if (c.Verb == TVerb::Metrics)
+        c.Metrics = *address;
+    else
+        c.Listen = *address;
+    return Good;
+}
+
+TResult Metrics(TCommand& c, const std::string& value) {
+    const auto address = net::ParseListenAddress(value);
+    if (!address) return "an IPv4 address and a port, such as 127.0.0.1:9464 or 0.0.0.0:9464";
+    return c.Metrics = *address, Good;
 }
 
 constexpr unsigned Generator = Bit(TVerb::Generator);
@@ -152,7 +167,8 @@ constexpr TOption Options[] = {
     {"--out2-level", true, Generator, Level<2>},
     {"--out2-freq", true, Generator, Frequency<2>},
     {"--out3-level", true, Generator, Out3Level},
-    {"--listen", true, Bit(TVerb::Serve), Listen},
+    {"--listen", true, Bit(TVerb::Serve) | Bit(TVerb::Metrics), Listen},
+    {"--metrics", true, Bit(TVerb::Serve), Metrics},
 };
 
 struct TVerbName {
@@ -164,7 +180,7 @@ constexpr TVerbName Verbs[] = {
     {"record", TVerb::Record}, {"logger", TVerb::Logger},       {"generator", TVerb::Generator},
     {"calibrate", TVerb::Calibrate}, {"raw", TVerb::RawRead},   {"serve", TVerb::Serve},
     {"log", TVerb::Log},       {"stats", TVerb::Stats},         {"plot", TVerb::Plot},
-    {"help", TVerb::Help},
+    {"metrics", TVerb::Metrics}, {"help", TVerb::Help},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "cli_values.h"
 #include "common/integer_text.h"
 #include "common/number_text.h"
+#include "metrics/metrics_server.h"
 #include "instruments/freqmeter/frequency_meter.h"
 #include "instruments/logger/logger.h"
 
@@ -101,6 +102,9 @@ TError Arguments(TCommand& c, const std::vector<std::string>& positional) {
         if (c.Verb == TVerb::Plot && c.Output.empty()) return "plot needs -o FILE.svg";
         c.Files = positional;
         return std::nullopt;
+    case TVerb::Metrics:
+        if (!c.Metrics) c.Metrics = net::TListenAddress{{127, 0, 0, 1}, metrics::DefaultMetricsPort};
+        break;
     case TVerb::RawRead:
     case TVerb::RawWrite: return RawAccess(c, positional);
     default: break;

@@ -21,7 +21,7 @@ constexpr int ExitNoModule = 2;   // the module is not present, or not open to u
 constexpr int ExitTransfer = 3;   // an I/O or transfer failure, standard output included
 constexpr int ExitSignalBase = 128;
 
-enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve, Log, Stats, Plot };
+enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve, Log, Stats, Plot, Metrics };
 
 // One generator output's settings as given; unset ones take the window's
 // start-up state.
@@ -73,6 +73,9 @@ struct TCommand {
     uint8_t Data = 0;
     // serve
     net::TListenAddress Listen;
+    // serve --metrics, metrics --listen: where the metrics endpoint listens
+    // (metrics: 127.0.0.1:9464 unless given).
+    std::optional<net::TListenAddress> Metrics;
 
     bool operator==(const TCommand&) const = default;
 };

@@ -4,6 +4,7 @@
 
 #include "cli_help.h"
 #include "cli_lookback.h"
+#include "cli_metrics.h"
 #include "cli_options.h"
 #include "cli_serve.h"
 #include "cli_session.h"
@@ -54,6 +55,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
     if (command.Demo) {
         TDemoPlatform demo;
         if (command.Verb == TVerb::Serve) return Serve(demo.Platform, demo.Loop, command, console);
+        if (command.Verb == TVerb::Metrics) return ServeMetrics(demo.Platform, demo.Loop, command, console);
         TCliSession session(demo.Platform, demo.Loop, system.DecimalSeparator, console);
         return session.Run(command);
     }
@@ -64,6 +66,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
         return ExitTransfer;
     }
     if (command.Verb == TVerb::Serve) return Serve(*platform, *loop, command, console);
+    if (command.Verb == TVerb::Metrics) return ServeMetrics(*platform, *loop, command, console);
     TCliSession session(*platform, *loop, system.DecimalSeparator, console);
     return session.Run(command);
 }

@@ -1,5 +1,6 @@
 #include "cli_serve.h"
 
+#include "cli_metrics.h"
 #include "net/line_server.h"
 #include "scpi/scpi_instrument.h"
 #include "stop_request.h"
@@ -21,9 +22,15 @@ int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCl
     net::TListenAddress listening = command.Listen;
     listening.Port = server.Port();
     if (!console.Say("serving SCPI on " + net::ListenAddressText(listening))) return ExitTransfer;
+    std::unique_ptr<TMetricsEndpoint> metrics;
+    if (command.Metrics) {
+        metrics = StartMetrics(instrument.Session, loop, *command.Metrics, console);
+        if (!metrics) return ExitTransfer;
+    }
     // Every module command completes within the line that carries it, so a
     // stop between two loop rounds leaves nothing half-sent to a module.
     while (!StopRequested()) loop.ProcessEvents(100);
+    metrics.reset();
     server.Close();
     return ExitOk;
 }

@@ -45,8 +45,9 @@ int TCliSession::Run(const TCommand& command) {
         case TVerb::Calibrate: code = Calibrate(command); break;
         case TVerb::RawRead:
         case TVerb::RawWrite: code = Raw(command); break;
-        case TVerb::Serve:  // its own front-end: cli_serve
-        case TVerb::Stats:  // no session: cli_lookback
+        case TVerb::Serve:    // its own front-end: cli_serve
+        case TVerb::Metrics:  // its own front-end: cli_metrics
+        case TVerb::Stats:    // no session: cli_lookback
         case TVerb::Plot: code = ExitUsage; break;
         }
     } catch (const EConvertError& error) {

@@ -99,6 +99,8 @@ void CheckCommand(const TCommand& c) {
     if (!Is(v, Raw)) Check(c.Address == 0);
     if (v != TVerb::RawWrite) Check(c.Data == 0);
     if (v != TVerb::Serve) Check(c.Listen == tavik::net::TListenAddress{});
+    // serve --metrics when given; metrics always, 127.0.0.1:9464 by default.
+    Check(v == TVerb::Metrics ? bool(c.Metrics) : (!c.Metrics || v == TVerb::Serve));
 }
 
 // As the parser tells an option from a value: "-5" and "-" are values.
@@ -114,7 +116,7 @@ constexpr std::pair<const char*, bool> KnownOptions[] = {
     {"--count", true},       {"--module", true},      {"--dir", true},         {"--mode", true},
     {"--peak", true},        {"--channel", true},     {"--out1", true},        {"--out1-level", true},
     {"--out1-freq", true},   {"--out2", true},        {"--out2-level", true},  {"--out2-freq", true},
-    {"--out3-level", true},  {"--listen", true},
+    {"--out3-level", true},  {"--listen", true},      {"--metrics", true},
 };
 
 bool TakesValue(const std::string& name) {

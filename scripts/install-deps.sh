@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tavik needs to build, test and run, if any are missing.
 #   scripts/install-deps.sh          the native build, its tests and the program
+#                                    (prometheus and its promtool scrape and check
+#                                    tavik-cli's metrics endpoint)
 #   scripts/install-deps.sh e2e      what the end-to-end test in a VM needs
 #   scripts/install-deps.sh fuzz     clang and libFuzzer
 #   scripts/install-deps.sh stress   the CPU hog of the end-to-end stress run
@@ -15,6 +17,7 @@ packages=(
   fonts-liberation xvfb xauth locales
   python3-pyvisa python3-pyvisa-py
   faketime strace tzdata
+  prometheus
 )
 case "${1:-}" in
   e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq udev) ;;
