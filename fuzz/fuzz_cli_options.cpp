@@ -63,6 +63,26 @@ void CheckOutput(const TOutputOptions& out, bool first) {
     }
 }
 
+// log's settings: the defaults unless log, and within their ranges.
+void CheckLog(const TCommand& c) {
+    if (c.Verb != TVerb::Log) {
+        Check(c.Every == 0 && c.Rotate == "daily" && c.RotateBytes == 0 && !c.Until && c.SyncSeconds == 5);
+        return;
+    }
+    Check(c.Every == 0 || (c.Every >= 0.05 && c.Every <= 86400));
+    Check(c.SyncSeconds >= 0.25 && c.SyncSeconds <= 3600);
+    if (c.Rotate == "daily" || c.Rotate == "hourly")
+        Check(c.RotateBytes == 0);
+    else
+        Check(c.RotateBytes >= 65536 && c.RotateBytes <= (1LL << 50));
+    Check(!(c.Seconds && c.Until));
+    if (c.Until) {
+        const auto& t = *c.Until;
+        Check(t.Hour >= 0 && t.Hour <= 23 && t.Minute >= 0 && t.Minute <= 59 && t.Second >= 0 && t.Second <= 59);
+        if (t.HasDate) Check(t.Month >= 1 && t.Month <= 12 && t.Day >= 1 && t.Day <= 31);
+    }
+}
+
 // A command read without an error: each value set only where its command
 // takes it, and within what that command accepts.
 void CheckCommand(const TCommand& c) {
@@ -72,11 +92,16 @@ void CheckCommand(const TCommand& c) {
     const TVerb v = c.Verb;
     Check(std::isfinite(c.Wait) && c.Wait >= 0 && (c.Wait == 0 || Is(v, NeedsModule)));
     if (c.HelpTopic) Check(v == TVerb::Help && *c.HelpTopic != TVerb::Version && *c.HelpTopic != TVerb::RawWrite);
-    if (c.Json) Check(Is(v, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure)));
-    if (c.Seconds) Check(Is(v, Bit(TVerb::Watch) | Bit(TVerb::Record)) && std::isfinite(*c.Seconds) && *c.Seconds > 0);
+    if (c.Json) Check(Is(v, Bit(TVerb::List) | Bit(TVerb::Watch) | Bit(TVerb::Measure) | Bit(TVerb::Stats)));
+    if (c.Seconds)
+        Check(Is(v, Bit(TVerb::Watch) | Bit(TVerb::Record) | Bit(TVerb::Log)) && std::isfinite(*c.Seconds) && *c.Seconds > 0);
     if (c.Count) Check(v == TVerb::Watch && *c.Count >= 1);
     if (c.Module) Check(Is(v, Bit(TVerb::Watch) | Bit(TVerb::Measure)) && *c.Module != TInstrumentKind::Generator);
-    Check(c.Directory.empty() || v == TVerb::Record);
+    Check(c.Directory.empty() || v == TVerb::Record || v == TVerb::Log);
+    CheckLog(c);
+    const bool readsFiles = v == TVerb::Stats || v == TVerb::Plot;
+    Check(c.Files.empty() != readsFiles);
+    Check(c.Output.empty() != (v == TVerb::Plot));
     const bool loggerSet = c.EightBit || c.Peak || c.Channel;
     Check(loggerSet == (v == TVerb::Logger));
     if (c.Channel) Check(*c.Channel == 1 || *c.Channel == 2);
@@ -98,7 +123,7 @@ void CheckCommand(const TCommand& c) {
     }
     if (!Is(v, Raw)) Check(c.Address == 0);
     if (v != TVerb::RawWrite) Check(c.Data == 0);
-    if (v != TVerb::Serve) Check(c.Listen == tavik::net::TListenAddress{});
+    if (v != TVerb::Serve) Check(c.Listen == tavik::net::TListenAddress{});  // metrics --listen is its Metrics
     // serve --metrics when given; metrics always, 127.0.0.1:9464 by default.
     Check(v == TVerb::Metrics ? bool(c.Metrics) : (!c.Metrics || v == TVerb::Serve));
 }
@@ -116,7 +141,9 @@ constexpr std::pair<const char*, bool> KnownOptions[] = {
     {"--count", true},       {"--module", true},      {"--dir", true},         {"--mode", true},
     {"--peak", true},        {"--channel", true},     {"--out1", true},        {"--out1-level", true},
     {"--out1-freq", true},   {"--out2", true},        {"--out2-level", true},  {"--out2-freq", true},
-    {"--out3-level", true},  {"--listen", true},      {"--metrics", true},
+    {"--out3-level", true},  {"--listen", true},      {"--metrics", true},     {"-o", true},
+    {"--output", true},      {"--every", true},       {"--rotate", true},      {"--until", true},
+    {"--sync", true},
 };
 
 bool TakesValue(const std::string& name) {
