@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/local_time.h"
 #include "instruments/logger/logger_protocol.h"
 
 namespace tavik::cli {
@@ -14,15 +15,6 @@ namespace tavik::cli {
 namespace {
 constexpr int ReportColumns = 8;
 constexpr int IntervalColumns = 17;
-
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
 
 // The digits of text[at, at + n) as a number; -1 when one is not a digit.
 int Digits(const std::string& text, std::size_t at, std::size_t n) {

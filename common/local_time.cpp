@@ -6,8 +6,6 @@
 
 namespace tavik {
 
-namespace {
-// Days since 1970-01-01 of a proleptic Gregorian date.
 long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
@@ -16,6 +14,8 @@ long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
+
+namespace {
 
 long long SecondsOf(const std::tm& t) {
     return DaysFromCivil(t.tm_year + 1900LL, static_cast<unsigned>(t.tm_mon + 1), static_cast<unsigned>(t.tm_mday)) * 86400 +

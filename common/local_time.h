@@ -22,6 +22,8 @@ struct TLocalTime {
 using TClock = std::function<TLocalTime()>;
 
 TLocalTime LocalTimeNow();
+// Days since 1970-01-01 of a proleptic Gregorian date.
+long long DaysFromCivil(long long y, unsigned m, unsigned d);
 // The local time of a moment, in the time zone the C library has (TZ).
 TLocalTime LocalTimeAt(std::time_t seconds, int millisecond);
 
