@@ -15,7 +15,7 @@ start_sim "$out/sim.log" --verbose --count 100000 --in
 DISPLAY=:7 LANG=ru_RU.UTF-8 "$build/app/tavik" >"$out/tavik.log" 2>&1 &
 tavik=$!
 polled() { [ "$(grep -c '^logger1 ->: 01' "$out/sim.log")" -ge 20 ] && [ "$(grep -c '^freqmeter1 ->: 01' "$out/sim.log")" -ge 4 ]; }
-wait_for "tavik polls the logger and the frequency meter" 180 polled
+wait_for "tavik polls the logger and the frequency meter" 360 polled
 if kill -0 $tavik 2>/dev/null; then echo "screenshot: tavik is running"; else echo "screenshot: tavik is not running"; fi
 DISPLAY=:7 import -window root "$2/tavik-in-vm.png" && echo "screenshot: saved tavik-in-vm.png"
 kill $tavik 2>/dev/null

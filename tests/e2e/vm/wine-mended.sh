@@ -12,7 +12,7 @@ bound_three='length == 3 and all(.[]; .bound and .read_write and .manufacturer =
           any(.[]; .kind == "logger" and .k1 == 1.0625 and .k2 == 0.9375) and
           any(.[]; .kind == "freqmeter" and .factor == 1.125)'
 mended_listed() { kept mended-list run "$programs/tavik-cli.exe" list --json && json "$out/mended-list.out" "$bound_three"; }
-wait_for "mended: Wine lists the three modules" 300 mended_listed
+wait_for "mended: Wine lists the three modules" 600 mended_listed
 check "mended: tavik-cli.exe list --json: the three modules bound, with their factors" \
     --seen "$out/mended-list.out" --seen "$out/mended-list.err" json "$out/mended-list.out" "$bound_three"
 kept mended-list-text run "$programs/tavik-cli.exe" list

@@ -51,7 +51,7 @@ cp "$win/cli/tavik-cli.exe" "$win/app/win32/tavik.exe" "$win/tests/e2e/windows/t
 # asked again until it is whole.
 listed() { kept list run "$programs/tavik-cli.exe" list --json && json "$out/list.out" "$1"; }
 three='[.[] | select(.product | test("VX(Logger|Generator|FrequencyMeter)$"))] | length == 3 and all(.[]; .read_write)'
-wait_for "Wine lists the three modules" 300 listed "$three"
+wait_for "Wine lists the three modules" 600 listed "$three"
 check "tavik-cli.exe list --json: the three modules through SetupAPI, read/write" --seen "$out/list.out" --seen "$out/list.err" \
     json "$out/list.out" "$three"
 kept list-text run "$programs/tavik-cli.exe" list
