@@ -20,6 +20,7 @@ SINCE = {
     "kernel32.dll": dict.fromkeys("""
         AddVectoredExceptionHandler CloseHandle CreateEventA CreateFileW CreateHardLinkW CreateSemaphoreA
         DeleteCriticalSection DeleteFileW DuplicateHandle EnterCriticalSection FileTimeToSystemTime FindFirstVolumeW
+        FlushFileBuffers
         FindNextVolumeW FindVolumeClose FormatMessageA FormatMessageW FreeLibrary GetCommandLineW GetConsoleMode
         GetConsoleOutputCP GetCurrentDirectoryW GetCurrentProcess GetCurrentProcessId GetCurrentThread
         GetCurrentThreadId GetDiskFreeSpaceExW GetFileAttributesW GetFileInformationByHandle GetFileSizeEx GetFileType
@@ -71,7 +72,8 @@ SINCE = {
         """.split(), XP) | {"WSAPoll": "Vista", "inet_ntop": "Vista"},
     # The system's C runtime: mingw-w64 links only what Windows XP's has.
     "msvcrt.dll": dict.fromkeys("""
-        ___lc_codepage_func ___mb_cur_max_func __getmainargs __initenv __iob_func __set_app_type __setusermatherr
+        ___lc_codepage_func ___mb_cur_max_func __getmainargs _difftime64 _mktime64 _time64 getc islower isspace log10
+        strtol strtoul tolower ungetc __initenv __iob_func __set_app_type __setusermatherr
         __wgetmainargs __winitenv _acmdln _amsg_exit _assert _beginthreadex _cexit _close _commode _endthreadex _errno
         _fdopen _fileno _findclose _fmode _fstat64 _get_osfhandle _gmtime64 _initterm _localtime64 _lock _lseeki64
         _onexit _read _setjmp _strdup _telli64 _ultoa _unlock _wchdir _wchmod _wcmdln _wfindfirst64 _wfindnext64
@@ -108,7 +110,7 @@ def imports(program):
 
 
 def check(program):
-    faults = []
+    faults, listing = [], []
     for dll, names in sorted(imports(program).items()):
         known = SINCE.get(dll)
         if known is None:
@@ -121,12 +123,16 @@ def check(program):
             elif ORDER.index(since) > ORDER.index(OLDEST):
                 faults.append(f"{dll} {name}: needs Windows {since}, newer than {OLDEST}: bind it at run time")
             else:
-                print(f"{program.rsplit('/', 1)[-1]}: {dll} {name} (Windows {since})")
-    for fault in faults:
-        print(f"{program}: {fault}", file=sys.stderr)
-    return not faults
+                listing.append(f"{program.rsplit('/', 1)[-1]}: {dll} {name} (Windows {since})")
+    return faults, listing
 
 
 if __name__ == "__main__":
-    results = [check(program) for program in sys.argv[1:]]
-    sys.exit(0 if results and all(results) else 1)
+    # The faults first: a caller that shows the output's head shows them.
+    found = [(program, check(program)) for program in sys.argv[1:]]
+    for program, (faults, _) in found:
+        for fault in faults:
+            print(f"{program.rsplit('/', 1)[-1]}: {fault}")
+    for _, (_, listing) in found:
+        print("\n".join(listing))
+    sys.exit(0 if found and not any(faults for _, (faults, _) in found) else 1)
