@@ -47,6 +47,7 @@ constexpr const char* General =
     "  raw        reads or writes one byte of the generator's memory\n"
     "  serve      the modules as one SCPI instrument on the network\n"
     "  metrics    the modules' readings for Prometheus, over HTTP\n"
+    "  publish    the modules' readings to an MQTT broker, for Home Assistant\n"
     "Options:\n"
     "  --demo            every command over simulated modules in memory\n"
     "  --wait SECONDS    wait that long for the module to be plugged in\n"
@@ -173,6 +174,7 @@ constexpr const char* Raw =
 
 constexpr const char* Serve =
     "usage: tavik-cli serve [--listen ADDRESS:PORT] [--metrics ADDRESS:PORT]\n"
+    "                       [--mqtt URL [MQTT OPTIONS]]\n"
     "The three modules as one SCPI instrument over raw TCP, as LXI instruments\n"
     "serve (VISA: TCPIP::host::5025::SOCKET, lines ending in \\n). Binds modules\n"
     "as they come and go and polls them as the window does; up to 8 clients at\n"
@@ -184,6 +186,7 @@ constexpr const char* Serve =
     "                           modules. Port 0: the system picks one.\n"
     "  --metrics ADDRESS:PORT   the metrics endpoint too (tavik-cli help metrics),\n"
     "                           such as 127.0.0.1:9464\n"
+    "  --mqtt URL               publish the readings too (tavik-cli help publish)\n"
     "The command tree is in man tavik-cli (README.txt on Windows).\n";
 
 constexpr const char* Metrics =
@@ -198,6 +201,29 @@ constexpr const char* Metrics =
     "                           127.x lets whoever reaches the port read the\n"
     "                           readings. Port 0: the system picks one.\n"
     "The metrics are in man tavik-cli (README.txt on Windows).\n";
+
+constexpr const char* Publish =
+    "usage: tavik-cli publish --mqtt mqtt://HOST[:PORT] | mqtts://HOST[:PORT]\n"
+    "                         [--every SECONDS] [--mqtt-topic PREFIX]\n"
+    "                         [--mqtt-user NAME [--mqtt-password-file FILE]]\n"
+    "                         [--mqtt-ca FILE]\n"
+    "The modules' readings published to an MQTT broker, with Home Assistant's\n"
+    "discovery: the modules appear there by themselves. Binds modules as they\n"
+    "come and go and polls them as the window does; every interval the latest\n"
+    "readings go out (at most once, not retained), PREFIX/logger/voltage1 and 2\n"
+    "in volts, PREFIX/freqmeter/frequency in hertz and .../input_in. PREFIX/status\n"
+    "is online while it runs and offline (the broker's last will) after; each\n"
+    "PREFIX/KIND/status online while that module is bound. A broker that is away\n"
+    "is tried again after 1, 2, 4 ... 30 s; readings meanwhile are dropped.\n"
+    "Connections and losses are told on standard error. "
+    TAVIK_SERVE_ENDS
+    "  --mqtt URL               the broker; port 1883, or 8883 for mqtts\n"
+    "  --every SECONDS          default 1, from 0,05 to 86400\n"
+    "  --mqtt-topic PREFIX      default tavik/HOST\n"
+    "  --mqtt-user NAME         with the password of TAVIK_MQTT_PASSWORD in the\n"
+    "                           environment, or of:\n"
+    "  --mqtt-password-file F   the file's first line\n"
+    "  --mqtt-ca FILE           mqtts: the broker's CA; default the system's\n";
 
 }  // namespace
 
@@ -218,6 +244,7 @@ std::string HelpText(std::optional<TVerb> topic) {
     case TVerb::RawWrite: return Raw;
     case TVerb::Serve: return Serve;
     case TVerb::Metrics: return Metrics;
+    case TVerb::Publish: return Publish;
     case TVerb::Help:
     case TVerb::Version: break;
     }

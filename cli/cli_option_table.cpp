@@ -142,7 +142,38 @@ TResult Metrics(TCommand& c, const std::string& value) {
     return c.Metrics = *address, Good;
 }
 
+TResult Mqtt(TCommand& c, const std::string& value) {
+    const auto broker = net::ParseBrokerUrl(value);
+    if (!broker) return "a broker such as mqtt://localhost, mqtt://10.0.0.5:1883 or mqtts://broker.lab:8883";
+    return c.Mqtt = *broker, Good;
+}
+
+TResult MqttUser(TCommand& c, const std::string& value) {
+    if (value.empty()) return "a user name";
+    return c.MqttUser = value, Good;
+}
+
+TResult MqttPasswordFile(TCommand& c, const std::string& value) {
+    if (value.empty()) return "a file whose first line is the password";
+    return c.MqttPasswordFile = value, Good;
+}
+
+TResult MqttCa(TCommand& c, const std::string& value) {
+    if (value.empty()) return "a file of CA certificates (PEM)";
+    return c.MqttCa = value, Good;
+}
+
+// Levels of anything but MQTT's wildcards, none empty, not a broker's $ topic.
+TResult MqttTopic(TCommand& c, const std::string& value) {
+    constexpr const char* Want = "a topic such as tavik/bench3: no +, # or empty level, not starting with $";
+    if (value.empty() || value.size() > 200 || value.front() == '$' || value.front() == '/' || value.back() == '/' ||
+        value.find("//") != std::string::npos || value.find_first_of(std::string("+#\0", 3)) != std::string::npos)
+        return Want;
+    return c.MqttTopic = value, Good;
+}
+
 constexpr unsigned Generator = Bit(TVerb::Generator);
+constexpr unsigned Publishing = Bit(TVerb::Serve) | Bit(TVerb::Publish);
 constexpr TOption Options[] = {
     {"--demo", false, EveryVerb, Demo},
     {"--wait", true, NeedsModule, Wait},
@@ -153,7 +184,7 @@ constexpr TOption Options[] = {
     {"--count", true, Bit(TVerb::Watch), Count},
     {"--module", true, Bit(TVerb::Watch), Module},
     {"--dir", true, Bit(TVerb::Record) | Bit(TVerb::Log), Dir},
-    {"--every", true, Bit(TVerb::Log), Every},
+    {"--every", true, Bit(TVerb::Log) | Publishing, Every},
     {"--rotate", true, Bit(TVerb::Log), Rotate},
     {"--until", true, Bit(TVerb::Log), Until},
     {"--sync", true, Bit(TVerb::Log), Sync},
@@ -169,6 +200,11 @@ constexpr TOption Options[] = {
     {"--out3-level", true, Generator, Out3Level},
     {"--listen", true, Bit(TVerb::Serve) | Bit(TVerb::Metrics), Listen},
     {"--metrics", true, Bit(TVerb::Serve), Metrics},
+    {"--mqtt", true, Publishing, Mqtt},
+    {"--mqtt-user", true, Publishing, MqttUser},
+    {"--mqtt-password-file", true, Publishing, MqttPasswordFile},
+    {"--mqtt-ca", true, Publishing, MqttCa},
+    {"--mqtt-topic", true, Publishing, MqttTopic},
 };
 
 struct TVerbName {
@@ -180,7 +216,7 @@ constexpr TVerbName Verbs[] = {
     {"record", TVerb::Record}, {"logger", TVerb::Logger},       {"generator", TVerb::Generator},
     {"calibrate", TVerb::Calibrate}, {"raw", TVerb::RawRead},   {"serve", TVerb::Serve},
     {"log", TVerb::Log},       {"stats", TVerb::Stats},         {"plot", TVerb::Plot},
-    {"metrics", TVerb::Metrics}, {"help", TVerb::Help},
+    {"metrics", TVerb::Metrics}, {"publish", TVerb::Publish},   {"help", TVerb::Help},
 };
 
 }  // namespace

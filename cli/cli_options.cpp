@@ -76,6 +76,22 @@ TError RawAccess(TCommand& c, const std::vector<std::string>& positional) {
     return std::nullopt;
 }
 
+// MQTT's options go with a broker, a password with a user, a CA with TLS;
+// readings go out once a second unless asked otherwise.
+TError Publishing(TCommand& c) {
+    if (c.Verb == TVerb::Publish && !c.Mqtt) return "publish needs --mqtt mqtt://HOST[:PORT]";
+    if (!c.Mqtt) {
+        if (!c.MqttUser.empty() || !c.MqttPasswordFile.empty() || !c.MqttCa.empty() || !c.MqttTopic.empty())
+            return "--mqtt-user, --mqtt-password-file, --mqtt-ca and --mqtt-topic go with --mqtt";
+        if (c.Verb == TVerb::Serve && c.Every > 0) return "serve takes --every with --mqtt";
+        return std::nullopt;
+    }
+    if (!c.MqttPasswordFile.empty() && c.MqttUser.empty()) return "--mqtt-password-file goes with --mqtt-user";
+    if (!c.MqttCa.empty() && !c.Mqtt->Tls) return "--mqtt-ca goes with an mqtts:// broker";
+    if (c.Every == 0) c.Every = 1;
+    return std::nullopt;
+}
+
 // What the command's words after its name say, and what its options must say
 // together.
 TError Arguments(TCommand& c, const std::vector<std::string>& positional) {
@@ -109,6 +125,7 @@ TError Arguments(TCommand& c, const std::vector<std::string>& positional) {
     case TVerb::RawWrite: return RawAccess(c, positional);
     default: break;
     }
+    if (TError error = Publishing(c)) return error;
     if (!positional.empty()) return "unexpected argument " + positional[0] + " for " + NameOf(c.Verb);
     if (c.Verb == TVerb::Log && c.Seconds && c.Until) return "log takes --seconds or --until, not both";
     if (c.Verb == TVerb::Logger && !c.EightBit && !c.Peak && !c.Channel)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "log_until.h"
+#include "net/broker_url.h"
 #include "net/listen_address.h"
 #include "device/instrument_identity.h"
 
@@ -21,7 +22,7 @@ constexpr int ExitNoModule = 2;   // the module is not present, or not open to u
 constexpr int ExitTransfer = 3;   // an I/O or transfer failure, standard output included
 constexpr int ExitSignalBase = 128;
 
-enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve, Log, Stats, Plot, Metrics };
+enum class TVerb { Help, Version, List, Watch, Measure, Record, Logger, Generator, Calibrate, RawRead, RawWrite, Serve, Log, Stats, Plot, Metrics, Publish };
 
 // One generator output's settings as given; unset ones take the window's
 // start-up state.
@@ -47,7 +48,8 @@ struct TCommand {
     double Wait = 0;                 // --wait: how long to wait for the module
     std::string Directory;           // record, log --dir
     // log
-    double Every = 0;                // --every: seconds an interval, 0 one row per report
+    double Every = 0;                // --every: seconds an interval, 0 one row per report;
+                                     //   publish, serve --mqtt: 1 unless given
     std::string Rotate = "daily";    // --rotate daily|hourly, or SIZE:
     long long RotateBytes = 0;       //   a new file before this many bytes
     std::optional<TUntilTime> Until;
@@ -76,6 +78,12 @@ struct TCommand {
     // serve --metrics, metrics --listen: where the metrics endpoint listens
     // (metrics: 127.0.0.1:9464 unless given).
     std::optional<net::TListenAddress> Metrics;
+    // serve --mqtt, publish: the broker, and who we are to it
+    std::optional<net::TBrokerUrl> Mqtt;
+    std::string MqttUser;
+    std::string MqttPasswordFile;  // else TAVIK_MQTT_PASSWORD
+    std::string MqttCa;            // mqtts: the broker's CA; else the system's
+    std::string MqttTopic;         // the topics' prefix; empty: tavik/HOST
 
     bool operator==(const TCommand&) const = default;
 };

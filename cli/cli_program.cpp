@@ -5,6 +5,7 @@
 #include "cli_help.h"
 #include "cli_lookback.h"
 #include "cli_metrics.h"
+#include "cli_mqtt.h"
 #include "cli_options.h"
 #include "cli_serve.h"
 #include "cli_session.h"
@@ -56,6 +57,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
         TDemoPlatform demo;
         if (command.Verb == TVerb::Serve) return Serve(demo.Platform, demo.Loop, command, console);
         if (command.Verb == TVerb::Metrics) return ServeMetrics(demo.Platform, demo.Loop, command, console);
+        if (command.Verb == TVerb::Publish) return PublishReadings(demo.Platform, demo.Loop, command, console);
         TCliSession session(demo.Platform, demo.Loop, system.DecimalSeparator, console);
         return session.Run(command);
     }
@@ -67,6 +69,7 @@ int RunCli(const std::vector<std::string>& arguments, const TSystemServices& sys
     }
     if (command.Verb == TVerb::Serve) return Serve(*platform, *loop, command, console);
     if (command.Verb == TVerb::Metrics) return ServeMetrics(*platform, *loop, command, console);
+    if (command.Verb == TVerb::Publish) return PublishReadings(*platform, *loop, command, console);
     TCliSession session(*platform, *loop, system.DecimalSeparator, console);
     return session.Run(command);
 }

@@ -1,6 +1,7 @@
 #include "cli_serve.h"
 
 #include "cli_metrics.h"
+#include "cli_mqtt.h"
 #include "net/line_server.h"
 #include "scpi/scpi_instrument.h"
 #include "stop_request.h"
@@ -27,9 +28,15 @@ int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCl
         metrics = StartMetrics(instrument.Session, loop, *command.Metrics, console);
         if (!metrics) return ExitTransfer;
     }
+    std::unique_ptr<TMqttEndpoint> mqtt;
+    if (command.Mqtt) {
+        mqtt = StartMqtt(instrument.Session, loop, command, console);
+        if (!mqtt) return ExitTransfer;
+    }
     // Every module command completes within the line that carries it, so a
     // stop between two loop rounds leaves nothing half-sent to a module.
     while (!StopRequested()) loop.ProcessEvents(100);
+    mqtt.reset();
     metrics.reset();
     server.Close();
     return ExitOk;

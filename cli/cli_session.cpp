@@ -47,6 +47,7 @@ int TCliSession::Run(const TCommand& command) {
         case TVerb::RawWrite: code = Raw(command); break;
         case TVerb::Serve:    // its own front-end: cli_serve
         case TVerb::Metrics:  // its own front-end: cli_metrics
+        case TVerb::Publish:  // its own front-end: cli_mqtt
         case TVerb::Stats:    // no session: cli_lookback
         case TVerb::Plot: code = ExitUsage; break;
         }

@@ -63,10 +63,30 @@ void CheckOutput(const TOutputOptions& out, bool first) {
     }
 }
 
+// MQTT's settings: a broker for publish, one or none for serve, with the
+// rest only beside it and readings once a second unless asked otherwise.
+void CheckMqtt(const TCommand& c) {
+    const bool publishes = c.Verb == TVerb::Publish || (c.Verb == TVerb::Serve && c.Mqtt);
+    Check(bool(c.Mqtt) == publishes);
+    if (!c.Mqtt) {
+        Check(c.MqttUser.empty() && c.MqttPasswordFile.empty() && c.MqttCa.empty() && c.MqttTopic.empty());
+        return;
+    }
+    Check(c.Every >= 0.05 && c.Every <= 86400);
+    Check(!c.Mqtt->Host.empty() && c.Mqtt->Port != 0);
+    Check(c.MqttPasswordFile.empty() || !c.MqttUser.empty());
+    Check(c.MqttCa.empty() || c.Mqtt->Tls);
+    const std::string& topic = c.MqttTopic;
+    if (!topic.empty())
+        Check(topic.find_first_of("+#") == std::string::npos && topic.front() != '$' && topic.front() != '/' &&
+              topic.back() != '/' && topic.find("//") == std::string::npos);
+}
+
 // log's settings: the defaults unless log, and within their ranges.
 void CheckLog(const TCommand& c) {
     if (c.Verb != TVerb::Log) {
-        Check(c.Every == 0 && c.Rotate == "daily" && c.RotateBytes == 0 && !c.Until && c.SyncSeconds == 5);
+        Check((c.Every == 0) != bool(c.Mqtt));
+        Check(c.Rotate == "daily" && c.RotateBytes == 0 && !c.Until && c.SyncSeconds == 5);
         return;
     }
     Check(c.Every == 0 || (c.Every >= 0.05 && c.Every <= 86400));
@@ -99,6 +119,7 @@ void CheckCommand(const TCommand& c) {
     if (c.Module) Check(Is(v, Bit(TVerb::Watch) | Bit(TVerb::Measure)) && *c.Module != TInstrumentKind::Generator);
     Check(c.Directory.empty() || v == TVerb::Record || v == TVerb::Log);
     CheckLog(c);
+    CheckMqtt(c);
     const bool readsFiles = v == TVerb::Stats || v == TVerb::Plot;
     Check(c.Files.empty() != readsFiles);
     Check(c.Output.empty() != (v == TVerb::Plot));
@@ -143,7 +164,8 @@ constexpr std::pair<const char*, bool> KnownOptions[] = {
     {"--out1-freq", true},   {"--out2", true},        {"--out2-level", true},  {"--out2-freq", true},
     {"--out3-level", true},  {"--listen", true},      {"--metrics", true},     {"-o", true},
     {"--output", true},      {"--every", true},       {"--rotate", true},      {"--until", true},
-    {"--sync", true},
+    {"--sync", true},        {"--mqtt", true},        {"--mqtt-user", true},   {"--mqtt-password-file", true},
+    {"--mqtt-ca", true},     {"--mqtt-topic", true},
 };
 
 bool TakesValue(const std::string& name) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "common/utf8_text.h"
 #include "device/hid_device.h"
 
 namespace tavik {
@@ -61,6 +62,12 @@ void TInstrumentSession::Subscribe(TSessionSubscriber& subscriber) { Subscribers
 
 void TInstrumentSession::Unsubscribe(TSessionSubscriber& subscriber) {
     Subscribers_.erase(std::remove(Subscribers_.begin(), Subscribers_.end(), &subscriber), Subscribers_.end());
+}
+
+TInstrumentSession::TModuleStrings TInstrumentSession::ModuleStrings(TInstrumentKind kind) const {
+    THidDevice* device = Instruments.Binding.Device(kind);
+    if (!device) return {};
+    return {Utf8Of(device->ManufacturerString()), Utf8Of(device->ProductString())};
 }
 
 bool TInstrumentSession::Usable(TInstrumentKind kind) const {

@@ -99,6 +99,21 @@ TEST(CliOptions, GoodLinesInEveryForm) {
              for (std::size_t i = 0; i < count; ++i)
                  EXPECT_LE(std::abs(chosen - 1000), std::abs(table[i].Frequency - 1000.0)) << i;
          }},
+        // Readings go out once a second unless asked otherwise; mqtts on 8883.
+        {{"publish", "--mqtt", "mqtts://broker.lab", "--mqtt-user", "bench", "--mqtt-password-file", "pw",
+          "--mqtt-ca", "ca.pem", "--mqtt-topic", "lab/bench3"},
+         [](const TCommand& c) {
+             EXPECT_EQ(c.Verb, TVerb::Publish);
+             EXPECT_EQ(c.Mqtt, (net::TBrokerUrl{true, "broker.lab", 8883}));
+             EXPECT_EQ(c.Every, 1);
+             EXPECT_EQ(c.MqttUser + c.MqttPasswordFile + c.MqttCa + c.MqttTopic, "benchpwca.pemlab/bench3");
+         }},
+        {{"serve", "--mqtt=mqtt://10.0.0.5:1884", "--every", "5"},
+         [](const TCommand& c) {
+             EXPECT_EQ(c.Mqtt, (net::TBrokerUrl{false, "10.0.0.5", 1884}));
+             EXPECT_EQ(c.Every, 5);
+         }},
+        {{"serve"}, [](const TCommand& c) { EXPECT_FALSE(c.Mqtt); EXPECT_EQ(c.Every, 0); }},
         // Help for one command, however it is asked for; --version wins.
         {{"list", "-h"}, [](const TCommand& c) { EXPECT_EQ(c.HelpTopic, TVerb::List); }},
         {{"help", "watch"}, [](const TCommand& c) { EXPECT_EQ(c.HelpTopic, TVerb::Watch); }},
@@ -142,6 +157,8 @@ TEST(CliOptions, EachCommandsHelpFitsEightyColumnsAndNamesItsOptions) {
         {TVerb::Generator, {"--out1", "--out1-level", "--out1-freq", "--out2", "--out3-level", "each\ncall sets every"}},
         {TVerb::Calibrate, {"VOLTS", "HZ", "5,0 or 5.0"}},
         {TVerb::RawRead, {"ADDR", "DATA", "65535", "255"}},
+        {TVerb::Publish, {"--mqtt", "--every", "--mqtt-topic", "--mqtt-user", "--mqtt-password-file", "--mqtt-ca",
+                          "TAVIK_MQTT_PASSWORD", "offline"}},
     };
     for (const auto& t : topics) {
         const std::string text = HelpText(t.Topic);

@@ -228,6 +228,17 @@ TEST(CliProcess, BadLinesAreRefusedAtOnceWithTheirReason) {
         {{"measure", "generator"}, "measure takes logger or freqmeter, not generator"},
         {{"--json", "list"}, "--json goes after the command"},
         {{"--demo=yes", "list"}, "--demo takes no value"},
+        {{"publish"}, "publish needs --mqtt mqtt://HOST[:PORT]"},
+        {{"publish", "--mqtt", "tcp://broker"},
+         "bad value for --mqtt: 'tcp://broker' (a broker such as mqtt://localhost, mqtt://10.0.0.5:1883 or "
+         "mqtts://broker.lab:8883)"},
+        {{"serve", "--mqtt-topic", "lab"}, "--mqtt-user, --mqtt-password-file, --mqtt-ca and --mqtt-topic go with --mqtt"},
+        {{"serve", "--every", "5"}, "serve takes --every with --mqtt"},
+        {{"publish", "--mqtt", "mqtt://b", "--mqtt-password-file", "p"}, "--mqtt-password-file goes with --mqtt-user"},
+        {{"publish", "--mqtt", "mqtt://b", "--mqtt-ca", "ca.pem"}, "--mqtt-ca goes with an mqtts:// broker"},
+        {{"publish", "--mqtt", "mqtt://b", "--mqtt-topic", "lab/+/x"},
+         "bad value for --mqtt-topic: 'lab/+/x' (a topic such as tavik/bench3: no +, # or empty level, not starting "
+         "with $)"},
     };
     for (const auto& c : cases) {
         const TExit exit = RunProgram(c.Line);
