@@ -223,7 +223,12 @@ constexpr const char* Publish =
     "  --mqtt-user NAME         with the password of TAVIK_MQTT_PASSWORD in the\n"
     "                           environment, or of:\n"
     "  --mqtt-password-file F   the file's first line\n"
-    "  --mqtt-ca FILE           mqtts: the broker's CA; default the system's\n";
+    "  --mqtt-ca FILE           mqtts: the broker's CA; default the system's\n"
+#ifdef _WIN32
+    "This Windows build has no MQTT; tavik-cli metrics gives the readings to\n"
+    "Prometheus.\n"
+#endif
+    ;
 
 }  // namespace
 
