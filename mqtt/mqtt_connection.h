@@ -10,19 +10,13 @@
 // messages (availability, discovery) are kept here, the latest of each
 // topic, and published again on every connection. While it is up at most
 // MaxWaitingReadings readings wait to be written; more are dropped.
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <map>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "mqtt_messages.h"
 #include "net/broker_url.h"
-
-struct mosquitto;
 
 namespace tavik::mqtt {
 
@@ -43,7 +37,8 @@ class TMqttConnection {
 public:
     explicit TMqttConnection(TMqttSettings settings);
     // Publishes offline when connected and disconnects, waiting at most 2 s
-    // for the broker to have it.
+    // for the broker to have it, and at most 2 s more for the network thread
+    // to end: one still in a name lookup is left to end by itself.
     ~TMqttConnection();
     TMqttConnection(const TMqttConnection&) = delete;
     TMqttConnection& operator=(const TMqttConnection&) = delete;
@@ -59,35 +54,19 @@ public:
     // else dropped (false).
     bool Publish(const TMqttMessage& message);
 
-    bool Connected() const { return Connected_; }
-    uint64_t Dropped() const { return Dropped_; }
-    uint64_t Connections() const { return Connections_; }
+    bool Connected() const;
+    uint64_t Dropped() const;
+    uint64_t Connections() const;
     // What the network thread saw since the last call: connected, refused,
     // lost (with the system's or the broker's reason).
     std::vector<std::string> TakeNotices();
 
-private:
-    static void ConnectDone(mosquitto* client, void* self, int code);
-    static void Disconnected(mosquitto* client, void* self, int code);
-    static void Written(mosquitto* client, void* self, int id);
-    void Run();
-    // With Mutex_ held.
-    bool Send(const TMqttMessage& message);
+    // The client and what its thread shares with the loop's; the thread
+    // holds it too, so that it may outlive this object.
+    struct TLink;
 
-    TMqttSettings Settings_;
-    mosquitto* Client_ = nullptr;
-    std::thread Network_;
-    std::mutex Mutex_;  // Retained_, Notices_, Stopping_, and every publish
-    std::condition_variable Wake_;
-    std::map<std::string, TMqttMessage> Retained_;
-    std::vector<std::string> Notices_;
-    bool Stopping_ = false;
-    std::atomic<bool> Connected_{false};
-    std::atomic<bool> EverConnected_{false};
-    std::atomic<int> Waiting_{0};
-    std::atomic<int> DelaySeconds_{1};
-    std::atomic<uint64_t> Dropped_{0};
-    std::atomic<uint64_t> Connections_{0};
+private:
+    std::shared_ptr<TLink> Link_;
 };
 
 }  // namespace tavik::mqtt
