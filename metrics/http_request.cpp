@@ -65,7 +65,10 @@ std::optional<std::size_t> HeadLength(std::string_view bytes) {
 
 std::string_view TargetPath(std::string_view target) { return target.substr(0, target.find('?')); }
 
-TRequestHead ParseRequestHead(std::string_view head) {
+namespace {
+
+// The head's fields as they come; a refusal may leave some of them set.
+TRequestHead ReadHead(std::string_view head) {
     TRequestHead request;
     if (head.size() > MaxRequestHeadBytes) return request.Verdict = THeadVerdict::TooLarge, request;
     std::string_view rest = head;
@@ -99,6 +102,7 @@ TRequestHead ParseRequestHead(std::string_view head) {
         if (std::any_of(value.begin(), value.end(), [](char c) { return (c < ' ' && c != '\t') || c == 0x7F; }))
             return request;
         if (SameLetters(name, "Accept")) {
+            if (value.empty()) continue;  // an empty list adds no type
             if (!request.Accept.empty()) request.Accept += ", ";
             request.Accept += value;
         } else if (SameLetters(name, "Connection")) {
@@ -117,6 +121,16 @@ TRequestHead ParseRequestHead(std::string_view head) {
     request.KeepAlive = !close && (http11 || keepAlive);
     request.Verdict = THeadVerdict::Good;
     return request;
+}
+
+}  // namespace
+
+TRequestHead ParseRequestHead(std::string_view head) {
+    TRequestHead request = ReadHead(head);
+    if (request.Verdict == THeadVerdict::Good) return request;
+    TRequestHead refused;
+    refused.Verdict = request.Verdict;
+    return refused;
 }
 
 }  // namespace tavik::metrics

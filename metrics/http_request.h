@@ -37,6 +37,7 @@ struct TRequestHead {
 std::optional<std::size_t> HeadLength(std::string_view bytes);
 
 // One head, its blank line included or not. Lines end in "\r\n" or "\n".
+// A head that is refused has its verdict alone.
 TRequestHead ParseRequestHead(std::string_view head);
 
 // The target's path, without its query.

@@ -30,6 +30,8 @@ TEST(HttpRequest, HeadsReadAsTheyAreMeant) {
         {"GET / HTTP/1.1\r\nconnection: foo, close\r\n\r\n", V::Good, "GET", "/", "", false, false},
         {"\r\nHEAD /metrics HTTP/1.1\n\n", V::Good, "HEAD", "/metrics", "", true, false},
         {"GET / HTTP/1.1\r\nAccept: a/b\r\naccept:  c/d;q=0.5 \r\n\r\n", V::Good, "GET", "/", "a/b, c/d;q=0.5", true, false},
+        {"GET / HTTP/1.1\r\nAccept: a/b\r\nAccept: \r\n\r\n", V::Good, "GET", "/", "a/b", true, false},
+        {"GET / HTTP/1.1\r\nAccept: a/b\r\nConnection: close\r\nNo colon\r\n\r\n", V::Bad, "", "", "", false, false},
         {"POST / HTTP/1.1\r\nContent-Length: 5\r\n\r\n", V::Good, "POST", "/", "", true, true},
         {"POST / HTTP/1.1\r\nContent-Length: 00\r\n\r\n", V::Good, "POST", "/", "", true, false},
         {"POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", V::Good, "POST", "/", "", true, true},
