@@ -9,7 +9,8 @@ it holds and what comes, as JSON (-F %j). Checked: the discovery configs and
 the availability, retained; readings not retained, the demo meter's
 100000 Hz among them; the broker stopped and started again (readings resume,
 the logger keeps its 20 reports a second meanwhile, by the metrics
-endpoint's counter); and SIGKILL (the broker publishes the will, offline).
+endpoint's counter); SIGKILL (the broker publishes the will, offline); and
+SIGTERM (the program says offline itself and ends with 0).
 Prints what mosquitto_sub printed and the figures; the exit status says
 whether everything held.
 """
@@ -158,6 +159,23 @@ try:
     print("   ", json.dumps(first), "\n   ", json.dumps(last))
     check(f"the broker published offline {took:.2f} s after the kill", first["payload"] == "online" and
           last["payload"] == "offline" and last["retain"] == 0)
+    program = None
+
+    print("publish ended with SIGTERM:")
+    watcher = subprocess.Popen(["mosquitto_sub", "-h", "127.0.0.1", "-p", str(port), "-F", "%j", "-W", "60",
+                                "-t", "tavik/bench-test/status"], stdout=subprocess.PIPE, text=True)
+    program = subprocess.Popen([CLI, "--demo", "publish", "--mqtt", f"mqtt://127.0.0.1:{port}", "--every", "0,2",
+                                "--mqtt-topic", "tavik/bench-test"],
+                               stdout=subprocess.PIPE, stderr=open(os.path.join(work, "tavik.log"), "a"), text=True)
+    said = program.stdout.readline().strip()
+    first = json.loads(watcher.stdout.readline())
+    program.send_signal(signal.SIGTERM)
+    code = program.wait(timeout=30)
+    last = json.loads(watcher.stdout.readline())
+    watcher.kill()
+    check(f"said \"{said}\", online, then offline from the program itself, exit status {code}",
+          said == f"publishing to mqtt://127.0.0.1:{port} under tavik/bench-test" and first["payload"] == "online" and
+          last["payload"] == "offline" and code == 0)
     program = None
 finally:
     if program:
