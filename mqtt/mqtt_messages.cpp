@@ -55,10 +55,11 @@ TMqttNames NamesFor(std::string_view host, std::string_view prefix, std::string 
 std::vector<TQuantity> QuantitiesOf(TInstrumentKind kind) {
     switch (kind) {
     case TInstrumentKind::Logger:
-        return {{kind, "voltage1", "Напряжение 1", "voltage", "V", false},
-                {kind, "voltage2", "Напряжение 2", "voltage", "V", false}};
+        return {{kind, "voltage1", "Напряжение 1", "voltage", "V", false, 3},
+                {kind, "voltage2", "Напряжение 2", "voltage", "V", false, 3}};
     case TInstrumentKind::FrequencyMeter:
-        return {{kind, "frequency", "Частота", "frequency", "Hz", false}, {kind, "input_in", "Вход IN", nullptr, nullptr, true}};
+        return {{kind, "frequency", "Частота", "frequency", "Hz", false, 0},
+                {kind, "input_in", "Вход IN", nullptr, nullptr, true, -1}};
     case TInstrumentKind::Generator: break;
     }
     return {};  // the generator is set, never read
@@ -89,6 +90,8 @@ std::vector<TMqttMessage> DiscoveryConfigs(const TMqttNames& names, TInstrumentK
                               Field("state_topic", KindTopic(names, kind) + "/" + quantity.Name) + ",";
         if (quantity.DeviceClass) payload += Field("device_class", quantity.DeviceClass) + ",";
         if (quantity.Unit) payload += Field("unit_of_measurement", quantity.Unit) + "," + Field("state_class", "measurement") + ",";
+        if (quantity.Decimals >= 0)
+            payload += "\"suggested_display_precision\":" + std::to_string(quantity.Decimals) + ",";
         if (quantity.Binary) payload += Field("payload_on", "1") + "," + Field("payload_off", "0") + ",";
         payload += "\"expire_after\":" + std::to_string(expireAfterSeconds) + ",\"availability\":" + availability + "," +
                    Field("availability_mode", "all") + ",\"device\":" + deviceBlock + "}";

@@ -51,6 +51,7 @@ struct TQuantity {
     const char* DeviceClass;  // Home Assistant's, or null
     const char* Unit;         // or null
     bool Binary;              // a binary sensor: 1 or 0
+    int Decimals;             // the digits Home Assistant shows after the point, as the window does; -1: none
 };
 std::vector<TQuantity> QuantitiesOf(TInstrumentKind kind);
 

@@ -112,10 +112,11 @@ try:
     configs = {t: json.loads(p) for t, p in retained.items() if t.startswith("homeassistant/")}
     check(f"four discovery configs retained ({sorted(configs)})",
           sorted(t.split("/")[1] for t in configs) == ["binary_sensor", "sensor", "sensor", "sensor"])
-    classes = sorted((c.get("device_class", ""), c.get("unit_of_measurement", ""), c["state_topic"]) for c in configs.values())
-    check("voltage in V, frequency in Hz, the IN input binary", classes == [
-        ("", "", f"{prefix}/freqmeter/input_in"), ("frequency", "Hz", f"{prefix}/freqmeter/frequency"),
-        ("voltage", "V", f"{prefix}/logger/voltage1"), ("voltage", "V", f"{prefix}/logger/voltage2")])
+    classes = sorted((c.get("device_class", ""), c.get("unit_of_measurement", ""),
+                      c.get("suggested_display_precision", -1), c["state_topic"]) for c in configs.values())
+    check("voltage in V to 3 decimals, frequency in whole Hz, the IN input binary", classes == [
+        ("", "", -1, f"{prefix}/freqmeter/input_in"), ("frequency", "Hz", 0, f"{prefix}/freqmeter/frequency"),
+        ("voltage", "V", 3, f"{prefix}/logger/voltage1"), ("voltage", "V", 3, f"{prefix}/logger/voltage2")])
     check("each config has a device block and the program's and its module's availability", all(
         {"manufacturer", "model", "sw_version", "identifiers"} <= set(c["device"]) and
         [a["topic"] for a in c["availability"]] == [f"{prefix}/status", c["state_topic"].rsplit("/", 1)[0] + "/status"]
