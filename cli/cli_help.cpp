@@ -12,7 +12,7 @@ namespace {
 #define TAVIK_RECORD_ENDS                                                                 \
     "or with Ctrl-C, Ctrl-Break, a closed console or the session's end (exit\n"           \
     "status 0). An unplugged logger pauses it and a replugged one resumes it.\n"
-#define TAVIK_SERVE_ENDS "Runs until Ctrl-C, Ctrl-Break, a closed\nconsole or the session's end (exit status 0).\n"
+#define TAVIK_SERVE_ENDS "Runs until Ctrl-C, Ctrl-Break, a closed console or the session's end (exit\nstatus 0).\n"
 #define TAVIK_LOG_ENDS "Ctrl-C, Ctrl-Break, a closed console or the session's end (exit status 0).\n"
 #define TAVIK_ENDED_EARLY                                                                 \
     "130 after Ctrl-C or Ctrl-Break, 143 after a closed console, a log-off or a\n"        \
@@ -23,7 +23,7 @@ namespace {
 #define TAVIK_RECORD_ENDS                                                                 \
     "or with Ctrl-C, SIGTERM or SIGHUP (exit status 0). An unplugged logger\n"            \
     "pauses it and a replugged one resumes it.\n"
-#define TAVIK_SERVE_ENDS "Runs until Ctrl-C,\nSIGTERM or SIGHUP (exit status 0).\n"
+#define TAVIK_SERVE_ENDS "Runs until Ctrl-C, SIGTERM or SIGHUP (exit status 0).\n"
 #define TAVIK_LOG_ENDS "Ctrl-C, SIGTERM or SIGHUP (exit status 0).\n"
 #define TAVIK_ENDED_EARLY                                                                 \
     "128+N ended by signal N before the command was done (130 for Ctrl-C).\n"             \
@@ -179,7 +179,7 @@ constexpr const char* Serve =
     "serve (VISA: TCPIP::host::5025::SOCKET, lines ending in \\n). Binds modules\n"
     "as they come and go and polls them as the window does; up to 8 clients at\n"
     "once, each with its own error queue (SYSTem:ERRor?). Prints where it\n"
-    "listens; connections are told on standard error. "
+    "listens; connections are told on standard error.\n"
     TAVIK_SERVE_ENDS
     "  --listen ADDRESS:PORT    default 127.0.0.1:5025; any other address than\n"
     "                           127.x lets whoever reaches the port drive the\n"
@@ -195,7 +195,7 @@ constexpr const char* Metrics =
     "the text format, or OpenMetrics when the Accept header asks for it. Binds\n"
     "modules as they come and go and polls them as the window does; a module\n"
     "that is not bound has tavik_module_up 0 and no readings. Prints where it\n"
-    "listens; dropped connections are told on standard error. "
+    "listens; dropped connections are told on standard error.\n"
     TAVIK_SERVE_ENDS
     "  --listen ADDRESS:PORT    default 127.0.0.1:9464; any other address than\n"
     "                           127.x lets whoever reaches the port read the\n"
@@ -215,7 +215,7 @@ constexpr const char* Publish =
     "is online while it runs and offline (the broker's last will) after; each\n"
     "PREFIX/KIND/status online while that module is bound. A broker that is away\n"
     "is tried again after 1, 2, 4 ... 30 s; readings meanwhile are dropped.\n"
-    "Connections and losses are told on standard error. "
+    "Connections and losses are told on standard error.\n"
     TAVIK_SERVE_ENDS
     "  --mqtt URL               the broker; port 1883, or 8883 for mqtts\n"
     "  --every SECONDS          default 1, from 0,05 to 86400\n"

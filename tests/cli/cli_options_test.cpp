@@ -157,6 +157,8 @@ TEST(CliOptions, EachCommandsHelpFitsEightyColumnsAndNamesItsOptions) {
         {TVerb::Generator, {"--out1", "--out1-level", "--out1-freq", "--out2", "--out3-level", "each\ncall sets every"}},
         {TVerb::Calibrate, {"VOLTS", "HZ", "5,0 or 5.0"}},
         {TVerb::RawRead, {"ADDR", "DATA", "65535", "255"}},
+        {TVerb::Serve, {"--listen", "--metrics", "--mqtt", "5025", "exit status 0"}},
+        {TVerb::Metrics, {"--listen", "9464", "OpenMetrics", "exit status 0"}},
         {TVerb::Publish, {"--mqtt", "--every", "--mqtt-topic", "--mqtt-user", "--mqtt-password-file", "--mqtt-ca",
                           "TAVIK_MQTT_PASSWORD", "offline"}},
     };
