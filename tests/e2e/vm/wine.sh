@@ -8,7 +8,8 @@
 # as USB devices: tavik-cli.exe and tavik.exe bind the three modules
 # (wine-mended.sh). Every program's output, exit code and Wine's own messages
 # (errors, exceptions, the libraries loaded; on standard error) are kept in
-# OUT_FOLDER/wine. Prints one line per check and "wine: N passed, M failed".
+# OUT_FOLDER/wine, with what udev passed on (udev-monitor.txt) and, over uhid,
+# the messages of Wine's HID bus and PlugPlay service (services.err). Prints one line per check and "wine: N passed, M failed".
 #   wine.sh BUILD_FOLDER WINDOWS_BUILD_FOLDER OUT_FOLDER
 build=$1
 win=$2
@@ -38,9 +39,20 @@ wine reg add 'HKLM\System\CurrentControlSet\Control' /v ServicesPipeTimeout /t R
 wineserver -k
 wineserver -w
 
+# What udev passed on, and when: a module's removal that Wine never heard of
+# shows here as one the kernel and udevd sent, or did not.
+udevadm monitor --kernel --udev >"$out/udev-monitor.txt" 2>&1 &
+monitor=$!
+
 at "tavik-sim over uhid"
 start_sim "$out/sim.log" --verbose --count 123456
 ls -l /dev/hidraw* >"$out/hidraw.txt" 2>&1
+# Wine's services (PlugPlay, which broadcasts the device changes, and the HID
+# bus, which hears udev) start with this first program and write their
+# messages to its standard error for the part's whole life: what the HID bus
+# added and removed, and what PlugPlay broadcast.
+wineserver -p 900
+WINE_RUN_DEBUG=+timestamp,+pid,+tid,+hid,+plugplay,err+all run cmd /c exit 0 </dev/null >/dev/null 2>"$out/services.err"
 
 # The programs and the mend from the VM's own memory: Wine under emulation
 # faults on executable pages it maps from the shared folder.
@@ -73,7 +85,7 @@ at "tavik_e2e_windows.exe ended with exit code $code$([ $code -eq 124 ] && echo 
 tr -d '\r' <"$out/e2e.out" | grep -v '^wine: [0-9]* passed'
 line=$(tr -d '\r' <"$out/e2e.out" | grep -E '^wine: [0-9]+ passed, [0-9]+ failed' | tail -1)
 check "the Windows platform against the modules (${line:-no result}, exit code $code)" \
-    --seen "$out/e2e.out" --seen "$out/e2e.err" [ "$code" -eq 0 ]
+    --seen "$out/e2e.out" --seen "$out/e2e.err" --seen "$out/udev-monitor.txt" [ "$code" -eq 0 ]
 check "the generator got 02 01 10 00 00 00 00 EF through HidD_SetFeature" --seen "$out/sim.log" \
     grep -q 'generator1 <-: 02 01 10 00 00 00 00 EF' "$out/sim.log"
 
@@ -93,5 +105,6 @@ at "done"
 
 stop_sim
 wineserver -k
+kill $monitor 2>/dev/null
 echo "wine: $passed passed, $failed failed"
 [ $failed -eq 0 ]
