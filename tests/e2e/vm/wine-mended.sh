@@ -40,11 +40,17 @@ at "tavik.exe starts"
 DISPLAY=:8 WINE_RUN_DISPLAY=1 WINE_RUN_RAW=1 timeout 1500 "$top/scripts/wine-run.sh" "$programs/tavik.exe" \
     >"$out/tavik.out" 2>"$out/tavik.err" &
 tavik=$!
+# Wine can fail to start a program at all (seen under load: "failed to map the
+# shared user data: c0000018" and nothing more): the waits on the window end
+# when it is gone, and the check after the first says so with what Wine said.
+running() { kill -0 $tavik 2>/dev/null; }
+or_gone() { "$@" || ! running; }
 wire() { tail -n +"$mark" "$out/usb-sim.log"; }
 polled() { [ "$(wire | grep -c '^logger1 ->: 01')" -ge 10 ] && [ "$(wire | grep -c '^freqmeter1 ->: 01')" -ge 3 ]; }
 # Under emulation on a busy machine Wine takes minutes: the waits are long, and
 # end as soon as what they wait for is there.
-wait_for "tavik.exe polls the logger and the frequency meter" 600 polled
+wait_for "tavik.exe polls the logger and the frequency meter" 600 or_gone polled
+check "tavik.exe runs: Wine started it and it has not ended" --seen "$out/tavik.err" running
 # The screen once it shows the same green twice in a row: the titles painted
 # (a shot and its count take seconds each under emulation).
 painted=-1
@@ -54,7 +60,7 @@ steady() {
     painted=$(green "$out/tavik-under-wine.png")
     [ "$painted" -gt 0 ] && [ "$painted" = "$was" ]
 }
-wait_for "the window painted" 300 steady
+wait_for "the window painted" 300 or_gone steady
 python3 "$here/binding_wire.py" "$out/usb-sim.log" "$mark" logger1 00 00 88 3F 00 00 70 3F >"$out/logger-binding.txt" 2>&1
 check "tavik.exe binds the logger: memory 16..23 read with sequences 1..8, each answered, then polled" \
     --seen "$out/logger-binding.txt" --seen "$out/tavik.err" [ $? -eq 0 ]
@@ -67,14 +73,14 @@ echo "    screenshot: saved wine/tavik-under-wine.png, $bound green pixels"
 echo "unplug generator" >&3
 unbound=$bound
 less_green() { shot "$out/tavik-generator-unplugged.png"; unbound=$(green "$out/tavik-generator-unplugged.png"); [ "$unbound" -lt "$bound" ]; }
-wait_for "the generator's title leaves green" 300 less_green
+wait_for "the generator's title leaves green" 300 or_gone less_green
 echo "plug generator" >&3
 again=$unbound
 green_again() { shot "$out/tavik-generator-replugged.png"; again=$(green "$out/tavik-generator-replugged.png"); [ "$again" -ge "$bound" ]; }
-wait_for "the generator's title green again" 300 green_again
+wait_for "the generator's title green again" 300 or_gone green_again
 echo "    screenshot: green pixels bound $bound, generator unplugged $unbound, plugged in again $again"
 check "the generator's title leaves green when it is unplugged" [ "$unbound" -lt "$bound" ]
-check "and turns green again when it is plugged in" [ "$again" -eq "$bound" ]
+check "and turns green again when it is plugged in" [ "$bound" -gt 0 ] && [ "$again" -eq "$bound" ]
 check "nothing was sent to the generator" [ "$(wire | grep -c '^generator1 <-')" -eq 0 ]
 
 at "generator plugged in"
