@@ -80,7 +80,7 @@ green_again() { shot "$out/tavik-generator-replugged.png"; again=$(green "$out/t
 wait_for "the generator's title green again" 300 or_gone green_again
 echo "    screenshot: green pixels bound $bound, generator unplugged $unbound, plugged in again $again"
 check "the generator's title leaves green when it is unplugged" [ "$unbound" -lt "$bound" ]
-check "and turns green again when it is plugged in" [ "$bound" -gt 0 ] && [ "$again" -eq "$bound" ]
+check "and turns green again when it is plugged in" [ "$bound" -gt 0 -a "$again" -eq "$bound" ]
 check "nothing was sent to the generator" [ "$(wire | grep -c '^generator1 <-')" -eq 0 ]
 
 at "generator plugged in"
