@@ -18,29 +18,11 @@ namespace tavik::cli {
 
 namespace {
 
-class TPublishing final : public TMqttEndpoint {
-public:
-    TPublishing(TInstrumentSession& session, TEventLoop& loop, mqtt::TMqttSettings settings,
-                const mqtt::TMqttNames& names, int everyMs)
-        : Connection(std::move(settings)), Session(session), Loop(loop), Names(names), EveryMs(everyMs) {}
-
-    bool Start(std::string& error) {
-        if (!Connection.Start(error)) return false;
-        Publisher = std::make_unique<mqtt::TMqttPublisher>(Session, Loop, Connection, Names, EveryMs);
-        return true;
-    }
-
-    // The publisher goes first: it is the connection's user.
-    ~TPublishing() override { Publisher.reset(); }
-
+// The publisher is declared after the connection it uses, so it goes first.
+struct TPublishing final : TMqttEndpoint {
+    explicit TPublishing(mqtt::TMqttSettings settings) : Connection(std::move(settings)) {}
     mqtt::TMqttConnection Connection;
     std::unique_ptr<mqtt::TMqttPublisher> Publisher;
-
-private:
-    TInstrumentSession& Session;
-    TEventLoop& Loop;
-    const mqtt::TMqttNames Names;
-    const int EveryMs;
 };
 
 std::string HostName() {
@@ -82,11 +64,12 @@ std::unique_ptr<TMqttEndpoint> StartMqtt(TInstrumentSession& session, TEventLoop
         return nullptr;
     }
     const int everyMs = static_cast<int>(command.Every * 1000 + 0.5);
-    auto publishing = std::make_unique<TPublishing>(session, loop, std::move(settings), names, everyMs);
-    if (!publishing->Start(error)) {
+    auto publishing = std::make_unique<TPublishing>(std::move(settings));
+    if (!publishing->Connection.Start(error)) {
         console.Complain(error);
         return nullptr;
     }
+    publishing->Publisher = std::make_unique<mqtt::TMqttPublisher>(session, loop, publishing->Connection, names, everyMs);
     publishing->Publisher->OnNotice = [&console](const std::string& notice) { console.Complain(notice); };
     if (!console.Say("publishing to " + net::BrokerUrlText(*command.Mqtt) + " under " + names.Prefix))
         return nullptr;

@@ -30,6 +30,12 @@ struct TProductStrings {
     std::u16string_view Second;
 };
 
+// A bound module's strings as it named itself, in UTF-8.
+struct TModuleStrings {
+    std::string Manufacturer;
+    std::string Product;
+};
+
 struct TInstrumentKindInfo {
     TInstrumentKind Kind;
     const char* Name;           // as the command line and its output spell it

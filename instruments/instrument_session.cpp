@@ -64,7 +64,7 @@ void TInstrumentSession::Unsubscribe(TSessionSubscriber& subscriber) {
     Subscribers_.erase(std::remove(Subscribers_.begin(), Subscribers_.end(), &subscriber), Subscribers_.end());
 }
 
-TInstrumentSession::TModuleStrings TInstrumentSession::ModuleStrings(TInstrumentKind kind) const {
+TModuleStrings TInstrumentSession::ModuleStrings(TInstrumentKind kind) const {
     THidDevice* device = Instruments.Binding.Device(kind);
     if (!device) return {};
     return {Utf8Of(device->ManufacturerString()), Utf8Of(device->ProductString())};

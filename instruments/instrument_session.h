@@ -79,10 +79,6 @@ public:
     bool Present(TInstrumentKind kind) const { return Instruments.Binding.Present(kind); }
     const THidDevice* BoundDevice(TInstrumentKind kind) const { return Instruments.Binding.Device(kind); }
     // The bound module's strings, as it named itself (empty while none is).
-    struct TModuleStrings {
-        std::string Manufacturer;
-        std::string Product;
-    };
     TModuleStrings ModuleStrings(TInstrumentKind kind) const;
     // Bound and open for reading and writing.
     bool Usable(TInstrumentKind kind) const;

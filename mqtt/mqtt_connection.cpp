@@ -57,7 +57,6 @@ struct TMqttConnection::TLink {
     std::atomic<int> Waiting{0};
     int DelaySeconds = 1;  // the network thread's
     std::atomic<uint64_t> Dropped{0};
-    std::atomic<uint64_t> Connections{0};
 };
 
 void TMqttConnection::TLink::Run() {
@@ -94,7 +93,6 @@ void TMqttConnection::TLink::ConnectDone(mosquitto*, void* self, int code) {
     link.Connected = true;
     link.DelaySeconds = 1;
     link.Waiting = 0;
-    ++link.Connections;
     link.Notices.push_back("MQTT: connected to " + net::BrokerUrlText(link.Settings.Broker));
     for (const auto& [topic, message] : link.Retained) link.Send(message);
 }
@@ -190,7 +188,6 @@ bool TMqttConnection::Publish(const TMqttMessage& message) {
 
 bool TMqttConnection::Connected() const { return Link_->Connected; }
 uint64_t TMqttConnection::Dropped() const { return Link_->Dropped; }
-uint64_t TMqttConnection::Connections() const { return Link_->Connections; }
 
 std::vector<std::string> TMqttConnection::TakeNotices() {
     std::lock_guard lock(Link_->Mutex);

@@ -56,7 +56,6 @@ public:
 
     bool Connected() const;
     uint64_t Dropped() const;
-    uint64_t Connections() const;
     // What the network thread saw since the last call: connected, refused,
     // lost (with the system's or the broker's reason).
     std::vector<std::string> TakeNotices();

@@ -59,11 +59,6 @@ std::vector<TQuantity> QuantitiesOf(TInstrumentKind kind);
 TMqttMessage Availability(const TMqttNames& names, bool online);
 TMqttMessage ModuleAvailability(const TMqttNames& names, TInstrumentKind kind, bool online);
 
-// The bound module as it named itself.
-struct TModuleStrings {
-    std::string Manufacturer;
-    std::string Product;
-};
 // One retained config for each of the kind's quantities. A reading older
 // than expireAfterSeconds shows in Home Assistant as unavailable.
 std::vector<TMqttMessage> DiscoveryConfigs(const TMqttNames& names, TInstrumentKind kind,

@@ -24,9 +24,7 @@ TMqttPublisher::~TMqttPublisher() { Session_.Unsubscribe(Subscriber_); }
 
 void TMqttPublisher::Bound(TInstrumentKind kind, bool bound) {
     if (bound) {
-        const TInstrumentSession::TModuleStrings strings = Session_.ModuleStrings(kind);
-        for (const TMqttMessage& config : DiscoveryConfigs(Names_, kind, {strings.Manufacturer, strings.Product},
-                                                           ExpireAfterSeconds_))
+        for (const TMqttMessage& config : DiscoveryConfigs(Names_, kind, Session_.ModuleStrings(kind), ExpireAfterSeconds_))
             Connection_.Retain(config);
     }
     if (kind == TInstrumentKind::Logger) LoggerFresh_ = false;
