@@ -15,7 +15,6 @@ import os
 import re
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -23,20 +22,10 @@ import time
 import urllib.parse
 import urllib.request
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from script_checks import check, failures, free_port  # noqa: E402
+
 CLI = sys.argv[1]
-failures = []
-
-
-def check(what, ok):
-    print(f"  {'ok  ' if ok else 'FAIL'} {what}")
-    if not ok:
-        failures.append(what)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def start(args, pattern):

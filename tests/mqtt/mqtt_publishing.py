@@ -26,20 +26,10 @@ import tempfile
 import time
 import urllib.request
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from script_checks import check, failures, free_port  # noqa: E402
+
 CLI = sys.argv[1]
-failures = []
-
-
-def check(what, ok):
-    print(f"  {'ok  ' if ok else 'FAIL'} {what}")
-    if not ok:
-        failures.append(what)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 work = tempfile.mkdtemp(prefix="tavik-mqtt-")
