@@ -9,6 +9,16 @@
 # messages on standard error, such as err+all,+seh), otherwise Wine says nothing.
 #   scripts/wine-run.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
+# Debian's wine64 comes without Wine's preloader, which would keep the
+# addresses Windows fixes free before anything else is placed. The kernel puts
+# the program break of the loader (not position-independent, at 0x7d000000)
+# anywhere in the GiB above it, about one start in 2000 over KUSER_SHARED_DATA
+# at 0x7ffe0000, and that process ends at once: "failed to map the shared user
+# data: c0000018". With the layout not randomized the break starts right above
+# the loader; every Wine process started from here inherits that.
+if [ $((0x$(cat /proc/self/personality) & 0x40000)) -eq 0 ]; then
+  exec setarch "$(uname -m)" -R "$0" "$@"
+fi
 program=$1
 if [ -z "${WINEPREFIX:-}" ]; then
   # The build folder is the nearest parent holding CMakeCache.txt.

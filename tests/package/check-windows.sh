@@ -9,6 +9,9 @@
 # uninstaller takes all of it away again but the user's recordings.
 #   tests/package/check-windows.sh WINDOWS_BUILD_FOLDER
 set -uo pipefail
+# Wine without its preloader needs the address-space layout not randomized
+# (see scripts/wine-run.sh); every Wine process started here inherits it.
+[ $((0x$(cat /proc/self/personality) & 0x40000)) -ne 0 ] || exec setarch "$(uname -m)" -R bash "$0" "$@"
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-build-windows}" && pwd)
 zip=$(ls "$build"/tavik-*-win64.zip 2>/dev/null | tail -1)

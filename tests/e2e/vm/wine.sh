@@ -11,6 +11,9 @@
 # OUT_FOLDER/wine, with what udev passed on (udev-monitor.txt) and, over uhid,
 # the messages of Wine's HID bus and PlugPlay service (services.err). Prints one line per check and "wine: N passed, M failed".
 #   wine.sh BUILD_FOLDER WINDOWS_BUILD_FOLDER OUT_FOLDER
+# Wine without its preloader needs the address-space layout not randomized
+# (see scripts/wine-run.sh); every Wine process started here inherits it.
+[ $((0x$(cat /proc/self/personality) & 0x40000)) -ne 0 ] || exec setarch "$(uname -m)" -R sh "$0" "$@"
 build=$1
 win=$2
 out=$3/wine
