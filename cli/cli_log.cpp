@@ -104,8 +104,10 @@ int TCliSession::Log(const TCommand& command) {
     Events_.Binding = [&](TInstrumentKind kind, bool bound) {
         failing[static_cast<std::size_t>(SlotOf(kind))] = false;
         if (kind == TInstrumentKind::Logger) settingsCsr.reset();
-        recorder.Event(std::string(InfoOf(kind).Name) + (bound ? " bound: " + identity(kind) : " absent"));
+        if (!bound) recorder.Event(std::string(InfoOf(kind).Name) + " absent");
     };
+    // Told once its factors are read: a replugged module's own.
+    Events_.Ready = [&](TInstrumentKind kind) { recorder.Event(std::string(InfoOf(kind).Name) + " bound: " + identity(kind)); };
     // A failed poll is told once, until the module answers again. The
     // session's own "not answering" and "answering again" belong here too.
     Events_.TransferFailed = [&](TInstrumentKind kind, std::string_view reason) {

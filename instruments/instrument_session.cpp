@@ -50,6 +50,8 @@ void TInstrumentSession::Arrived(THidDevice& device) {
         device.ManufacturerString();
         device.ProductString();
     }
+    for (const TInstrumentKindInfo& info : InstrumentKinds)
+        if (Instruments.Binding.Device(info.Kind) == &device) Publish(&TSessionSubscriber::Ready, info.Kind);
 }
 
 TInstrumentSession::~TInstrumentSession() {

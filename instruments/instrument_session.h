@@ -32,7 +32,12 @@ constexpr int VoltmeterShowMs = 500;
 struct TSessionSubscriber {
     std::function<void(const logger::TLoggerCycle&)> LoggerCycle;
     std::function<void(const freqmeter::TReading&)> MeterReading;
+    // Bound or gone, as the window's title shows it: bound comes before the
+    // binding's reads (the factors), so the module cannot be described yet.
     std::function<void(TInstrumentKind, bool bound)> Binding;
+    // A module bound whose binding's reads are done: its strings and factors
+    // are the new module's.
+    std::function<void(TInstrumentKind)> Ready;
     // A poll whose transfer failed, with the platform's reason.
     std::function<void(TInstrumentKind, std::string_view reason)> TransferFailed;
     // A module whose arrival failed (a device object that could not be read).

@@ -12,7 +12,11 @@ TMqttPublisher::TMqttPublisher(TInstrumentSession& session, TEventLoop& loop, TM
       ExpireAfterSeconds_(std::max(10, (3 * everyMs + 999) / 1000)) {
     Subscriber_.LoggerCycle = [this](const logger::TLoggerCycle& cycle) { LoggerFresh_ = LoggerFresh_ || cycle.HasSamples; };
     Subscriber_.MeterReading = [this](const freqmeter::TReading&) { MeterFresh_ = true; };
-    Subscriber_.Binding = [this](TInstrumentKind kind, bool bound) { Bound(kind, bound); };
+    // Announced once its strings can be read: a replugged module's own.
+    Subscriber_.Binding = [this](TInstrumentKind kind, bool bound) {
+        if (!bound) Bound(kind, false);
+    };
+    Subscriber_.Ready = [this](TInstrumentKind kind) { Bound(kind, true); };
     Connection_.Retain(Availability(Names_, true));
     for (const TInstrumentKindInfo& info : InstrumentKinds) Bound(info.Kind, Session_.Present(info.Kind));
     Session_.Subscribe(Subscriber_);

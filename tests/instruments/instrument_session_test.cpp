@@ -16,11 +16,18 @@ namespace {
 // Every event a subscriber hears, as one line each.
 struct TRecorder {
     std::vector<std::string> Heard;
+    // The memory bytes a module has been asked for so far, when known.
+    std::function<std::size_t(TInstrumentKind)> Reads;
     TSessionSubscriber Subscriber{
         .LoggerCycle = [this](const logger::TLoggerCycle& c) { Heard.push_back("cycle " + std::to_string(c.Csr)); },
         .MeterReading = [this](const freqmeter::TReading& r) { Heard.push_back("reading " + std::to_string(r.Hertz)); },
         .Binding = [this](TInstrumentKind kind,
                           bool bound) { Heard.push_back(std::string(bound ? "bound " : "gone ") + InfoOf(kind).Name); },
+        .Ready =
+            [this](TInstrumentKind kind) {
+                Heard.push_back(std::string("ready ") + InfoOf(kind).Name +
+                                (Reads ? " after " + std::to_string(Reads(kind)) + " memory reads" : ""));
+            },
         .TransferFailed =
             [this](TInstrumentKind kind, std::string_view reason) {
                 Heard.push_back(std::string("failed ") + InfoOf(kind).Name + ": " + std::string(reason));
@@ -38,6 +45,9 @@ protected:
     TRecorder Recorder;
 
     void SetUp() override {
+        Recorder.Reads = [this](TInstrumentKind kind) {
+            return kind == TInstrumentKind::Logger ? Logger->ReceivedWithCode(5).size() : Meter->ReceivedWithCode(5).size();
+        };
         Logger->Csr = 0;
         Logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, 0x01};
         Meter->RawCount = 100000;
@@ -49,9 +59,9 @@ protected:
 
 TEST_F(InstrumentSession, SubscribersHearEachEventInOrderAndOnlyListenedKindsArePolled) {
     TInstrumentSession session(M.Platform, M.Loop, '.', &Recorder.Subscriber);
-    EXPECT_EQ(Recorder.Heard, (std::vector<std::string>{"bound logger", "bound freqmeter"}))
-        << "bound before the constructor returns, in enumeration order";
-    EXPECT_EQ(Logger->ReceivedWithCode(5).size(), 8u) << "the logger's factors are read on binding";
+    EXPECT_EQ(Recorder.Heard, (std::vector<std::string>{"bound logger", "ready logger after 8 memory reads",
+                                                        "bound freqmeter", "ready freqmeter after 4 memory reads"}))
+        << "bound before the constructor returns, in enumeration order, each ready once its factors are read";
     Recorder.Heard.clear();
 
     // A second subscriber that hears bindings alone polls nothing.
@@ -95,6 +105,13 @@ TEST_F(InstrumentSession, SubscribersHearEachEventInOrderAndOnlyListenedKindsAre
     EXPECT_DOUBLE_EQ(session.Sweep()[1][1], 1.882875f);
     EXPECT_FALSE(session.PollingTimer(TInstrumentKind::FrequencyMeter)->Active());
     EXPECT_EQ(session.PollingTimer(TInstrumentKind::Generator), nullptr);
+
+    // Plugged in again: bound, and ready once the new module's factor is read.
+    Recorder.Heard.clear();
+    Meter = M.PlugFrequencyMeter(&MeterInstance);
+    M.Notify();
+    M.ProcessEvents();
+    EXPECT_EQ(Recorder.Heard, (std::vector<std::string>{"bound freqmeter", "ready freqmeter after 4 memory reads"}));
 }
 
 }  // namespace
