@@ -1,6 +1,8 @@
 #!/bin/sh
 # Inside the VM: tavik-sim's modules as USB devices (dummy_hcd, configfs,
-# FunctionFS), as the kernel and udev see them and as tavik-cli binds them.
+# FunctionFS), as the kernel and udev see them and as tavik-cli binds them;
+# tavik-cli log as the recording service's user, with only the tavik group's
+# access, through an unplug and a replug.
 # Leaves udevd running with the package's rule (Wine hears the modules through
 # it). Prints one line per check and "usb: N passed, M failed".
 #   usb.sh BUILD_FOLDER OUT_FOLDER
@@ -13,6 +15,11 @@ mkdir -p "$out"
 cli=$build/cli/tavik-cli
 
 export SYSTEMD_IGNORE_CHROOT=1
+# The recording service's user and group, as the package makes them, before
+# udevd reads the rule that names the group.
+getent group tavik >/dev/null || groupadd --system tavik
+getent passwd tavik >/dev/null || useradd --system --gid tavik --home-dir /var/lib/tavik --no-create-home \
+    --shell /usr/sbin/nologin tavik
 mkdir -p /etc/udev/rules.d
 cp "$top/dist/60-tavik.rules" /etc/udev/rules.d/
 udevd=$(command -v systemd-udevd || ls /lib/systemd/systemd-udevd /usr/lib/systemd/systemd-udevd 2>/dev/null | head -1)
@@ -48,6 +55,11 @@ check "each hidraw node's device/../.. is a USB device 20a0:5e21 with the module
     [ "$(echo $products | tr ' ' '\n' | sort | tr '\n' ' ')" = "VXFrequencyMeter VXGenerator VXLogger " ]
 uaccess() { for n in /dev/hidraw*; do udevadm info -q property -n "$n" | grep -qE '^TAGS=.*:uaccess:' || return 1; done; }
 check "the udev rule gives each node uaccess" --seen "$out/descriptors.txt" uaccess
+# No seat in the VM, so uaccess gives nobody anything here: the group is the
+# service's one way in.
+group_only() { for n in /dev/hidraw*; do [ "$(stat -c '%U %G %a' "$n")" = "root tavik 660" ] || return 1; done; }
+ls -l /dev/hidraw* >"$out/hidraw-access.txt" 2>&1
+check "the udev rule gives each node to the tavik group, 0660, owned by root" --seen "$out/hidraw-access.txt" group_only
 
 kept list "$cli" list --json
 check "tavik-cli list --json: three bound, with the modules' factors" --seen "$out/list.out" --seen "$out/list.err" \
@@ -70,13 +82,23 @@ check "tavik-sim held that answer back" --seen "$out/sim.log" grep -q 'freqmeter
 check "the late list is whole" --seen "$out/late.out" --seen "$out/late.err" \
     json "$out/late.out" 'length == 3 and any(.[]; .kind == "freqmeter" and .bound and .factor == 1.125)'
 
-# A replug is a new device: a new HID device number, a new serial.
+# A replug is a new device: a new HID device number, a new serial. The
+# recording service's command records it, as its user, through the group.
+records=/var/lib/tavik
+mkdir -p "$records"
+chown tavik:tavik "$records"
+setpriv --reuid=tavik --regid=tavik --init-groups -- "$cli" log --dir "$records" \
+    >"$out/service-log.out" 2>"$out/service-log.err" &
+service=$!
+recording() { python3 "$top/tests/e2e/vm/log_events.py" "$records" "$1" >/dev/null 2>&1; }
+wait_for "the service user's recording has logger rows" 120 recording rows
 logger_node() { for n in $(ls /sys/class/hidraw); do [ "$(cat "$(usb_of "$n")/product" 2>/dev/null)" = VXLogger ] && echo "$n"; done; }
 node=$(logger_node)
 before="$(basename "$(readlink -f "/sys/class/hidraw/$node/device")") $(cat "$(usb_of "$node")/serial")"
 echo "unplug logger" >&3
 gone=yes
 wait_for "the logger's node gone" 60 sh -c "[ ! -e /sys/class/hidraw/$node ]" || gone=no
+wait_for "the recording has the logger's absence" 60 recording absent
 echo "plug logger" >&3
 after=
 replugged() {
@@ -84,6 +106,18 @@ replugged() {
     [ -n "$n" ] && after="$(basename "$(readlink -f "/sys/class/hidraw/$n/device")") $(cat "$(usb_of "$n")/serial")"
 }
 wait_for "the logger's node back" 90 replugged
+wait_for "the recording has the logger bound again, with rows" 120 recording back
+kill -INT $service
+wait $service
+logged=$?
+cp "$records"/tavik-*.csv "$out/" 2>/dev/null
+python3 "$top/tests/e2e/vm/log_events.py" "$records" whole >"$out/service-log.check" 2>&1
+whole=$?
+sed 's/^/    /' "$out/service-log.check"
+check "tavik-cli log as the tavik user, through the group's access: ends with 0 on SIGINT (exit code $logged)" \
+    --seen "$out/service-log.err" [ "$logged" -eq 0 ]
+check "its recording: the logger bound, rows, absent, bound again, rows, stopped; every row whole" \
+    --seen "$out/service-log.check" [ "$whole" -eq 0 ]
 list_hidraw >"$out/replug-hidraw.txt" 2>&1
 echo "    usb: logger before the replug: $before; after: $after"
 check "unplugging the logger removes its node" --seen "$out/replug-hidraw.txt" [ "$gone" = yes ]
