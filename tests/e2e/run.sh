@@ -4,8 +4,9 @@
 # against tavik-sim's virtual modules over uhid and as USB devices, checks the
 # USB modules as the kernel and udev see them and takes a screenshot of the
 # real program under Xvfb; given a Windows build folder too, runs the Windows
-# build under Wine against the USB modules. Skips with a reason when qemu
-# cannot be had.
+# build under Wine against the USB modules; then, in a second VM, a power cut
+# under tavik-cli log (power_cut.sh). Skips with a reason when qemu cannot be
+# had.
 #   tests/e2e/run.sh BUILD_FOLDER [WINDOWS_BUILD_FOLDER]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -48,6 +49,11 @@ if [ $status -eq 3 ]; then
     echo "e2e: skipped: no kernel could be fetched (see $out/console.log)"
     exit 0
 fi
+# A power cut under tavik-cli log, in a VM of its own: the reset ends it.
+"$here/power_cut.sh" "$build" "$out/powercut" >"$out/powercut.txt" 2>&1
+power_status=$?
+sed 's/^/    /' "$out/powercut.txt"
+powercut=$(grep -E '^powercut: [0-9]+ passed, [0-9]+ failed' "$out/powercut.txt" | tail -1)
 line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
 line_usb=$(grep -E '^e2e usb: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
 usb=$(grep -E '^usb: [0-9]+ passed, [0-9]+ failed' "$out/console.log" | tail -1)
@@ -57,10 +63,10 @@ wine_ok=true
 if [ -n "$win" ] && ! echo "$wine" | grep -q ' 0 failed'; then wine_ok=false; fi
 if [ -n "$line" ] && echo "$line" | grep -q ' 0 failed' && echo "$line_usb" | grep -q ' 0 failed' &&
     echo "$cli" | grep -q ' 0 failed' && echo "$usb" | grep -q ' 0 failed' && $wine_ok &&
-    grep -q 'VM: command exit code 0' "$out/console.log"; then
-    echo "$line; $line_usb"
+    grep -q 'VM: command exit code 0' "$out/console.log" && [ $power_status -eq 0 ]; then
+    echo "$line; $line_usb; $powercut"
     exit 0
 fi
 echo "${line:-e2e: 0 passed, 1 failed}"
-echo "e2e: the VM run failed; its console is in $out/console.log"
+echo "e2e: the VM run failed; its console is in $out/console.log, the power cut's in $out/powercut/console.log"
 exit 1

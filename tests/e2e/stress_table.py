@@ -23,14 +23,17 @@ VARYING = re.compile(r" \([^)]*\)")
 def main(folder):
     checks = {}  # name -> [runs, failures]
     waits = {}  # name -> [runs, timed out, slowest, deadline]
-    consoles = sorted(glob.glob(os.path.join(folder, "vm-*", "console.log")),
-                      key=lambda p: int(re.search(r"vm-(\d+)", p).group(1)))
+    # Each run's console, and the power cut's beside it (a VM of its own).
+    consoles = sorted(glob.glob(os.path.join(folder, "vm-*", "console.log")) +
+                      glob.glob(os.path.join(folder, "vm-*", "powercut", "console.log")),
+                      key=lambda p: (int(re.search(r"vm-(\d+)", p).group(1)), p))
     for console in consoles:
         code = os.path.join(os.path.dirname(console), "exit-code")
-        row = checks.setdefault("the VM run as a whole (exit code 0)", [0, 0])
-        row[0] += 1
-        with open(code, encoding="utf-8") if os.path.exists(code) else open(os.devnull) as status:
-            row[1] += status.read().strip() != "0"
+        if os.path.basename(os.path.dirname(console)).startswith("vm-"):
+            row = checks.setdefault("the VM run as a whole (exit code 0)", [0, 0])
+            row[0] += 1
+            with open(code, encoding="utf-8") if os.path.exists(code) else open(os.devnull) as status:
+                row[1] += status.read().strip() != "0"
         with open(console, encoding="utf-8", errors="replace") as lines:
             for line in lines:
                 line = line.rstrip("\r\n")

@@ -48,7 +48,7 @@ printf '%s\n' "$out" > "$work/root/out"
 # three USB modules; configfs comes before libcomposite.
 : > "$work/root/modules/order"
 for wanted in hid hid-generic uhid usbhid "dummy_hcd num=3" configfs libcomposite usb_f_fs \
-    virtio_pci 9pnet_virtio 9p overlay; do
+    virtio_pci 9pnet_virtio 9p overlay virtio_blk ext4; do
     set -- $wanted
     shift
     modprobe -d "$kroot" -S "$version" --show-depends "${wanted%% *}" | awk '$1 == "insmod" {print $2}' >"$work/files"
@@ -68,8 +68,11 @@ rm -f "$work/files"
 (cd "$work/root" && find . | cpio -o -H newc --quiet | gzip -1) > "$work/initramfs.gz"
 
 bios=()
+# TAVIK_VM_DISK: a disk image, the VM's /dev/vda.
+disk=()
+[ -n "${TAVIK_VM_DISK:-}" ] && disk=(-drive "file=$TAVIK_VM_DISK,format=raw,if=virtio,cache=writeback")
 [ -f /usr/share/qemu/qboot.rom ] && bios=(-bios /usr/share/qemu/qboot.rom)
-timeout "${TAVIK_VM_TIMEOUT:-2400}" qemu-system-x86_64 -accel tcg -cpu max,-smap -m 1536M -smp 2 "${bios[@]}" \
+timeout "${TAVIK_VM_TIMEOUT:-2400}" qemu-system-x86_64 -accel tcg -cpu max,-smap -m 1536M -smp 2 "${bios[@]}" "${disk[@]}" \
     -nodefaults -nographic -no-reboot -serial stdio \
     -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap" \
     -virtfs "local,path=$out,mount_tag=outdir,security_model=none,multidevs=remap" \
