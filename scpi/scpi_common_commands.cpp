@@ -15,12 +15,13 @@ constexpr const char* Model = "Tavik";
 constexpr const char* SerialNumber = "0";  // the modules carry none
 constexpr const char* ScpiVersion = "1999.0";
 
-// *ESE and *SRE: a register's new value, 0 to 255.
-TOutcome SetRegister(TCall& call, uint8_t& reg) {
+// *ESE and *SRE: a register's new value, 0 to 255, rounded; the bits the
+// register has not (*SRE's bit 6, the summary itself) read 0.
+TOutcome SetRegister(TCall& call, uint8_t& reg, uint8_t bits = 0xFF) {
     if (auto error = call.Expect(1, 1)) return error;
     const TRead<int64_t> value = ReadWhole(call.Parameters[0], 0, 255);
     if (const TError* error = std::get_if<TError>(&value)) return *error;
-    reg = static_cast<uint8_t>(std::get<int64_t>(value));
+    reg = static_cast<uint8_t>(std::get<int64_t>(value) & bits);
     return std::nullopt;
 }
 
@@ -110,7 +111,7 @@ const std::vector<TCommandEntry>& CommonCommands() {
         {"*ESR", nullptr, EventStatus},
         {"*ESE", [](TCall& call) { return SetRegister(call, call.Client.EventStatusEnable); },
          [](TCall& call) { return Answer(call, Nr1(call.Client.EventStatusEnable)); }},
-        {"*SRE", [](TCall& call) { return SetRegister(call, call.Client.ServiceRequestEnable); },
+        {"*SRE", [](TCall& call) { return SetRegister(call, call.Client.ServiceRequestEnable, 0xBF); },
          [](TCall& call) { return Answer(call, Nr1(call.Client.ServiceRequestEnable)); }},
         {"*STB", nullptr, StatusByte},
         {"SYSTem:ERRor[:NEXT]", nullptr, NextError},

@@ -27,7 +27,7 @@ TOutcome Frequency(TCall& call) {
 
 TOutcome SetOffset(TCall& call) {
     if (auto error = call.Expect(1, 1)) return error;
-    const auto hertz = ReadWhole(call.Parameters[0], INT32_MIN, INT32_MAX, TUnit::Hertz);
+    const auto hertz = ReadWhole(call.Parameters[0], INT32_MIN, INT32_MAX, TUnit::Hertz, int64_t{0});
     if (const TError* error = std::get_if<TError>(&hertz)) return *error;
     call.Instrument.Session.MeterOffsetHz = static_cast<int32_t>(std::get<int64_t>(hertz));
     return std::nullopt;

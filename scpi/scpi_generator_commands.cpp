@@ -27,6 +27,8 @@ struct TList {
     std::size_t Count;
     double Lowest() const { return Table[Count - 1].Frequency; }
     double Highest() const { return Table[0].Frequency; }
+    // What *RST sets, and DEFault stands for: the list's first entry.
+    double Default() const { return Table[0].Frequency; }
 };
 TList ListOf(TCall& call, uint32_t output) {
     return {Generator(call).Table(static_cast<int>(output)), Generator(call).EntryCount(static_cast<int>(output))};
@@ -37,7 +39,7 @@ TOutcome SetFrequency(TCall& call) {
     if (const TError* error = std::get_if<TError>(&output)) return *error;
     if (auto error = call.Expect(1, 1)) return error;
     const TList list = ListOf(call, std::get<uint32_t>(output));
-    const auto hertz = ReadNumber(call.Parameters[0], list.Lowest(), list.Highest(), TUnit::Hertz);
+    const auto hertz = ReadNumber(call.Parameters[0], list.Lowest(), list.Highest(), TUnit::Hertz, list.Default());
     if (const TError* error = std::get_if<TError>(&hertz)) return *error;
     if (auto error = call.Instrument.Require(Kind)) return error;
     const uint32_t n = std::get<uint32_t>(output);
@@ -45,7 +47,8 @@ TOutcome SetFrequency(TCall& call) {
     return Send(call, static_cast<int>(n));
 }
 
-// The frequency the output is set to; with MIN or MAX, its list's ends.
+// The frequency the output is set to; with MIN or MAX its list's ends, with
+// DEF what *RST sets.
 TOutcome Frequency(TCall& call) {
     const auto output = call.Suffix(0, 1, SwitchableOutputs);
     if (const TError* error = std::get_if<TError>(&output)) return *error;
@@ -54,9 +57,10 @@ TOutcome Frequency(TCall& call) {
     const TList list = ListOf(call, n);
     double hertz = list.Table[Generator(call).Settings.Outputs[n - 1].FreqIndex].Frequency;
     if (!call.Parameters.empty()) {
-        const auto end = ReadChoice(call.Parameters[0], {"MINimum", "MAXimum"});
+        const auto end = ReadChoice(call.Parameters[0], {"MINimum", "MAXimum", "DEFault"});
         if (const TError* error = std::get_if<TError>(&end)) return *error;
-        hertz = std::get<std::size_t>(end) == 0 ? list.Lowest() : list.Highest();
+        const std::size_t word = std::get<std::size_t>(end);
+        hertz = word == 0 ? list.Lowest() : word == 1 ? list.Highest() : list.Default();
     }
     // The lists hold floats: their shortest text, not a double's digits.
     call.Answer = Nr3(static_cast<float>(hertz));

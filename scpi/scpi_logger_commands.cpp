@@ -1,7 +1,9 @@
 // The logger: its voltmeter and traces, the three settings of its control
 // register, and calibration against a reference voltage.
 #include <cfloat>
+#include <cmath>
 
+#include "instruments/logger/logger_protocol.h"
 #include "scpi_calibration.h"
 #include "scpi_command.h"
 #include "scpi_instrument.h"
@@ -21,12 +23,41 @@ TRead<std::vector<uint32_t>> Channels(const TCall& call, std::size_t at) {
     return ReadChannels(call.Parameters[at], ChannelCount);
 }
 
+// [range[,resolution]] as a voltmeter takes them, in volts: checked against
+// what the module measures (up to its full scale, at best its 10-bit step),
+// and nothing to change, since it has one range.
+std::optional<TError> RangeAndResolution(const TCall& call, std::size_t count) {
+    const double best = logger::FullScaleVolts * logger::Scale10Bit;
+    if (count >= 1) {
+        const TParameter& range = call.Parameters[0];
+        // AUTO chooses the one range there is; a negative range is its magnitude.
+        if (range.Kind != TParameter::TKind::Character || range.Text != "AUTO") {
+            TParameter magnitude = range;
+            magnitude.Number = std::fabs(range.Number);
+            const auto volts = ReadNumber(magnitude, 0, logger::FullScaleVolts, TUnit::Volt, logger::FullScaleVolts);
+            if (const TError* error = std::get_if<TError>(&volts)) return *error;
+        }
+    }
+    if (count >= 2) {
+        const auto volts = ReadNumber(call.Parameters[1], best, logger::FullScaleVolts, TUnit::Volt, best);
+        if (const TError* error = std::get_if<TError>(&volts)) {
+            if (error->Code != DataOutOfRange) return *error;
+            return TError{DataOutOfRange, "the module resolves " + Fixed(best * 1000, 3, 2) + " mV at best"};
+        }
+    }
+    return std::nullopt;
+}
+
 // The voltmeter as it reads: rounded as the window shows it, NaN where it
-// shows NA.
+// shows NA. MEASure:VOLTage[:DC]? [range[,resolution]][,(@channels)].
 TOutcome Voltage(TCall& call) {
-    if (auto error = call.Expect(0, 1)) return error;
+    if (auto error = call.Expect(0, 3)) return error;
+    const bool listed = !call.Parameters.empty() && call.Parameters.back().Kind == TParameter::TKind::ChannelList;
+    const std::size_t settings = call.Parameters.size() - (listed ? 1 : 0);
+    if (settings > 2) return TError{ParameterNotAllowed, {}};
+    if (auto error = RangeAndResolution(call, settings)) return error;
     if (auto error = call.Instrument.Require(Kind)) return error;
-    const auto channels = Channels(call, 0);
+    const auto channels = Channels(call, settings);
     if (const TError* error = std::get_if<TError>(&channels)) return *error;
     const logger::TAcquisition& a = Logger(call).Acquisition;
     for (const uint32_t channel : std::get<std::vector<uint32_t>>(channels)) {
@@ -134,7 +165,8 @@ TOutcome Trace(TCall& call, bool countOnly) {
         call.Answer = Nr1(static_cast<int64_t>(trace.size()));
         return std::nullopt;
     }
-    for (const double point : trace) call.Answer += (call.Answer.empty() ? "" : ",") + Nr3(point);
+    // The points are floats: their shortest text, not a double's digits.
+    for (const double point : trace) call.Answer += (call.Answer.empty() ? "" : ",") + Nr3(static_cast<float>(point));
     return std::nullopt;
 }
 

@@ -38,6 +38,7 @@ public:
         return Text_.substr(start, At_ - start);
     }
     std::size_t Position() const { return At_; }
+    void Restore(std::size_t position) { At_ = position; }
 
 private:
     std::string_view Text_;
@@ -62,12 +63,15 @@ std::optional<TMnemonic> ReadMnemonic(TReader& in) {
     if (digits == word.size()) return mnemonic;
     uint32_t suffix = 0;
     const auto [end, error] = std::from_chars(word.data() + digits, word.data() + word.size(), suffix);
-    if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+    // Too many digits is a suffix out of any node's range, not bad syntax.
+    if (error == std::errc::result_out_of_range) suffix = UINT32_MAX;
+    else if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
     mnemonic.Suffix = suffix;
     return mnemonic;
 }
 
-// NR1, NR2 or NR3: sign, digits with an optional point, optional exponent.
+// NR1, NR2 or NR3: sign, digits with an optional point, optional exponent
+// (blanks may stand on either side of its E: 1 E3, 1E -3, 1 e 3).
 std::optional<double> ReadDecimal(TReader& in) {
     std::string text;
     if (in.Peek() == '+' || in.Peek() == '-') text += in.Peek(), in.Take(in.Peek());
@@ -80,13 +84,25 @@ std::optional<double> ReadDecimal(TReader& in) {
         text += fraction;
     }
     if (whole.empty() && fraction.empty()) return std::nullopt;
+    const std::size_t mantissaEnd = in.Position();
+    in.SkipBlanks();
     if (in.Peek() == 'e' || in.Peek() == 'E') {
+        const bool blankBefore = in.Position() != mantissaEnd;
         in.Take(in.Peek());
-        text += 'e';
-        if (in.Peek() == '+' || in.Peek() == '-') text += in.Peek(), in.Take(in.Peek());
-        const std::string_view exponent = in.TakeWhile(Digit);
-        if (exponent.empty()) return std::nullopt;
-        text += exponent;
+        in.SkipBlanks();
+        const char next = in.Peek();
+        // After a blank an E that starts no exponent is a unit's letter.
+        if (blankBefore && next != '+' && next != '-' && !Digit(next)) {
+            in.Restore(mantissaEnd);
+        } else {
+            text += 'e';
+            if (next == '+' || next == '-') text += next, in.Take(next);
+            const std::string_view exponent = in.TakeWhile(Digit);
+            if (exponent.empty()) return std::nullopt;
+            text += exponent;
+        }
+    } else {
+        in.Restore(mantissaEnd);
     }
     double value = 0.0;
     const char* first = text.data() + (text[0] == '+' ? 1 : 0);

@@ -70,26 +70,43 @@ TRead<bool> ReadBoolean(const TParameter& parameter) {
     if (IsWord(parameter, "ON")) return true;
     if (IsWord(parameter, "OFF")) return false;
     if (parameter.Kind != TParameter::TKind::Number) return TypeError();
+    if (!parameter.Unit.empty()) return TError{SuffixNotAllowed, {}};
     return std::round(parameter.Number) != 0.0;
 }
 
-TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum, TUnit unit) {
-    if (IsWord(parameter, "MINimum")) return minimum;
-    if (IsWord(parameter, "MAXimum")) return maximum;
+namespace {
+// The number a parameter gives, before its range is checked: MIN, MAX and DEF
+// stand for their values.
+template <typename T>
+TRead<double> Given(const TParameter& parameter, T minimum, T maximum, TUnit unit, std::optional<T> byDefault) {
+    if (IsWord(parameter, "MINimum")) return static_cast<double>(minimum);
+    if (IsWord(parameter, "MAXimum")) return static_cast<double>(maximum);
+    if (IsWord(parameter, "DEFault")) {
+        if (byDefault) return static_cast<double>(*byDefault);
+        return TError{IllegalParameterValue, "no default here"};
+    }
     if (parameter.Kind != TParameter::TKind::Number) return TypeError();
-    const TRead<double> scaled = Scaled(parameter, unit);
-    if (std::holds_alternative<TError>(scaled)) return scaled;
-    const double value = std::get<double>(scaled);
+    return Scaled(parameter, unit);
+}
+}  // namespace
+
+TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum, TUnit unit,
+                         std::optional<double> byDefault) {
+    const TRead<double> given = Given(parameter, minimum, maximum, unit, byDefault);
+    if (std::holds_alternative<TError>(given)) return given;
+    const double value = std::get<double>(given);
     if (!(value >= minimum && value <= maximum)) return TError{DataOutOfRange, {}};
     return value;
 }
 
-TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum, TUnit unit) {
-    const TRead<double> number =
-        ReadNumber(parameter, static_cast<double>(minimum), static_cast<double>(maximum), unit);
-    if (const TError* error = std::get_if<TError>(&number)) return *error;
-    const double value = std::get<double>(number);
-    if (value != std::floor(value)) return TError{IllegalParameterValue, "a whole number is needed"};
+TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum, TUnit unit,
+                         std::optional<int64_t> byDefault) {
+    const TRead<double> given = Given(parameter, minimum, maximum, unit, byDefault);
+    if (const TError* error = std::get_if<TError>(&given)) return *error;
+    // Rounded as instruments round: 10.2 is 10, 2.5 is 3, -2.5 is -3.
+    const double value = std::round(std::get<double>(given));
+    if (!(value >= static_cast<double>(minimum) && value <= static_cast<double>(maximum)))
+        return TError{DataOutOfRange, {}};
     return static_cast<int64_t>(value);
 }
 

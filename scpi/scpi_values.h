@@ -32,13 +32,17 @@ std::string Fixed(double value, int precision, int decimals);
 // MHZ is megahertz).
 enum class TUnit { None, Hertz, Volt };
 
-// ON, OFF, or a number: 0 is OFF, any other rounds to ON.
+// ON, OFF, or a number without a unit: 0 is OFF, any other rounds to ON.
 TRead<bool> ReadBoolean(const TParameter& parameter);
 // A number, MINimum or MAXimum, from minimum to maximum; with a unit of its
-// own kind, scaled to the plain unit.
-TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum, TUnit unit = TUnit::None);
-// A whole number from minimum to maximum, MINimum and MAXimum too.
-TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum, TUnit unit = TUnit::None);
+// own kind, scaled to the plain unit. DEFault where the command has a
+// default, an illegal value where it has none.
+TRead<double> ReadNumber(const TParameter& parameter, double minimum, double maximum, TUnit unit = TUnit::None,
+                         std::optional<double> byDefault = std::nullopt);
+// A whole number from minimum to maximum, MINimum, MAXimum and DEFault too;
+// a number with decimals is rounded to the nearest whole one first.
+TRead<int64_t> ReadWhole(const TParameter& parameter, int64_t minimum, int64_t maximum, TUnit unit = TUnit::None,
+                         std::optional<int64_t> byDefault = std::nullopt);
 // One of the words, by long or short form ("GENerator" takes GEN and
 // GENERATOR): its position in the list.
 TRead<std::size_t> ReadChoice(const TParameter& parameter, const std::vector<const char*>& words);

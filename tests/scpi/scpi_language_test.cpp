@@ -64,7 +64,15 @@ TEST_F(ScpiLanguage, ParametersAndTheirErrors) {
         {"FREQ:OFFS #b101;OFFS?", "5\n", {}},
         {"FREQ:OFFS MAX;OFFS?", "2147483647\n", {}},
         {"FREQ:OFFS min;OFFS?", "-2147483648\n", {}},
-        {"FREQ:OFFS 2.5;OFFS?", "-2147483648\n", {IllegalParameterValue}},  // not run
+        {"FREQ:OFFS 2.5;OFFS?;OFFS -2.5;OFFS?;OFFS DEF;OFFS?", "3;-3;0\n", {}},  // rounded; the default
+        {"FREQ:OFFS 1 E3;OFFS?;OFFS 2e -1 KHZ;OFFS?;OFFS 3 e+2;OFFS?", "1000;200;300\n", {}},
+        {"FREQ:OFFS 1 EXA", "", {InvalidSuffix}},
+        {"*ESE 10.2;*ESE?;*SRE 255;*SRE?", "10;191\n", {}},  // *SRE has no bit 6
+        {"*ESE 255.6", "", {DataOutOfRange}},
+        {"*ESE DEF", "", {IllegalParameterValue}},
+        {"SOUR1:FREQ? DEF;:SOUR2:FREQ DEF;FREQ?", "8250000;8250000\n", {HardwareMissing}},  // *RST's
+        {"OUTP1 1 V", "", {SuffixNotAllowed}},
+        {"SOUR99999999999:FREQ?", "", {HeaderSuffixOutOfRange}},
         {"FREQ:OFFS 3E9", "", {DataOutOfRange}},
         {"FREQ:OFFS ON", "", {DataTypeError}},
         {"FREQ:OFFS 'text'", "", {DataTypeError}},
