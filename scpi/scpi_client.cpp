@@ -3,19 +3,25 @@
 #include <utility>
 
 #include "scpi_header.h"
+#include "scpi_instrument.h"
 
 namespace tavik::scpi {
 
 namespace {
 
 const std::vector<TCommandEntry>* const Families[] = {
-    &CommonCommands(), &LoggerCommands(), &GeneratorCommands(), &FrequencyMeterCommands()};
+    &CommonCommands(), &StatusCommands(), &LoggerCommands(), &GeneratorCommands(), &FrequencyMeterCommands()};
 
 bool MatchesCommon(const char* pattern, const TProgramCommand& command) {
     return pattern[0] == '*' && command.Header.front().Name == pattern + 1;
 }
 
 }  // namespace
+
+TScpiClient::TScpiClient(TScpiInstrument& instrument) : Instrument_(instrument) {
+    Instrument_.Status.Operation.Join(State_.Operation);
+    Instrument_.Status.Questionable.Join(State_.Questionable);
+}
 
 std::optional<TError> TCall::Expect(std::size_t minimum, std::size_t maximum) const {
     if (Parameters.size() < minimum) return TError{MissingParameter, {}};

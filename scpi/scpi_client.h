@@ -16,7 +16,7 @@ class TScpiInstrument;
 
 class TScpiClient : public TLineService {
 public:
-    explicit TScpiClient(TScpiInstrument& instrument) : Instrument_(instrument) {}
+    explicit TScpiClient(TScpiInstrument& instrument);
 
     void Line(std::string_view line, std::string& out) override;
     void Overrun() override;

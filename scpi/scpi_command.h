@@ -10,19 +10,27 @@
 
 #include "scpi_error.h"
 #include "scpi_message.h"
+#include "scpi_status.h"
 #include "scpi_values.h"
 
 namespace tavik::scpi {
 
 class TScpiInstrument;
 
-// What one client has of its own: its error queue and the IEEE 488.2 status
-// registers.
+// How trace data is answered: a list of numbers, or a block of 32-bit floats.
+enum class TDataFormat { Ascii, Real32 };
+
+// What one client has of its own: its error queue, the IEEE 488.2 status
+// registers, SCPI's OPERation and QUEStionable registers, its data format.
 struct TClientState {
     TErrorQueue Errors;
     uint8_t EventStatus = 0;        // *ESR?
     uint8_t EventStatusEnable = 0;  // *ESE
     uint8_t ServiceRequestEnable = 0;  // *SRE
+    TStatusRegister Operation;
+    TStatusRegister Questionable;
+    TDataFormat Format = TDataFormat::Ascii;
+    bool Swapped = false;  // FORMat:BORDer SWAPped: least significant byte first
 };
 
 // The standard event status register's operation complete bit.
@@ -55,5 +63,6 @@ const std::vector<TCommandEntry>& CommonCommands();
 const std::vector<TCommandEntry>& LoggerCommands();
 const std::vector<TCommandEntry>& GeneratorCommands();
 const std::vector<TCommandEntry>& FrequencyMeterCommands();
+const std::vector<TCommandEntry>& StatusCommands();
 
 }  // namespace tavik::scpi

@@ -1,5 +1,5 @@
-// IEEE 488.2's common commands and the SYSTem and INSTrument subsystems:
-// identity, reset, status and the error queue.
+// IEEE 488.2's common commands and the SYSTem, INSTrument and FORMat
+// subsystems: identity, reset, status, the error queue and the data format.
 #include <cctype>
 
 #include "common/utf8_text.h"
@@ -40,10 +40,17 @@ TOutcome Reset(TCall& call) {
     return call.Instrument.Reset();
 }
 
+// The error queue and every event register, OPERation's and QUEStionable's
+// too (their rises so far latched and dropped).
 TOutcome Clear(TCall& call) {
     if (auto error = call.Expect(0, 0)) return error;
     call.Client.Errors.Clear();
     call.Client.EventStatus = 0;
+    for (const bool questionable : {false, true}) {
+        TStatusRegister& reg = questionable ? call.Client.Questionable : call.Client.Operation;
+        (questionable ? call.Instrument.Status.Questionable : call.Instrument.Status.Operation).Latch(reg);
+        reg.Event = 0;
+    }
     return std::nullopt;
 }
 
@@ -63,15 +70,44 @@ TOutcome EventStatus(TCall& call) {
     return std::nullopt;
 }
 
-// Bit 2 an error in the queue, bit 5 an enabled event, bit 6 either of those
-// enabled for a service request.
+// Bit 2 an error in the queue, bit 3 an enabled QUEStionable event, bit 5 an
+// enabled standard event, bit 7 an enabled OPERation event; bit 6 any of
+// those enabled for a service request.
 TOutcome StatusByte(TCall& call) {
-    const TClientState& c = call.Client;
+    TClientState& c = call.Client;
+    call.Instrument.Status.Questionable.Latch(c.Questionable);
+    call.Instrument.Status.Operation.Latch(c.Operation);
     uint8_t status = 0;
     if (c.Errors.Count() > 0) status |= 0x04;
+    if (c.Questionable.Event & c.Questionable.Enable) status |= 0x08;
     if (c.EventStatus & c.EventStatusEnable) status |= 0x20;
+    if (c.Operation.Event & c.Operation.Enable) status |= 0x80;
     if (status & c.ServiceRequestEnable) status |= 0x40;
     return Answer(call, Nr1(status));
+}
+
+TOutcome SetFormat(TCall& call) {
+    if (auto error = call.Expect(1, 2)) return error;
+    const auto format = ReadChoice(call.Parameters[0], {"ASCii", "REAL"});
+    if (const TError* error = std::get_if<TError>(&format)) return *error;
+    const bool real = std::get<std::size_t>(format) == 1;
+    if (call.Parameters.size() == 2) {
+        // ASCii's digits are the shortest that give each float back; REAL has 32 bits.
+        const auto length = ReadWhole(call.Parameters[1], real ? 32 : 0, real ? 32 : 0, TUnit::None, real ? 32 : 0);
+        if (const TError* error = std::get_if<TError>(&length)) return *error;
+    }
+    call.Client.Format = real ? TDataFormat::Real32 : TDataFormat::Ascii;
+    return std::nullopt;
+}
+
+TOutcome Format(TCall& call) { return Answer(call, call.Client.Format == TDataFormat::Real32 ? "REAL,32" : "ASC,0"); }
+
+TOutcome SetByteOrder(TCall& call) {
+    if (auto error = call.Expect(1, 1)) return error;
+    const auto order = ReadChoice(call.Parameters[0], {"NORMal", "SWAPped"});
+    if (const TError* error = std::get_if<TError>(&order)) return *error;
+    call.Client.Swapped = std::get<std::size_t>(order) == 1;
+    return std::nullopt;
 }
 
 TOutcome NextError(TCall& call) {
@@ -114,6 +150,9 @@ const std::vector<TCommandEntry>& CommonCommands() {
         {"*SRE", [](TCall& call) { return SetRegister(call, call.Client.ServiceRequestEnable, 0xBF); },
          [](TCall& call) { return Answer(call, Nr1(call.Client.ServiceRequestEnable)); }},
         {"*STB", nullptr, StatusByte},
+        {"*OPT", nullptr, [](TCall& call) { return Answer(call, "0"); }},
+        {"FORMat[:DATA]", SetFormat, Format},
+        {"FORMat:BORDer", SetByteOrder, [](TCall& call) { return Answer(call, call.Client.Swapped ? "SWAP" : "NORM"); }},
         {"SYSTem:ERRor[:NEXT]", nullptr, NextError},
         {"SYSTem:ERRor:COUNt", nullptr,
          [](TCall& call) { return Answer(call, Nr1(static_cast<int64_t>(call.Client.Errors.Count()))); }},

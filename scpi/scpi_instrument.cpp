@@ -6,8 +6,18 @@ namespace tavik::scpi {
 
 TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Session(platform, loop, '.') {
     // The session keeps the readings and the sweep; queries read them there.
-    Polling_.LoggerCycle = [](const logger::TLoggerCycle&) {};
-    Polling_.MeterReading = [](const freqmeter::TReading&) {};
+    Polling_.LoggerCycle = [this](const logger::TLoggerCycle& cycle) {
+        Status.Answered(TInstrumentKind::Logger);
+        if (cycle.HasSamples) LoggerReported_ = true;
+    };
+    Polling_.MeterReading = [this](const freqmeter::TReading&) { Status.Answered(TInstrumentKind::FrequencyMeter); };
+    Polling_.Binding = [this](TInstrumentKind kind, bool bound) {
+        if (kind == TInstrumentKind::Logger) LoggerReported_ = false;
+        if (!bound) Status.Bound(kind, false);
+    };
+    Polling_.Ready = [this](TInstrumentKind kind) { Status.Bound(kind, true); };
+    Polling_.TransferFailed = [this](TInstrumentKind kind, std::string_view) { Status.Failed(kind); };
+    for (const TInstrumentKindInfo& info : InstrumentKinds) Status.Bound(info.Kind, Session.Present(info.Kind));
     Session.Subscribe(Polling_);
 }
 

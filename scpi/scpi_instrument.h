@@ -13,6 +13,7 @@
 #include "common/line_service.h"
 #include "instruments/instrument_session.h"
 #include "scpi_error.h"
+#include "scpi_status.h"
 
 namespace tavik::scpi {
 
@@ -41,8 +42,15 @@ public:
     // the command's reason.
     static TError TransferFailure(const TCommandResult& result, const std::string& what);
 
+    // The OPERation and QUEStionable conditions, as the modules come, go,
+    // fail and answer.
+    TStatusConditions Status;
+    // The logger bound now has sent samples: its volts are a reading.
+    bool LoggerReported() const { return LoggerReported_; }
+
 private:
     TSessionSubscriber Polling_;
+    bool LoggerReported_ = false;
 };
 
 }  // namespace tavik::scpi

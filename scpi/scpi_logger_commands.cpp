@@ -57,6 +57,7 @@ TOutcome Voltage(TCall& call) {
     if (settings > 2) return TError{ParameterNotAllowed, {}};
     if (auto error = RangeAndResolution(call, settings)) return error;
     if (auto error = call.Instrument.Require(Kind)) return error;
+    if (!call.Instrument.LoggerReported()) return TError{DataStale, "no measurement yet"};
     const auto channels = Channels(call, settings);
     if (const TError* error = std::get_if<TError>(&channels)) return *error;
     const logger::TAcquisition& a = Logger(call).Acquisition;
@@ -153,16 +154,23 @@ TOutcome Factors(TCall& call) {
     return std::nullopt;
 }
 
-// The points of the current sweep of one channel's trace, oldest first.
+// The points of the current sweep of one channel's trace, oldest first: a
+// list, or with FORMat REAL a block of 32-bit floats. None of a logger gone.
 TOutcome Trace(TCall& call, bool countOnly) {
     if (auto error = call.Expect(0, 1)) return error;
     const auto channels = Channels(call, 0);
     if (const TError* error = std::get_if<TError>(&channels)) return *error;
     const std::vector<uint32_t>& list = std::get<std::vector<uint32_t>>(channels);
     if (list.size() != 1) return TError{IllegalParameterValue, "one channel"};
+    if (auto error = call.Instrument.Require(Kind)) return error;
     const std::vector<double>& trace = call.Instrument.Session.Sweep()[list[0] - 1];
     if (countOnly) {
         call.Answer = Nr1(static_cast<int64_t>(trace.size()));
+        return std::nullopt;
+    }
+    if (call.Client.Format == TDataFormat::Real32) {
+        const std::vector<float> points(trace.begin(), trace.end());
+        call.Answer = DefiniteBlock(FloatBytes(points, call.Client.Swapped));
         return std::nullopt;
     }
     // The points are floats: their shortest text, not a double's digits.

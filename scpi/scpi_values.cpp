@@ -1,5 +1,6 @@
 #include "scpi_values.h"
 
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -65,6 +66,24 @@ std::string Nr3(double value) { return Shortest(value); }
 std::string Nr3(float value) { return Shortest(value); }
 
 std::string Fixed(double value, int precision, int decimals) { return FixedText(value, precision, decimals, '.'); }
+
+std::string DefiniteBlock(const std::string& bytes) {
+    const std::string length = std::to_string(bytes.size());
+    return "#" + std::to_string(length.size()) + length + bytes;
+}
+
+std::string FloatBytes(const std::vector<float>& values, bool swapped) {
+    std::string bytes;
+    bytes.reserve(values.size() * 4);
+    for (const float value : values) {
+        const uint32_t bits = std::bit_cast<uint32_t>(value);
+        for (int i = 0; i < 4; ++i) {
+            const int shift = swapped ? 8 * i : 24 - 8 * i;
+            bytes += static_cast<char>((bits >> shift) & 0xFF);
+        }
+    }
+    return bytes;
+}
 
 TRead<bool> ReadBoolean(const TParameter& parameter) {
     if (IsWord(parameter, "ON")) return true;

@@ -27,6 +27,11 @@ std::string Nr3(double value);
 std::string Nr3(float value);
 // Rounded to decimals places (precision significant digits at most).
 std::string Fixed(double value, int precision, int decimals);
+// IEEE 488.2's definite-length arbitrary block: #, the count of the length's
+// digits, the length, the bytes.
+std::string DefiniteBlock(const std::string& bytes);
+// 32-bit floats as IEEE 754 bytes, most significant first unless swapped.
+std::string FloatBytes(const std::vector<float>& values, bool swapped);
 
 // What a number may be given in: its units and their multipliers (SCPI's
 // MHZ is megahertz).

@@ -136,6 +136,16 @@ def session(scpi, wire):
     check(len(volts) == 2, "MEAS:VOLT:DC? (@1,2) gives two values")
     check(all(math.isfinite(v) and abs(v) < 1000 for v in volts), "both are voltages, not the missing-value mark")
 
+    # The sweep as a block of 32-bit floats, as query_binary_values reads it.
+    points = scpi.resource.query_binary_values("FORM REAL,32;:TRAC:DATA? (@1)", datatype="f", is_big_endian=True)
+    print(f"> FORM REAL,32;:TRAC:DATA? (@1)\n< a block of {len(points)} floats, {points[:2]} ...", flush=True)
+    check(0 < len(points) <= 512 and len(points) % 2 == 0 and all(0 <= v < 8 for v in points),
+          "query_binary_values reads the sweep: pairs of points, volts within the module's range")
+    scpi.write("FORM ASC")
+    # Every module bound: nothing questionable; measuring.
+    check(scpi.query("*OPT?;:STAT:QUES:COND?;:STAT:OPER:COND?") == "0;0;16",
+          "*OPT? 0, no questionable condition, the measuring bit set")
+
     wait_for_reports(wire, "freqmeter", 1)
     hertz = int(scpi.query("MEAS:FREQ?"))
     check(hertz == DEMO_COUNT_HZ, f"MEAS:FREQ? is the demo meter's {DEMO_COUNT_HZ} Hz")

@@ -86,8 +86,8 @@ TEST_F(ScpiLanguage, ParametersAndTheirErrors) {
         {"SOUR1:FUNC:MODE?;:OUTP2?", "GEN;0\n", {}},
         {"TRAC:POIN? (@1:2)", "", {IllegalParameterValue}},
         {"TRAC:POIN? (@3)", "", {IllegalParameterValue}},
-        {"TRAC:POIN? (@2);POIN? ( @2, 1:1 )", "0\n", {IllegalParameterValue}},  // a list of two
-        {"TRAC:POIN?;DATA? (@2)", "0;\n", {}},
+        {"TRAC:POIN? (@2);POIN? ( @2, 1:1 )", "", {HardwareMissing, IllegalParameterValue}},  // a list of two
+        {"TRAC:POIN?;DATA? (@2)", "", {HardwareMissing, HardwareMissing}},  // no sweep of a logger gone
     });
 }
 
@@ -116,6 +116,17 @@ TEST_F(ScpiLanguage, TheErrorQueueAndTheStatusRegisters) {
     EXPECT_EQ(Ask("*ESE 32;*SRE 32;FOO;*STB?;*CLS;*STB?;SYST:ERR?"), "100;0;0,\"No error\"\n")
         << "an enabled event and its service request, cleared";
     EXPECT_EQ(Ask("*OPC;*ESR?"), "1\n");
+
+    // SCPI's registers with no module bound: every module's bit questionable
+    // (logger 0, frequency meter 5, generator 9), nothing measuring, no rise.
+    RunCases(*this, {
+        {"*OPT?;:STAT:QUES:COND?;:STAT:OPER:COND?;:STAT:QUES?;:STAT:OPER:EVEN?", "0;545;0;0;0\n", {}},
+        {"STAT:QUES:ENAB 545.2;ENAB?;:STAT:OPER:ENAB 65535;ENAB?;:STAT:PRES;:STAT:QUES:ENAB?;:STAT:OPER:ENAB?",
+         "545;32767;0;0\n", {}},
+        {"STAT:OPER:ENAB 65536", "", {DataOutOfRange}},
+        {"FORM?;:FORM REAL,32;FORM:DATA?;:FORM ASC;FORM?;:FORM:BORD?;BORD SWAP;BORD?", "ASC,0;REAL,32;ASC,0;NORM;SWAP\n", {}},
+        {"FORM REAL,64;:FORM BIN", "", {DataOutOfRange, IllegalParameterValue}},
+    });
 
     // Sixteen kept; the last replaced by the overflow.
     for (int i = 0; i < 20; ++i) Ask("FOO" + std::to_string(i) + "X");

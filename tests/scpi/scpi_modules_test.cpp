@@ -144,6 +144,43 @@ TEST_F(ScpiLogger, VoltmeterTracesAndSettings) {
     EXPECT_TRUE(errors[0].Text.starts_with("Hardware error;the logger did not take the control report"));
 }
 
+TEST_F(ScpiLogger, TraceBlocksAndTheQuestionableRegisterAsTheLoggerFailsGoesAndComesBack) {
+    Drain(*Logger);
+    // REAL,32: a definite-length block of the sweep's ten floats, 3.76575 as
+    // IEEE 754 bytes 40 71 02 0C, most significant first unless swapped.
+    for (const auto& [order, bytes] : {std::pair{"NORM", "\x40\x71\x02\x0C"}, std::pair{"SWAP", "\x0C\x02\x71\x40"}}) {
+        std::string block = "#240";
+        for (int i = 0; i < 10; ++i) block += bytes;
+        EXPECT_EQ(Ask(std::string("FORM REAL,32;:FORM:BORD ") + order + ";:TRAC:DATA? (@2)"), block + "\n") << order;
+    }
+
+    // Questionable: the absent meter (5) and generator (9), then the logger (0)
+    // while a poll fails; its event latched until read, a service request with *SRE 8.
+    EXPECT_EQ(Ask("STAT:QUES:COND?;:STAT:OPER:COND?;:STAT:QUES:ENAB 1;*SRE 8;*STB?"), "544;16;0\n");
+    Logger->FailReads = 1;
+    TickLogger();
+    EXPECT_EQ(Ask("STAT:QUES:COND?;*STB?"), "545;72\n");
+    TickLogger();
+    EXPECT_EQ(Ask("STAT:QUES:COND?;*STB?;:STAT:QUES?;:STAT:QUES?;*STB?"), "544;72;1;0;0\n");
+
+    // Gone: questionable, not measuring, no reading and no sweep of it.
+    M.Platform.UnplugAll();
+    M.Notify();
+    M.ProcessEvents();
+    EXPECT_EQ(Ask("STAT:QUES:COND?;:STAT:OPER:COND?;:STAT:QUES?"), "545;0;1\n");
+    EXPECT_EQ(Ask("MEAS:VOLT?;:TRAC:DATA? (@1)"), "");
+    // Back: no reading until it has reported, never the zeros it starts with.
+    Logger = M.PlugLogger();
+    Logger->Csr = 0;
+    Logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, 0x02};
+    M.Notify();
+    M.ProcessEvents();
+    EXPECT_EQ(Ask("STAT:QUES:COND?;:MEAS:VOLT?"), "544\n");
+    TickLogger(6);
+    EXPECT_EQ(Ask("MEAS:VOLT?"), "3.766\n");
+    EXPECT_EQ(ErrorCodes(), (std::vector<int>{HardwareMissing, HardwareMissing, DataStale}));
+}
+
 // The eight factor reads after every calibration, from sequence number seq on.
 TFrames FactorReads(uint8_t seq) {
     TFrames frames;
