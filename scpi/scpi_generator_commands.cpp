@@ -1,5 +1,6 @@
-// The generator: each output's frequency, from its list, and source, the
-// three levels, and the byte read/write service path.
+// The generator: each output's frequency, from its list, and source, each
+// output's signal on or off, the three levels, and the byte read/write
+// service path.
 #include "scpi_command.h"
 #include "scpi_instrument.h"
 
@@ -100,6 +101,8 @@ TOutcome Source(TCall& call) {
     return std::nullopt;
 }
 
+// The logic level the PC drives an output to (1, 2 or 3): what the pin
+// shows while the output's source is the PC.
 TOutcome SetLevel(TCall& call) {
     const auto output = call.Suffix(0, 1, Outputs);
     if (const TError* error = std::get_if<TError>(&output)) return *error;
@@ -116,6 +119,37 @@ TOutcome Level(TCall& call) {
     if (const TError* error = std::get_if<TError>(&output)) return *error;
     if (auto error = call.Expect(0, 0)) return error;
     call.Answer = Generator(call).Settings.High[std::get<uint32_t>(output) - 1] ? "1" : "0";
+    return std::nullopt;
+}
+
+// An output's signal on or off, as SCPI users read OUTPut: outputs 1 and 2
+// ON run the square wave (the generator as source, at the frequency set),
+// OFF hold the pin low (the PC as source, its level low), in one report;
+// output 3 has only a level, and ON is high.
+TOutcome SetState(TCall& call) {
+    const auto output = call.Suffix(0, 1, Outputs);
+    if (const TError* error = std::get_if<TError>(&output)) return *error;
+    const uint32_t n = std::get<uint32_t>(output);
+    if (n > SwitchableOutputs) return SetLevel(call);
+    if (auto error = call.Expect(1, 1)) return error;
+    const auto on = ReadBoolean(call.Parameters[0]);
+    if (const TError* error = std::get_if<TError>(&on)) return *error;
+    if (auto error = call.Instrument.Require(Kind)) return error;
+    generator::TGeneratorSettings& settings = Generator(call).Settings;
+    settings.Outputs[n - 1].Source = std::get<bool>(on) ? generator::TSource::Generator : generator::TSource::PC;
+    if (!std::get<bool>(on)) settings.High[n - 1] = false;
+    return Send(call, static_cast<int>(n));
+}
+
+TOutcome State(TCall& call) {
+    const auto output = call.Suffix(0, 1, Outputs);
+    if (const TError* error = std::get_if<TError>(&output)) return *error;
+    const uint32_t n = std::get<uint32_t>(output);
+    if (n > SwitchableOutputs) return Level(call);
+    if (auto error = call.Expect(0, 0)) return error;
+    const generator::TGeneratorSettings& settings = Generator(call).Settings;
+    const bool running = settings.Outputs[n - 1].Source == generator::TSource::Generator;
+    call.Answer = running ? "1" : "0";
     return std::nullopt;
 }
 
@@ -154,7 +188,8 @@ const std::vector<TCommandEntry>& GeneratorCommands() {
         {"SOURce#:FREQuency[:CW]", SetFrequency, Frequency},
         {"SOURce#:FREQuency:CATalog", nullptr, Catalog},
         {"SOURce#:FUNCtion:MODE", SetSource, Source},
-        {"OUTPut#[:STATe]", SetLevel, Level},
+        {"OUTPut#[:STATe]", SetState, State},
+        {"OUTPut#:LEVel", SetLevel, Level},
         {"DIAGnostic:RAW:READ", nullptr, RawRead},
         {"DIAGnostic:RAW:WRITe", RawWrite, nullptr},
     };

@@ -153,7 +153,7 @@ def session(scpi, wire):
     # Output 1 to the entry of its list nearest 1000 Hz: one control report.
     entries = [float32(e) for e in scpi.query_values("SOUR1:FREQ:CAT?")]
     check(len(entries) == sum(256 - first for _, _, first in OUT1_GROUPS), "output 1's list is whole")
-    levels = [scpi.query(f"OUTP{n}?") == "1" for n in (1, 2, 3)]
+    levels = [scpi.query(f"OUTP{n}:LEV?") == "1" for n in (1, 2, 3)]
     out2_from_pc = scpi.query("SOUR2:FUNC:MODE?") == "PC"
     check(scpi.query("SOUR1:FUNC:MODE?") == "GEN", "output 1's source is the generator")
     before = len(read_wire(wire))

@@ -44,7 +44,7 @@ TEST_F(ScpiLanguage, HeadersInLongAndShortFormAnyCaseWithThePathRule) {
         {"SOUR:FREQ?;:SOUR2:FREQ:CW? MIN", "8250000;1.9669533\n", {}},
         {"SOURCE1:FREQUENCY? MAX;CAT?", "8250000\n", {UndefinedHeader}},  // SOURCE1:CAT
         {"SOUR3:FREQ?", "", {HeaderSuffixOutOfRange}},
-        {"OUTP3?;OUTPUT3:STATE?;:OUTP1:STAT?", "0;0;0\n", {}},
+        {"OUTP3?;OUTPUT3:STATE?;:OUTP1:STAT?;:OUTP1:LEV?", "0;0;1;0\n", {}},  // 1: the generator runs it
         {"SYST1:VERS?", "", {UndefinedHeader}},       // no suffix there
         {"INST:CAT?", "\"\"\n", {}},
         {"", "", {}},
@@ -83,7 +83,7 @@ TEST_F(ScpiLanguage, ParametersAndTheirErrors) {
         {"*ESE 36;*ESE?;*SRE 32;*SRE?", "36;32\n", {}},
         {"SOUR2:FREQ? MINimum;:SOUR1:FREQ? MAXIMUM", "1.9669533;8250000\n", {}},
         {"SOUR2:FREQ? 5", "", {DataTypeError}},
-        {"SOUR1:FUNC:MODE?;:OUTP2?", "GEN;0\n", {}},
+        {"SOUR1:FUNC:MODE?;:OUTP2?", "GEN;1\n", {}},
         {"TRAC:POIN? (@1:2)", "", {IllegalParameterValue}},
         {"TRAC:POIN? (@3)", "", {IllegalParameterValue}},
         {"TRAC:POIN? (@2);POIN? ( @2, 1:1 )", "", {HardwareMissing, IllegalParameterValue}},  // a list of two

@@ -40,10 +40,15 @@ TEST_F(ScpiModules, GeneratorOutputsTheWindowsReportsAndTheRawPath) {
         {"OUTP3 ON;:OUTP3?", "1\n", {"02 02 30 89 10 1F 00 17"}},                    // a level keeps the rest
         {"SOUR1:FUNC:MODE PC;MODE?", "PC\n", {"02 03 11 89 10 1F 00 36"}},  // output 2's frequency bytes stay
         {"SOUR1:FREQ MAX;FREQ?", "8250000\n", {"02 04 11 89 10 1F 00 36"}},  // from the PC: no frequency sent
-        {"*RST;:SOUR1:FUNC:MODE?;:OUTP3?", "GEN;0\n", {"02 05 00 42 01 00 00 BC", "02 06 20 81 10 00 00 4E"}},
-        {"DIAG:RAW:WRIT #H1234,44", "", {"04 07 34 12 2C 00 00 8D"}},
-        {"DIAG:RAW:READ? 4660", "44\n", {"03 08 34 12 00 00 00 B9"}},
-        {"SOUR2:FUNC:MODE GENERATOR;:SOUR2:FREQ MIN", "", {"02 09 20 81 10 00 00 4E", "02 0A 20 8F 10 FF 00 41"}},
+        // OUTPut as SCPI users read it: ON runs the square wave, OFF holds the pin low.
+        // The level first (from the PC, high), then the generator's wave at the frequency set.
+        {"OUTP1:LEV 1;:OUTP1 ON;:OUTP1?;:OUTP1:LEV?;:SOUR1:FUNC:MODE?", "1;1;GEN\n",
+         {"02 05 15 89 10 1F 00 32", "02 06 14 42 01 00 00 A8"}},
+        {"OUTP1 OFF;:OUTP1?;:OUTP1:LEV?;:SOUR1:FUNC:MODE?", "0;0;PC\n", {"02 07 11 42 01 00 00 AB"}},  // from the PC, low
+        {"*RST;:SOUR1:FUNC:MODE?;:OUTP3?", "GEN;0\n", {"02 08 00 42 01 00 00 BC", "02 09 20 81 10 00 00 4E"}},
+        {"DIAG:RAW:WRIT #H1234,44", "", {"04 0A 34 12 2C 00 00 8D"}},
+        {"DIAG:RAW:READ? 4660", "44\n", {"03 0B 34 12 00 00 00 B9"}},
+        {"SOUR2:FUNC:MODE GENERATOR;:SOUR2:FREQ MIN", "", {"02 0C 20 81 10 00 00 4E", "02 0D 20 8F 10 FF 00 41"}},
         {"SOUR1:FREQ 1E9;:DIAG:RAW:WRIT 65536,1;WRIT 1,256;:SOUR1:FUNC:MODE SINE", "", {}},
     };
     for (const auto& c : cases) {
@@ -56,7 +61,7 @@ TEST_F(ScpiModules, GeneratorOutputsTheWindowsReportsAndTheRawPath) {
     // A read whose answer does not come is an error, not a byte.
     generator->FailReads = 1;
     EXPECT_EQ(Ask("DIAG:RAW:READ? 1"), "");
-    EXPECT_EQ(Drain(*generator), TFrames{"03 0B 01 00 00 00 00 FE"});
+    EXPECT_EQ(Drain(*generator), TFrames{"03 0E 01 00 00 00 00 FE"});
     generator->FailSends = 1;
     EXPECT_EQ(Ask("OUTP1 1"), "");
     Drain(*generator);
