@@ -174,18 +174,22 @@ constexpr const char* Raw =
 
 constexpr const char* Serve =
     "usage: tavik-cli serve [--listen ADDRESS:PORT] [--metrics ADDRESS:PORT]\n"
-    "                       [--mqtt URL [MQTT OPTIONS]]\n"
+    "                       [--idle SECONDS] [--mqtt URL [MQTT OPTIONS]]\n"
     "The three modules as one SCPI instrument over raw TCP, as LXI instruments\n"
     "serve (VISA: TCPIP::host::5025::SOCKET, lines ending in \\n). Binds modules\n"
     "as they come and go and polls them as the window does; up to 8 clients at\n"
-    "once, each with its own error queue (SYSTem:ERRor?). Prints where it\n"
-    "listens; connections are told on standard error.\n"
+    "once, each with its own error queue (SYSTem:ERRor?), a few lines of each\n"
+    "in turn; a client that leaves its answers unread is not read from until it\n"
+    "reads. Prints where it listens; connections are told on standard error.\n"
     TAVIK_SERVE_ENDS
     "  --listen ADDRESS:PORT    default 127.0.0.1:5025; any other address than\n"
     "                           127.x lets whoever reaches the port drive the\n"
     "                           modules. Port 0: the system picks one.\n"
     "  --metrics ADDRESS:PORT   the metrics endpoint too (tavik-cli help metrics),\n"
     "                           such as 127.0.0.1:9464\n"
+    "  --idle SECONDS           close a client that has sent nothing and read\n"
+    "                           nothing this long (default 3600; 0: never); a\n"
+    "                           peer that vanished is found within 3 minutes\n"
     "  --mqtt URL               publish the readings too (tavik-cli help publish)\n"
     "The command tree is in man tavik-cli (README.txt on Windows).\n";
 

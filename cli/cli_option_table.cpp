@@ -79,6 +79,12 @@ TResult Sync(TCommand& c, const std::string& value) {
     return c.SyncSeconds = *seconds, Good;
 }
 
+TResult Idle(TCommand& c, const std::string& value) {
+    const auto seconds = ParseWhole(value);
+    if (!seconds || *seconds < 0 || *seconds > 604800) return "whole seconds from 0 (never) to 604800, such as 3600";
+    return c.IdleSeconds = static_cast<int>(*seconds), Good;
+}
+
 TResult Output(TCommand& c, const std::string& value) {
     if (value.empty()) return "a file name";
     return c.Output = value, Good;
@@ -200,6 +206,7 @@ constexpr TOption Options[] = {
     {"--out3-level", true, Generator, Out3Level},
     {"--listen", true, Bit(TVerb::Serve) | Bit(TVerb::Metrics), Listen},
     {"--metrics", true, Bit(TVerb::Serve), Metrics},
+    {"--idle", true, Bit(TVerb::Serve), Idle},
     {"--mqtt", true, Publishing, Mqtt},
     {"--mqtt-user", true, Publishing, MqttUser},
     {"--mqtt-password-file", true, Publishing, MqttPasswordFile},

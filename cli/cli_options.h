@@ -54,6 +54,7 @@ struct TCommand {
     long long RotateBytes = 0;       //   a new file before this many bytes
     std::optional<TUntilTime> Until;
     double SyncSeconds = 5;          // --sync
+    int IdleSeconds = 3600;          // serve --idle: a client silent this long is closed; 0 never
     // stats, plot
     std::vector<std::string> Files;
     std::string Output;              // plot -o

@@ -13,7 +13,7 @@ int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCl
     if (!net::IsLoopback(command.Listen))
         console.Complain("listening on " + where + ": anyone who can reach the port can drive the modules");
     scpi::TScpiInstrument instrument(platform, loop);
-    net::TLineServer server(loop, [&instrument] { return instrument.NewClient(); });
+    net::TLineServer server(loop, [&instrument] { return instrument.NewClient(); }, {.IdleSeconds = command.IdleSeconds});
     server.OnNotice = [&console](const std::string& notice) { console.Complain(notice); };
     if (!server.Listen(command.Listen)) {
         console.Complain(server.Error());

@@ -145,6 +145,7 @@ void CheckCommand(const TCommand& c) {
     if (!Is(v, Raw)) Check(c.Address == 0);
     if (v != TVerb::RawWrite) Check(c.Data == 0);
     if (v != TVerb::Serve) Check(c.Listen == tavik::net::TListenAddress{});  // metrics --listen is its Metrics
+    Check(c.IdleSeconds >= 0 && c.IdleSeconds <= 604800 && (c.IdleSeconds == 3600 || v == TVerb::Serve));
     // serve --metrics when given; metrics always, 127.0.0.1:9464 by default.
     Check(v == TVerb::Metrics ? bool(c.Metrics) : (!c.Metrics || v == TVerb::Serve));
 }
@@ -165,7 +166,7 @@ constexpr std::pair<const char*, bool> KnownOptions[] = {
     {"--out3-level", true},  {"--listen", true},      {"--metrics", true},     {"-o", true},
     {"--output", true},      {"--every", true},       {"--rotate", true},      {"--until", true},
     {"--sync", true},        {"--mqtt", true},        {"--mqtt-user", true},   {"--mqtt-password-file", true},
-    {"--mqtt-ca", true},     {"--mqtt-topic", true},
+    {"--mqtt-ca", true},     {"--mqtt-topic", true},  {"--idle", true},
 };
 
 bool TakesValue(const std::string& name) {

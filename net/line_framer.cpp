@@ -2,27 +2,32 @@
 
 namespace tavik::net {
 
-// The line may hold one byte over the limit while that byte could yet be the
-// "\r" of its terminator.
-void TLineFramer::Append(std::string_view part, TLineService& service) {
-    if (Skipping_) return;
-    if (Line_.size() + part.size() > MaxLineBytes_ + 1) {
-        Line_.clear();
-        Skipping_ = true;
-        service.Overrun();
-        return;
-    }
-    Line_.append(part);
+namespace {
+// What a waiting line costs beyond its bytes, near enough.
+constexpr std::size_t PerLine = sizeof(std::string) + sizeof(bool);
+}  // namespace
+
+void TLineFramer::Push(TWaiting waiting) {
+    WaitingBytes_ += waiting.Line.size() + PerLine;
+    Waiting_.push_back(std::move(waiting));
 }
 
-void TLineFramer::Feed(std::string_view bytes, TLineService& service, std::string& out) {
+// The line may hold one byte over the limit while that byte could yet be the
+// "\r" of its terminator.
+void TLineFramer::Add(std::string_view bytes) {
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
-        if (end == std::string_view::npos) {
-            Append(bytes, service);
-            return;
+        const std::string_view part = bytes.substr(0, end);
+        if (!Skipping_) {
+            if (Line_.size() + part.size() > MaxLineBytes_ + 1) {
+                Line_.clear();
+                Skipping_ = true;
+                Push({{}, true});
+            } else {
+                Line_.append(part);
+            }
         }
-        Append(bytes.substr(0, end), service);
+        if (end == std::string_view::npos) return;
         bytes.remove_prefix(end + 1);
         if (Skipping_) {
             Skipping_ = false;
@@ -30,11 +35,23 @@ void TLineFramer::Feed(std::string_view bytes, TLineService& service, std::strin
         }
         if (!Line_.empty() && Line_.back() == '\r') Line_.pop_back();
         if (Line_.size() > MaxLineBytes_)
-            service.Overrun();
+            Push({{}, true});
         else
-            service.Line(Line_, out);
+            Push({std::move(Line_), false});
         Line_.clear();
     }
+}
+
+bool TLineFramer::RunNext(TLineService& service, std::string& out) {
+    if (Waiting_.empty()) return false;
+    const TWaiting waiting = std::move(Waiting_.front());
+    Waiting_.pop_front();
+    WaitingBytes_ -= waiting.Line.size() + PerLine;
+    if (waiting.Overrun)
+        service.Overrun();
+    else
+        service.Line(waiting.Line, out);
+    return true;
 }
 
 }  // namespace tavik::net

@@ -1,20 +1,20 @@
 #include "line_server.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "line_framer.h"
 
 namespace tavik::net {
 
 namespace {
-// How much one client's turn reads before the others get theirs: a client
-// that floods the server waits for its next turn like everyone else.
-constexpr std::size_t ReadPerTurn = 64 * 1024;
+using TClock = std::chrono::steady_clock;
 constexpr std::size_t ReadChunk = 16 * 1024;
 // Connections taken from the listener in one turn; more come in the next.
 constexpr int AcceptsPerTurn = 16;
 // Sent output is cut off the buffer once this much has gone.
 constexpr std::size_t CompactAfter = 64 * 1024;
+constexpr int IdleCheckMs = 1000;
 }  // namespace
 
 // The socket is declared first and closes last, after the watch on it.
@@ -28,7 +28,9 @@ struct TLineServer::TClient {
     TLineFramer Framer;
     std::string Output;
     std::size_t Sent = 0;  // bytes of Output already sent
-    bool Ending = false;  // nothing more comes: closed once the answers are out
+    bool Ending = false;   // nothing more comes: closed once its lines have run and their answers are out
+    bool HeldBack = false;  // its answers unread past the bound: nothing read or run
+    TClock::time_point Active = TClock::now();  // when bytes last came from it or went to it
     std::unique_ptr<TSocketWatch> Watch;
 };
 
@@ -55,6 +57,8 @@ bool TLineServer::Listen(const TListenAddress& address) {
         AcceptRetry_->Stop();
         ListenerWatch_->WantReadable(true);
     });
+    IdleCheck_ = Loop_.MakeTimer(IdleCheckMs, [this] { CloseIdle(); });
+    if (Limits_.IdleSeconds > 0) IdleCheck_->Start();
     return true;
 }
 
@@ -62,6 +66,7 @@ uint16_t TLineServer::Port() const { return Listener_.IsOpen() ? Listener_.Local
 
 void TLineServer::Close() {
     AcceptRetry_.reset();
+    IdleCheck_.reset();
     ListenerWatch_.reset();
     Listener_.Close();
     Clients_.clear();
@@ -104,31 +109,76 @@ void TLineServer::AcceptWaiting() {
 
 void TLineServer::Receive(TClient& client) {
     char buffer[ReadChunk];
-    for (std::size_t taken = 0; taken < ReadPerTurn;) {
+    while (!client.HeldBack && client.Framer.Held() < Limits_.MaxPendingInput) {
         std::string error;
         const TIoResult got = client.Socket.Receive(buffer, sizeof buffer, error);
-        switch (got.Status) {
-            case TIoStatus::WouldBlock:
-                return;
-            case TIoStatus::Ended:
-                // The client has said all it will ("echo '*IDN?' | nc -N"):
-                // its answers go out, then the connection closes.
-                if (!Flush(client)) return;
-                client.Ending = true;
-                client.Watch->WantReadable(false);
-                if (client.Output.empty()) Drop(client, "disconnected");
-                return;
-            case TIoStatus::Failed:
-                Drop(client, "dropped: " + error);
-                return;
-            case TIoStatus::Done:
-                break;
+        if (got.Status == TIoStatus::WouldBlock) break;
+        if (got.Status == TIoStatus::Failed) return Drop(client, "dropped: " + error);
+        if (got.Status == TIoStatus::Ended) {
+            // The client has said all it will ("echo '*IDN?' | nc -N"): its
+            // lines run and their answers go out, then the connection closes.
+            client.Ending = true;
+            break;
         }
-        taken += got.Bytes;
-        client.Framer.Feed(std::string_view(buffer, got.Bytes), *client.Service, client.Output);
-        if (!Flush(client)) return;
+        client.Active = TClock::now();
+        client.Framer.Add(std::string_view(buffer, got.Bytes));
     }
-    // What is left unread brings another call, after the others' turns.
+    if (!Turn(client)) return;
+    WantInput(client);
+}
+
+bool TLineServer::Turn(TClient& client) {
+    for (std::size_t run = 0; run < Limits_.LinesPerTurn && !client.HeldBack; ++run) {
+        if (!client.Framer.RunNext(*client.Service, client.Output)) break;
+        if (!Flush(client)) return false;
+    }
+    if (client.Framer.HasLine() && !client.HeldBack) ScheduleTurns();
+    if (client.Ending && !client.Framer.HasLine() && client.Output.empty()) {
+        Drop(client, "disconnected");
+        return false;
+    }
+    return true;
+}
+
+void TLineServer::Turns() {
+    bool waiting = false;
+    // By index: a turn may drop its client.
+    for (std::size_t i = 0; i < Clients_.size();) {
+        TClient& client = *Clients_[i];
+        if (client.Framer.HasLine() && !client.HeldBack) {
+            if (!Turn(client)) continue;
+            WantInput(client);
+            waiting = waiting || (client.Framer.HasLine() && !client.HeldBack);
+        }
+        ++i;
+    }
+    if (waiting) ScheduleTurns();
+}
+
+void TLineServer::ScheduleTurns() {
+    if (TurnsPosted_) return;
+    TurnsPosted_ = true;
+    Loop_.Post([this, alive = std::weak_ptr<char>(Alive_)] {
+        if (!alive.lock()) return;
+        TurnsPosted_ = false;
+        Turns();
+    });
+}
+
+void TLineServer::CloseIdle() {
+    const auto bound = std::chrono::seconds(Limits_.IdleSeconds);
+    const TClock::time_point now = TClock::now();
+    for (std::size_t i = 0; i < Clients_.size();) {
+        if (now - Clients_[i]->Active >= bound) {
+            Drop(*Clients_[i], "dropped: idle for " + std::to_string(Limits_.IdleSeconds) + " s");
+            continue;
+        }
+        ++i;
+    }
+}
+
+void TLineServer::WantInput(TClient& client) {
+    client.Watch->WantReadable(!client.Ending && !client.HeldBack && client.Framer.Held() < Limits_.MaxPendingInput);
 }
 
 bool TLineServer::Flush(TClient& client) {
@@ -142,16 +192,15 @@ bool TLineServer::Flush(TClient& client) {
             return false;
         }
         client.Sent += sent.Bytes;
+        client.Active = TClock::now();
     }
     const std::size_t pending = client.Output.size() - client.Sent;
-    if (pending > Limits_.MaxPendingOutput) {
-        Drop(client, "dropped: more than " + std::to_string(Limits_.MaxPendingOutput) + " bytes of answers unread");
-        return false;
-    }
+    const bool wasHeld = client.HeldBack;
+    client.HeldBack = pending > Limits_.MaxPendingOutput;
     if (pending == 0) {
         client.Output.clear();
         client.Sent = 0;
-        if (client.Ending) {
+        if (client.Ending && !client.Framer.HasLine()) {
             Drop(client, "disconnected");
             return false;
         }
@@ -160,6 +209,11 @@ bool TLineServer::Flush(TClient& client) {
         client.Sent = 0;
     }
     client.Watch->WantWritable(pending != 0);
+    if (wasHeld && !client.HeldBack) {
+        // It has read: its input and its lines go on.
+        WantInput(client);
+        if (client.Framer.HasLine()) ScheduleTurns();
+    }
     return true;
 }
 

@@ -2,11 +2,13 @@
 // Lines over TCP, all on the one thread of the program's event loop: a
 // listening socket, and for each client that connects its own service (from
 // the factory), its own input framed into lines and its own output buffer,
-// every socket non-blocking. A client that is slow, silent or gone holds up no
-// other: one that does not read its answers is dropped once they pass a
-// bound, one that vanishes is cleaned up when the loop tells, one that ends
-// its side gets its answers before the connection closes. Clients past the
-// bound are accepted and closed at once.
+// every socket non-blocking. A client that is slow, silent, busy or gone
+// holds up no other: each client's lines run a few at a time, in turns with
+// the others' and with the rest of the loop; one that does not read its
+// answers is not read from once they pass a bound (TCP holds it back), until
+// it reads; one that vanishes is found by TCP keepalive or the idle bound;
+// one that ends its side gets its answers before the connection closes.
+// Clients past the bound are accepted and closed at once.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -24,7 +26,17 @@ namespace tavik::net {
 struct TLineServerLimits {
     std::size_t MaxClients = 8;
     std::size_t MaxLineBytes = 4096;  // a longer line is an overrun, the connection stays
-    std::size_t MaxPendingOutput = std::size_t{1} << 20;  // unread answers past it drop the client
+    // Unread answers past it: the client's input is not read, nor its lines
+    // run, until it has read them below it.
+    std::size_t MaxPendingOutput = std::size_t{1} << 20;
+    // Input read and not yet run, at most (past it the socket waits).
+    std::size_t MaxPendingInput = 64 * 1024;
+    // Lines a client runs in its turn before the others (and the loop's
+    // timers) have theirs.
+    std::size_t LinesPerTurn = 4;
+    // A connection with nothing read from it and nothing of its answers
+    // taken for this long is closed; 0: never.
+    int IdleSeconds = 3600;
     // After a failed accept (no descriptors left), the listener rests this
     // long: the connection still waiting would make it fail at once again.
     int AcceptRetryMs = 1000;
@@ -63,6 +75,15 @@ private:
     struct TClient;
     void AcceptWaiting();
     void Receive(TClient& client);
+    // Up to LinesPerTurn of the client's lines; false when that dropped it.
+    bool Turn(TClient& client);
+    // Every client with lines waiting has its turn; then again next time
+    // round the loop while any has.
+    void Turns();
+    void ScheduleTurns();
+    void CloseIdle();
+    // Reading on while the client is not held back and its input has room.
+    void WantInput(TClient& client);
     // Sends what the socket takes; false when that dropped the client.
     bool Flush(TClient& client);
     void Drop(TClient& client, const std::string& why);
@@ -75,6 +96,10 @@ private:
     TTcpSocket Listener_;
     std::unique_ptr<TSocketWatch> ListenerWatch_;
     std::unique_ptr<TLoopTimer> AcceptRetry_;
+    std::unique_ptr<TLoopTimer> IdleCheck_;
+    bool TurnsPosted_ = false;
+    // Gone with the server: a pass of turns posted before then does nothing.
+    std::shared_ptr<char> Alive_ = std::make_shared<char>();
     std::vector<std::unique_ptr<TClient>> Clients_;
     std::string Error_;
 };

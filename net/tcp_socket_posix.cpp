@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -33,6 +34,20 @@ bool Prepare(int descriptor) {
     const int flags = ::fcntl(descriptor, F_GETFL);
     return flags != -1 && ::fcntl(descriptor, F_SETFL, flags | O_NONBLOCK) != -1 &&
            ::fcntl(descriptor, F_SETFD, FD_CLOEXEC) != -1;
+}
+// A peer that vanished (cable pulled, machine gone) is found by probes once
+// the connection has been quiet a minute: five unanswered, ten seconds apart,
+// and the next receive fails.
+void KeepAlive(int descriptor) {
+    const int on = 1, idle = 60, interval = 10, count = 5;
+    ::setsockopt(descriptor, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+#ifdef TCP_KEEPIDLE
+    ::setsockopt(descriptor, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    ::setsockopt(descriptor, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    ::setsockopt(descriptor, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+#else
+    (void)idle, (void)interval, (void)count;
+#endif
 }
 }  // namespace
 
@@ -97,6 +112,7 @@ TIoStatus TTcpSocket::Accept(TTcpSocket& accepted, std::string& peer, std::strin
         accepted.Close();
         return TIoStatus::Failed;
     }
+    KeepAlive(descriptor);
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &socketAddress.sin_addr, text, sizeof text);
     peer = std::string(text) + ':' + std::to_string(ntohs(socketAddress.sin_port));

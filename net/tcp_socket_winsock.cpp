@@ -1,5 +1,6 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mstcpip.h>
 
 #include "tcp_socket.h"
 
@@ -51,6 +52,17 @@ std::string Failure(const std::string& operation, int code) { return operation +
 bool NonBlocking(SOCKET socket) {
     u_long on = 1;
     return ::ioctlsocket(socket, FIONBIO, &on) == 0;
+}
+
+// A peer that vanished is found by probes once the connection has been quiet
+// a minute, ten seconds apart (Windows sends ten before it gives up).
+void KeepAlive(SOCKET socket) {
+    tcp_keepalive settings{};
+    settings.onoff = 1;
+    settings.keepalivetime = 60000;
+    settings.keepaliveinterval = 10000;
+    DWORD returned = 0;
+    ::WSAIoctl(socket, SIO_KEEPALIVE_VALS, &settings, sizeof settings, nullptr, 0, &returned, nullptr, nullptr);
 }
 
 // send and recv take an int: a larger buffer goes in pieces.
@@ -125,6 +137,7 @@ TIoStatus TTcpSocket::Accept(TTcpSocket& accepted, std::string& peer, std::strin
         accepted.Close();
         return TIoStatus::Failed;
     }
+    KeepAlive(socket);
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &socketAddress.sin_addr, text, sizeof text);
     peer = std::string(text) + ':' + std::to_string(ntohs(socketAddress.sin_port));

@@ -42,15 +42,22 @@ void TScpiClient::Line(std::string_view line, std::string& out) {
     // ':' or a new line starts again at the root; common commands leave the
     // level where it was.
     std::vector<TMnemonic> path;
+    std::size_t answered = 0;  // bytes of the answers so far, with their separators
     for (const TProgramCommand& command : message.Commands) {
+        if (answered > MaxAnswerBytes) {
+            Fail({OutOfMemory, "the answers of one line stop past " + std::to_string(MaxAnswerBytes) + " bytes"});
+            break;
+        }
+        const std::size_t before = answers.size();
         if (command.Common) {
             Run(command, command.Header, answers);
-            continue;
+        } else {
+            std::vector<TMnemonic> header = command.Rooted ? std::vector<TMnemonic>{} : path;
+            header.insert(header.end(), command.Header.begin(), command.Header.end());
+            path.assign(header.begin(), header.end() - 1);
+            Run(command, header, answers);
         }
-        std::vector<TMnemonic> header = command.Rooted ? std::vector<TMnemonic>{} : path;
-        header.insert(header.end(), command.Header.begin(), command.Header.end());
-        path.assign(header.begin(), header.end() - 1);
-        Run(command, header, answers);
+        if (answers.size() > before) answered += answers.back().size() + 1;
     }
     if (message.Syntax) Fail(*message.Syntax);
     if (answers.empty()) return;

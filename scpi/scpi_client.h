@@ -14,6 +14,10 @@ namespace tavik::scpi {
 
 class TScpiInstrument;
 
+// The answers of one line stop growing past this: the line's later commands
+// are not run, and -225 says so. What one line makes a client hold is bounded.
+constexpr std::size_t MaxAnswerBytes = std::size_t{1} << 20;
+
 class TScpiClient : public TLineService {
 public:
     explicit TScpiClient(TScpiInstrument& instrument);

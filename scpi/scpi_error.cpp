@@ -24,6 +24,7 @@ constexpr TErrorName ErrorNames[] = {
     {SuffixNotAllowed, "Suffix not allowed"},
     {DataOutOfRange, "Data out of range"},
     {IllegalParameterValue, "Illegal parameter value"},
+    {OutOfMemory, "Out of memory"},
     {DataStale, "Data corrupt or stale"},
     {HardwareError, "Hardware error"},
     {HardwareMissing, "Hardware missing"},

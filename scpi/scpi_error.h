@@ -20,6 +20,7 @@ enum TErrorCode : int {
     SuffixNotAllowed = -138,
     DataOutOfRange = -222,
     IllegalParameterValue = -224,
+    OutOfMemory = -225,
     DataStale = -230,
     HardwareError = -240,
     HardwareMissing = -241,

@@ -64,8 +64,11 @@ std::unique_ptr<TSocketWatch> TManualEventLoop::WatchSocket(TSocketHandle socket
     return std::make_unique<TWatch>(*this, socket, std::move(onReadable), std::move(onWritable));
 }
 
+// What was posted before this pass: a call posted by one of them runs in the
+// next pass, after the sockets and timers have had theirs (as on Windows and
+// in Qt), so that a call that posts itself again does not hold up the loop.
 void TManualEventLoop::RunPosted() {
-    while (!Posted_.empty()) {
+    for (std::size_t count = Posted_.size(); count > 0 && !Posted_.empty(); --count) {
         std::function<void()> call = std::move(Posted_.front());
         Posted_.pop_front();
         call();
@@ -144,7 +147,8 @@ void TManualEventLoop::FireDueTimers() {
 
 void TManualEventLoop::ProcessEvents(int maxWaitMs) {
     RunPosted();
-    TClock::time_point wake = TClock::now() + std::chrono::milliseconds(maxWaitMs);
+    // Calls left for the next pass: the watches are looked at without a wait.
+    TClock::time_point wake = TClock::now() + std::chrono::milliseconds(Posted_.empty() ? maxWaitMs : 0);
     if (!RealTime) {
         if (Watches_.empty()) return;
         WaitForWatches(wake);

@@ -113,7 +113,8 @@ TEST(CliOptions, GoodLinesInEveryForm) {
              EXPECT_EQ(c.Mqtt, (net::TBrokerUrl{false, "10.0.0.5", 1884}));
              EXPECT_EQ(c.Every, 5);
          }},
-        {{"serve"}, [](const TCommand& c) { EXPECT_FALSE(c.Mqtt); EXPECT_EQ(c.Every, 0); }},
+        {{"serve"}, [](const TCommand& c) { EXPECT_FALSE(c.Mqtt); EXPECT_EQ(c.Every, 0); EXPECT_EQ(c.IdleSeconds, 3600); }},
+        {{"serve", "--idle", "0"}, [](const TCommand& c) { EXPECT_EQ(c.IdleSeconds, 0); }},
         // Help for one command, however it is asked for; --version wins.
         {{"list", "-h"}, [](const TCommand& c) { EXPECT_EQ(c.HelpTopic, TVerb::List); }},
         {{"help", "watch"}, [](const TCommand& c) { EXPECT_EQ(c.HelpTopic, TVerb::Watch); }},
@@ -157,7 +158,7 @@ TEST(CliOptions, EachCommandsHelpFitsEightyColumnsAndNamesItsOptions) {
         {TVerb::Generator, {"--out1", "--out1-level", "--out1-freq", "--out2", "--out3-level", "each\ncall sets every"}},
         {TVerb::Calibrate, {"VOLTS", "HZ", "5,0 or 5.0"}},
         {TVerb::RawRead, {"ADDR", "DATA", "65535", "255"}},
-        {TVerb::Serve, {"--listen", "--metrics", "--mqtt", "5025", "exit status 0"}},
+        {TVerb::Serve, {"--listen", "--metrics", "--idle", "--mqtt", "5025", "exit status 0"}},
         {TVerb::Metrics, {"--listen", "9464", "OpenMetrics", "exit status 0"}},
         {TVerb::Publish, {"--mqtt", "--every", "--mqtt-topic", "--mqtt-user", "--mqtt-password-file", "--mqtt-ca",
                           "TAVIK_MQTT_PASSWORD", "offline"}},

@@ -220,6 +220,7 @@ TEST(CliProcess, BadLinesAreRefusedAtOnceWithTheirReason) {
         {{"watch", "--seconds", "soon"}, "bad value for --seconds: 'soon' (seconds above 0, such as 10 or 2,5)"},
         {{"watch", "--seconds=0"}, "bad value for --seconds: '0' (seconds above 0, such as 10 or 2,5)"},
         {{"watch", "--count", "0"}, "bad value for --count: '0' (a whole number of readings, 1 or more)"},
+        {{"serve", "--idle", "-5"}, "bad value for --idle: '-5' (whole seconds from 0 (never) to 604800, such as 3600)"},
         {{"watch", "--module", "generator"}, "bad value for --module: 'generator' (logger or freqmeter)"},
         {{"watch", "--jsn"}, "unknown option --jsn (tavik-cli help watch lists its options)"},
         {{"logger", "--json"}, "logger takes no --json option (tavik-cli help logger lists its options)"},

@@ -2,8 +2,9 @@
 // a service that echoes each line in angle brackets, counts, answers "BIG n"
 // with n bytes and "#..." with nothing: clients interleaved, lines across
 // writes, a client that floods the server, overruns, binary junk, the client
-// bound, a client that does not read, one that vanishes, one that ends its
-// side, a port already taken, Close, and (POSIX) no descriptors left.
+// bound, a client that does not read (held back, not dropped), the idle
+// bound, one that vanishes, one that ends its side, a port already taken,
+// Close, and (POSIX) no descriptors left.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,7 +67,12 @@ class LineServer : public testing::TestWithParam<TLoopKind> {
 protected:
     void SetUp() override {
         Loop = GetParam().Make();
-        Server = std::make_unique<TLineServer>(*Loop, [this] { return std::make_unique<TTestService>(Counts); });
+        Restart({});
+    }
+
+    void Restart(TLineServerLimits limits) {
+        Server.reset();
+        Server = std::make_unique<TLineServer>(*Loop, [this] { return std::make_unique<TTestService>(Counts); }, limits);
         Server->OnNotice = [this](const std::string& text) { Notices.push_back(text); };
         ASSERT_TRUE(Server->Listen({{127, 0, 0, 1}, 0})) << Server->Error();
         Port = Server->Port();
@@ -204,22 +210,60 @@ TEST_P(LineServer, TheClientPastTheBoundIsClosedAtOnceWhileTheOthersGoOn) {
     EXPECT_EQ(Server->Clients(), 8u);
 }
 
-TEST_P(LineServer, AClientThatDoesNotReadIsDroppedPastTheBoundWhileAnotherIsAnswered) {
+TEST_P(LineServer, AClientThatDoesNotReadIsHeldBackNotDroppedAndTheIdleBoundFreesSilentOnes) {
     TTestSocket reader = Connect();
     TTestSocket deaf = Connect(4096);
-    std::string lines;
-    for (int i = 0; i < 16; ++i) lines += "BIG 65536\n";
-    // The deaf client asks for ever more; the other asks between its writes
-    // and is answered every time.
-    int rounds = 0;
-    for (; Server->Clients() == 2 && rounds < 400; ++rounds) {
-        if (deaf.Send(lines) < 0) break;
-        EXPECT_EQ(Ask(reader, "COUNT?\n"), std::to_string(rounds) + "\n");
+    // A big answer asked for, and a quiet line that fills the pipes.
+    const std::string line = "BIG 65536\n" + std::string(4085, '#') + "\n";
+    // The deaf client asks for ever more, until its answers unread hold it
+    // back and its own writes no longer go; the other is answered meanwhile.
+    std::size_t asked = 0;  // BIG lines that went whole
+    std::string rest;       // of the last pair, what did not go
+    for (int round = 0; round < 400; ++round) {
+        std::size_t went = 0;
+        for (int k = 0; k < 16; ++k) {
+            if (rest.empty()) rest = line;
+            const bool bigGone = rest.size() <= line.size() - 10;  // "BIG 65536\n" has gone
+            const long long now = deaf.Send(rest);
+            if (now <= 0) break;
+            rest.erase(0, static_cast<std::size_t>(now));
+            went += static_cast<std::size_t>(now);
+            if (!bigGone && rest.size() <= line.size() - 10) ++asked;
+        }
+        EXPECT_EQ(Ask(reader, "COUNT?\n"), std::to_string(round) + "\n");
+        if (went == 0) break;
     }
-    EXPECT_TRUE(RunUntil([&] { return Server->Clients() == 1; })) << "after " << rounds << " rounds";
-    EXPECT_TRUE(SomeNotice("dropped: more than 1048576 bytes of answers unread"));
-    EXPECT_EQ(Counts.Alive, 1) << "its service went with it";
-    EXPECT_EQ(Ask(reader, "still\n"), "<still>\n");
+    EXPECT_EQ(Server->Clients(), 2u) << "held back, not dropped";
+    EXPECT_LT(asked, 400u * 16) << "its writes stopped going";
+    // Once it reads, every line it sent is answered, none lost.
+    std::string got;
+    const std::size_t answers = asked * (65536 + 1);
+    EXPECT_TRUE(RunUntil([&] { return (got += deaf.Take()).size() >= answers; }));
+    EXPECT_EQ(got.size(), answers);
+    // The pair cut short goes whole, its BIG answered too if it had not gone.
+    if (rest.size() == line.size()) rest.clear();
+    const std::size_t last = rest.size() > line.size() - 10 ? 1 : 0;
+    const std::string count = Ask(deaf, rest + "COUNT?\n", 1 + last);
+    const std::string want = std::string(last * 65536, 'b') + (last ? "\n" : "") + std::to_string(2 * (asked + last)) + "\n";
+    EXPECT_TRUE(count == want) << count.size() << " bytes, not " << want.size() << ", ending "
+                               << count.substr(count.size() - std::min<std::size_t>(count.size(), 12));
+
+    // With a bound of a second, a client that says nothing is closed; one
+    // that talks stays.
+    if (auto* manual = dynamic_cast<TManualEventLoop*>(Loop.get())) manual->RealTime = true;  // timers tick
+    Restart({.IdleSeconds = 1});
+    TTestSocket silent = Connect();
+    TTestSocket talking = Connect();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(RunUntil([&] {
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300)) {
+            talking.Send("#\n");
+        }
+        return silent.Take(), silent.Ended;
+    }));
+    EXPECT_TRUE(SomeNotice("dropped: idle for 1 s"));
+    EXPECT_EQ(Ask(talking, "still\n"), "<still>\n");
+    EXPECT_EQ(Server->Clients(), 1u);
 }
 
 TEST_P(LineServer, AClientThatVanishesIsCleanedUp) {
@@ -312,7 +356,7 @@ TEST_P(LineServerOnTheManualLoop, OutOfDescriptorsTheListenerRestsInsteadOfFaili
               1);
     EXPECT_TRUE(SomeNotice("accepting again in 1000 ms"));
     EXPECT_EQ(Server->Clients(), 0u);
-    ASSERT_EQ(manual->Timers().size(), 1u) << "the server's retry";
+    ASSERT_EQ(manual->Timers().size(), 2u) << "the server's retry, then its idle check";
     manual->Timers()[0]->Fire();
     EXPECT_EQ(Ask(client, "back\n"), "<back>\n");
 }

@@ -67,7 +67,7 @@ SINCE = {
     "ole32.dll": {"CoTaskMemFree": XP},
     "shcore.dll": {"GetDpiForMonitor": "8.1"},
     "ws2_32.dll": dict.fromkeys("""
-        WSAAsyncSelect WSACleanup WSAGetLastError WSAStartup accept bind closesocket getsockname htons ioctlsocket
+        WSAAsyncSelect WSACleanup WSAGetLastError WSAIoctl WSAStartup accept bind closesocket getsockname htons ioctlsocket
         listen ntohs recv send setsockopt socket
         """.split(), XP) | {"WSAPoll": "Vista", "inet_ntop": "Vista"},
     # The system's C runtime: mingw-w64 links only what Windows XP's has.

@@ -2,6 +2,7 @@
 // messages, the path rule, parameters, answers and the error queue, one line
 // a case.
 #include "scpi_harness.h"
+#include "scpi/scpi_client.h"
 
 namespace tavik::scpi::test {
 namespace {
@@ -89,6 +90,19 @@ TEST_F(ScpiLanguage, ParametersAndTheirErrors) {
         {"TRAC:POIN? (@2);POIN? ( @2, 1:1 )", "", {HardwareMissing, IllegalParameterValue}},  // a list of two
         {"TRAC:POIN?;DATA? (@2)", "", {HardwareMissing, HardwareMissing}},  // no sweep of a logger gone
     });
+}
+
+TEST_F(ScpiLanguage, TheAnswersOfOneLineStopPastTheirBound) {
+    // 811 catalogues (about 10 KB each) on one 4 KiB line: answered up to the
+    // bound, the rest not run, -225 once.
+    std::string line = "SOUR1:FREQ:CAT?";
+    for (int i = 1; i < 811; ++i) line += ";CAT?";
+    const std::string answer = Ask(line);
+    const std::size_t catalogue = Ask("SOUR1:FREQ:CAT?").size();
+    EXPECT_GT(answer.size(), MaxAnswerBytes);
+    EXPECT_LE(answer.size(), MaxAnswerBytes + catalogue);
+    EXPECT_EQ(answer.back(), '\n');
+    EXPECT_EQ(ErrorCodes(), std::vector<int>{OutOfMemory});
 }
 
 TEST_F(ScpiLanguage, ASyntaxErrorEndsTheLineAfterWhatCameBefore) {
