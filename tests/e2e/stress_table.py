@@ -53,7 +53,8 @@ def main(folder):
             row[0] += 1
             row[1] += case.find("failure") is not None or case.get("status") == "fail"
 
-    print(f"VM runs: {len(consoles)}; Wine suite runs: {len(glob.glob(os.path.join(folder, 'wine-*.xml')))}")
+    runs = sum(os.path.basename(os.path.dirname(c)).startswith("vm-") for c in consoles)
+    print(f"VM runs: {runs}; Wine suite runs: {len(glob.glob(os.path.join(folder, 'wine-*.xml')))}")
     width = max([len(n) for n in checks] + [len(n) for n in waits] + [5])
     print(f"\n{'check':<{width}}  runs  failures")
     for name, (runs, failures) in sorted(checks.items(), key=lambda item: (-item[1][1], item[0])):
