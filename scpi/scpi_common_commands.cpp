@@ -44,13 +44,12 @@ TOutcome Reset(TCall& call) {
 // too (their rises so far latched and dropped).
 TOutcome Clear(TCall& call) {
     if (auto error = call.Expect(0, 0)) return error;
-    call.Client.Errors.Clear();
-    call.Client.EventStatus = 0;
-    for (const bool questionable : {false, true}) {
-        TStatusRegister& reg = questionable ? call.Client.Questionable : call.Client.Operation;
-        (questionable ? call.Instrument.Status.Questionable : call.Instrument.Status.Operation).Latch(reg);
-        reg.Event = 0;
-    }
+    TClientState& c = call.Client;
+    c.Errors.Clear();
+    c.EventStatus = 0;
+    call.Instrument.Status.Latch(c.Operation, c.Questionable);
+    c.Operation.Event = 0;
+    c.Questionable.Event = 0;
     return std::nullopt;
 }
 
@@ -75,8 +74,7 @@ TOutcome EventStatus(TCall& call) {
 // those enabled for a service request.
 TOutcome StatusByte(TCall& call) {
     TClientState& c = call.Client;
-    call.Instrument.Status.Questionable.Latch(c.Questionable);
-    call.Instrument.Status.Operation.Latch(c.Operation);
+    call.Instrument.Status.Latch(c.Operation, c.Questionable);
     uint8_t status = 0;
     if (c.Errors.Count() > 0) status |= 0x04;
     if (c.Questionable.Event & c.Questionable.Enable) status |= 0x08;

@@ -49,6 +49,11 @@ public:
 
     TConditionRegister Operation;
     TConditionRegister Questionable;
+    // Both registers' rises since the client last looked, into its events.
+    void Latch(TStatusRegister& operation, TStatusRegister& questionable) const {
+        Operation.Latch(operation);
+        Questionable.Latch(questionable);
+    }
 
 private:
     void Update();
