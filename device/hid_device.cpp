@@ -83,6 +83,13 @@ bool THidDevice::SetFeature(const uint8_t* buffer, std::size_t length) {
     return OpenForTransfer() && Platform_.SetFeature(Handle_, buffer, length);
 }
 
+TTransferStart THidDevice::StartFeature(TFeatureOp op, uint8_t* buffer, std::size_t length, TTransferDone done,
+                                        bool& ok) {
+    ok = false;
+    if (!OpenForTransfer()) return TTransferStart::Finished;
+    return Platform_.StartFeature(Handle_, op, buffer, length, done, ok);
+}
+
 void THidDevice::Unplug() {
     CloseDevice();
     PluggedIn_ = false;

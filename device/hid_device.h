@@ -67,6 +67,9 @@ public:
 
     bool GetFeature(uint8_t* buffer, std::size_t length);
     bool SetFeature(const uint8_t* buffer, std::size_t length);
+    // The same, ending perhaps later (THidPlatform::StartFeature).
+    TTransferStart StartFeature(TFeatureOp op, uint8_t* buffer, std::size_t length, TTransferDone done, bool& ok);
+    bool WaitTransfer(int maxMs) { return IsOpen() && Platform_.WaitTransfer(Handle_, maxMs); }
     // Why the last GetFeature or SetFeature that failed failed: the device's
     // own reason when no platform call could be made ("device removed",
     // "device not open"), the platform's otherwise. Good until the next call.

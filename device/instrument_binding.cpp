@@ -12,7 +12,13 @@ void TInstrumentBinding::OnUSBConnect(THidDevice& device) {
     if (!kind || !device.OpenDevice()) return;
     TInstrumentHooks& hooks = Hooks(*kind);
     if (hooks.ShowBound) hooks.ShowBound(true);
-    Port(*kind).Device = &device;
+    TInstrumentPort& port = Port(*kind);
+    // A transfer still out with the module this one replaces ends unheard.
+    if (port.Device && port.Device != &device) {
+        port.Device = nullptr;
+        port.Abandon();
+    }
+    port.Device = &device;
     if (hooks.BindAction) hooks.BindAction();
     if (hooks.SwitchTimer) hooks.SwitchTimer(true);
 }
@@ -31,6 +37,7 @@ void TInstrumentBinding::OnUSBDisconnect(THidDevice& device) noexcept {
         if (hooks.ShowBound) hooks.ShowBound(false);
         THidDevice* held = port.Device;
         port.Device = nullptr;
+        port.Abandon();
         if (hooks.SwitchTimer) hooks.SwitchTimer(false);
         if (held) held->CloseDevice();
     } catch (...) {

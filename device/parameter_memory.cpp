@@ -11,22 +11,22 @@ void Address(TFrame& frame, uint16_t address) {
 }
 }  // namespace
 
-float ReadMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base) {
+TTask<float> ReadMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base) {
     uint32_t pattern = UnitFloatPattern;
     for (uint16_t i = 0; i < 4; ++i) {
         port.BeginCommand(buffer, CmdReadMemoryByte);
         Address(buffer, static_cast<uint16_t>(base + i));
         buffer[4] = 0;
         SealCommand(buffer);
-        if (!port.SendReport(buffer)) break;
-        if (!port.ReadReport(buffer)) break;
+        if (!co_await port.Send(buffer)) break;
+        if (!co_await port.Read(buffer)) break;
         const unsigned shift = 8u * i;
         pattern = (pattern & ~(0xFFu << shift)) | (static_cast<uint32_t>(buffer[4]) << shift);
     }
-    return std::bit_cast<float>(pattern);
+    co_return std::bit_cast<float>(pattern);
 }
 
-bool WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value) {
+TTask<bool> WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value) {
     const uint32_t pattern = std::bit_cast<uint32_t>(value);
     for (uint16_t i = 0; i < 4; ++i) {
         port.BeginCommand(buffer, CmdWriteMemoryByte);
@@ -35,9 +35,9 @@ bool WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, floa
         buffer[5] = 0;
         buffer[6] = 0;
         SealCommand(buffer);
-        if (!port.SendReport(buffer)) return false;
+        if (!co_await port.Send(buffer)) co_return false;
     }
-    return true;
+    co_return true;
 }
 
 }  // namespace tavik

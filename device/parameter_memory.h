@@ -14,10 +14,10 @@ constexpr uint32_t UnitFloatPattern = 0x3F800000;
 // Reads the four bytes through `buffer` (the command's own buffer: an answer
 // lands in it, and bytes 5 and 6 of the answer go out with the next request).
 // A send or read that fails ends the loop.
-float ReadMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base);
+TTask<float> ReadMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base);
 
 // Writes the four bytes, low byte first; a send that fails ends the loop and
 // gives false.
-bool WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value);
+TTask<bool> WriteMemoryFloat(TInstrumentPort& port, TFrame& buffer, uint16_t base, float value);
 
 }  // namespace tavik

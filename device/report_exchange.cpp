@@ -23,43 +23,141 @@ void Note(TTransferRecord& record, std::string_view operation, std::string_view 
     else
         record.Reason.Set(operation, reason);
 }
+
+
+const char* OperationName(TFeatureOp op) { return op == TFeatureOp::Get ? "GetFeature" : "SetFeature"; }
 }  // namespace
 
 bool TInstrumentPort::SendReport(const TFrame& frame) noexcept {
-    Transfer.Ok = false;
-    if (!Device) return false;
-    Transfer.Report[0] = 0;
-    std::copy(frame.begin(), frame.end(), Transfer.Report.begin() + 1);
-    try {
-        Transfer.Ok = Device->SetFeature(Transfer.Report.data(), ReportSize);
-        Note(Transfer, "SetFeature", Device->LastError());
-    } catch (const std::exception& error) {
-        Transfer.Ok = false;
-        Note(Transfer, "SetFeature", error.what());
-    } catch (...) {
-        Transfer.Ok = false;
-        Note(Transfer, "SetFeature", "unknown error");
-    }
+    if (!Device) return Transfer.Ok = false;
+    Idle();  // another sequence's transfer ends first
+    TFrame& unchanged = const_cast<TFrame&>(frame);  // a write only reads it
+    if (!Begin(TFeatureOp::Set, unchanged))
+        while (Pending_ && !Stuck_) Settle();
     return Transfer.Ok;
 }
 
 bool TInstrumentPort::ReadReport(TFrame& frame) noexcept {
+    if (!Device) return Transfer.Ok = false;
+    while (Pending_ && !Stuck_) Settle();
+    if (!Begin(TFeatureOp::Get, frame))
+        while (Pending_ && !Stuck_) Settle();
+    return Transfer.Ok;
+}
+
+void TInstrumentPort::Fail(TFeatureOp op, TFrame* answer, std::string_view reason) noexcept {
     Transfer.Ok = false;
-    if (!Device) return false;
-    Transfer.Report.fill(0);
+    Transfer.Reason.Set(OperationName(op), reason);
+    if (op == TFeatureOp::Get && answer) {
+        Transfer.Report.fill(0);
+        answer->fill(0);
+    }
+}
+
+bool TInstrumentPort::Begin(TFeatureOp op, TFrame& frame) noexcept {
+    Transfer.Ok = false;
+    if (!Device) return true;
+    while (Pending_ && !Stuck_) Settle();
+    if (Stuck_) {
+        Fail(op, &frame, "not answering");
+        return true;
+    }
+    if (op == TFeatureOp::Get) {
+        Transfer.Report.fill(0);
+    } else {
+        Transfer.Report[0] = 0;
+        std::copy(frame.begin(), frame.end(), Transfer.Report.begin() + 1);
+    }
+    bool ok = false;
     try {
-        Transfer.Ok = Device->GetFeature(Transfer.Report.data(), ReportSize);
-        Note(Transfer, "GetFeature", Device->LastError());
+        if (Device->StartFeature(op, Transfer.Report.data(), ReportSize, {&TInstrumentPort::Done, this}, ok) ==
+            TTransferStart::Pending) {
+            Pending_ = true;
+            PendingSince_ = std::chrono::steady_clock::now();
+            PendingOp_ = op;
+            Answer_ = &frame;
+            return false;
+        }
+        Transfer.Ok = ok;
+        Note(Transfer, OperationName(op), Device->LastError());
     } catch (const std::exception& error) {
         Transfer.Ok = false;
-        Note(Transfer, "GetFeature", error.what());
+        Note(Transfer, OperationName(op), error.what());
     } catch (...) {
         Transfer.Ok = false;
-        Note(Transfer, "GetFeature", "unknown error");
+        Note(Transfer, OperationName(op), "unknown error");
     }
-    if (!Transfer.Ok) Transfer.Report.fill(0);
-    std::copy(Transfer.Report.begin() + 1, Transfer.Report.end(), frame.begin());
-    return Transfer.Ok;
+    if (op == TFeatureOp::Get) {
+        if (!Transfer.Ok) Transfer.Report.fill(0);
+        std::copy(Transfer.Report.begin() + 1, Transfer.Report.end(), frame.begin());
+    }
+    return true;
+}
+
+void TInstrumentPort::Done(void* context, bool ok) noexcept { static_cast<TInstrumentPort*>(context)->Complete(ok); }
+
+void TInstrumentPort::Complete(bool ok) noexcept {
+    if (!Pending_) return;
+    Pending_ = false;
+    if (Stuck_) {
+        // The transfer given up on has ended: its answer is nobody's now.
+        Stuck_ = false;
+        SetAnswering(true);
+        return;
+    }
+    Transfer.Ok = ok;
+    Note(Transfer, OperationName(PendingOp_), Device ? Device->LastError() : std::string_view("device removed"));
+    if (PendingOp_ == TFeatureOp::Get) {
+        if (!ok) Transfer.Report.fill(0);
+        if (Answer_) std::copy(Transfer.Report.begin() + 1, Transfer.Report.end(), Answer_->begin());
+    }
+    Answer_ = nullptr;
+    SetAnswering(true);
+    Resume();
+}
+
+void TInstrumentPort::Resume() noexcept {
+    if (const std::coroutine_handle<> waiting = std::exchange(Waiting_, {})) waiting.resume();
+}
+
+bool TInstrumentPort::Settle() noexcept {
+    if (!Pending_ || Stuck_) return false;
+    if (!Device || !Device->WaitTransfer(NotAnsweringMs)) GiveUp();
+    return true;
+}
+
+void TInstrumentPort::GiveUp() noexcept {
+    Stuck_ = true;
+    Fail(PendingOp_, Answer_, "not answering");
+    Answer_ = nullptr;
+    SetAnswering(false);
+    Resume();
+}
+
+void TInstrumentPort::Abandon() noexcept {
+    const bool waited = Pending_ && !Stuck_;
+    const TFeatureOp op = PendingOp_;
+    TFrame* answer = Answer_;
+    Pending_ = false;
+    Answer_ = nullptr;
+    if (Stuck_) {
+        Stuck_ = false;
+        SetAnswering(true);
+    }
+    if (!waited) return;
+    Fail(op, answer, "device removed");
+    Resume();
+}
+
+void TInstrumentPort::CheckOverdue() noexcept {
+    if (Pending_ && !Stuck_ && std::chrono::steady_clock::now() - PendingSince_ >= std::chrono::milliseconds(NotAnsweringMs))
+        SetAnswering(false);
+}
+
+void TInstrumentPort::SetAnswering(bool answering) noexcept {
+    if (Answering_ == answering) return;
+    Answering_ = answering;
+    if (OnAnswering) OnAnswering(answering);
 }
 
 TCommandResult TInstrumentPort::LastResult() const {

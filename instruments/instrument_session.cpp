@@ -10,7 +10,7 @@ namespace tavik {
 
 TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop, char separator,
                                        TSessionSubscriber* first, TStartUpPass pass)
-    : Instruments(separator) {
+    : Instruments(separator), Loop_(loop) {
     if (first) Subscribe(*first);
     for (std::vector<double>& trace : Sweep_) trace.reserve(logger::SweepPoints);
     LoggerTimer_ = loop.MakeTimer(LoggerPollMs, [this] { Run(TSessionWork::LoggerPoll, [this] { PollLogger(); }); });
@@ -23,6 +23,12 @@ TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop,
             [timer](bool on) {
                 if (timer) on ? timer->Start() : timer->Stop();
             });
+    }
+    for (const TInstrumentKindInfo& info : InstrumentKinds) {
+        const TInstrumentKind kind = info.Kind;
+        Instruments.Binding.Port(kind).OnAnswering = [this, kind](bool answering) {
+            if (!Closing_) Publish(&TSessionSubscriber::Answering, kind, answering);
+        };
     }
     Instruments.Generator.BuildTables();
     Controller = std::make_unique<THidDeviceController>(platform, loop);
@@ -55,8 +61,17 @@ void TInstrumentSession::Arrived(THidDevice& device) {
 }
 
 TInstrumentSession::~TInstrumentSession() {
+    Closing_ = true;
     LoggerTimer_->Stop();
     MeterTimer_->Stop();
+    // A poll still waiting on its module ends now, sending nothing more and
+    // telling no one, while everything it touches is still there.
+    for (const TInstrumentKindInfo& info : InstrumentKinds) {
+        TInstrumentPort& port = Instruments.Binding.Port(info.Kind);
+        port.Device = nullptr;
+        port.Abandon();
+        port.OnAnswering = nullptr;
+    }
     Controller.reset();
 }
 
@@ -104,10 +119,18 @@ void TInstrumentSession::Failed(TInstrumentKind kind) {
     if (result.Status == TCommandStatus::Failed) Publish(&TSessionSubscriber::TransferFailed, kind, result.Reason.Text());
 }
 
+void TInstrumentSession::WatchPoll(TInstrumentKind kind) { Instruments.Binding.Port(kind).CheckOverdue(); }
+
 void TInstrumentSession::PollLogger() {
-    if (!Listened(&TSessionSubscriber::LoggerCycle)) return;
-    const std::optional<logger::TLoggerCycle> cycle = Instruments.Logger.Cycle();
-    if (!cycle) return Failed(TInstrumentKind::Logger);
+    if (Closing_ || !Listened(&TSessionSubscriber::LoggerCycle)) return;
+    if (Instruments.Binding.Port(TInstrumentKind::Logger).Busy()) return WatchPoll(TInstrumentKind::Logger);
+    LoggerPoll();
+}
+
+TDetachedTask TInstrumentSession::LoggerPoll() {
+    const std::optional<logger::TLoggerCycle> cycle = co_await Instruments.Logger.Cycle();
+    if (Closing_) co_return;
+    if (!cycle) co_return Failed(TInstrumentKind::Logger);
     if (cycle->HasSamples) {
         if (cycle->NewSweep)
             for (std::vector<double>& trace : Sweep_) trace.clear();
@@ -118,9 +141,16 @@ void TInstrumentSession::PollLogger() {
 }
 
 void TInstrumentSession::PollMeter() {
-    if (!Listened(&TSessionSubscriber::MeterReading)) return;
-    std::optional<freqmeter::TReading> reading = Instruments.FrequencyMeter.Cycle(MeterOffsetHz);
-    if (!reading) return Failed(TInstrumentKind::FrequencyMeter);
+    if (Closing_ || !Listened(&TSessionSubscriber::MeterReading)) return;
+    if (Instruments.Binding.Port(TInstrumentKind::FrequencyMeter).Busy())
+        return WatchPoll(TInstrumentKind::FrequencyMeter);
+    MeterPoll();
+}
+
+TDetachedTask TInstrumentSession::MeterPoll() {
+    std::optional<freqmeter::TReading> reading = co_await Instruments.FrequencyMeter.Cycle(MeterOffsetHz);
+    if (Closing_) co_return;
+    if (!reading) co_return Failed(TInstrumentKind::FrequencyMeter);
     Reading_ = std::move(reading);
     Publish(&TSessionSubscriber::MeterReading, *Reading_);
 }

@@ -42,6 +42,8 @@ struct TSessionSubscriber {
     std::function<void(TInstrumentKind, std::string_view reason)> TransferFailed;
     // A module whose arrival failed (a device object that could not be read).
     std::function<void(const std::string& reason)> ArrivalFailed;
+    // A bound module stopped answering (false) or answers again (true).
+    std::function<void(TInstrumentKind, bool answering)> Answering;
 };
 
 // What the session runs of its own accord, from the loop.
@@ -71,9 +73,15 @@ public:
     std::function<void(TSessionWork, const std::function<void()>& work)> RunWork;
 
     // One poll of the logger or the frequency meter, as its timer's tick:
-    // nothing unless a subscriber listens to the kind's readings.
+    // nothing unless a subscriber listens to the kind's readings. A poll goes
+    // on while its module answers, and its readings are published when it
+    // has; a tick that comes while the module is still busy is dropped, as
+    // overdue ticks are.
     void PollLogger();
     void PollMeter();
+    // Whether a kind's module answers: false from a transfer it has not
+    // answered within NotAnsweringMs until it answers again.
+    bool Answering(TInstrumentKind kind) const { return Instruments.Binding.Port(kind).Answering(); }
 
     // A subscriber hears every event from now until it is taken back; it must
     // outlive its subscription.
@@ -107,12 +115,18 @@ private:
     void Arrived(THidDevice& device);
     void Failed(TInstrumentKind kind);
     void Bound(TInstrumentKind kind, bool bound);
+    TDetachedTask LoggerPoll();
+    TDetachedTask MeterPoll();
+    // A poll that has waited this long on its module tells it.
+    void WatchPoll(TInstrumentKind kind);
 
     std::vector<TSessionSubscriber*> Subscribers_;
     std::unique_ptr<TLoopTimer> LoggerTimer_;
     std::unique_ptr<TLoopTimer> MeterTimer_;
     std::optional<freqmeter::TReading> Reading_;
     std::array<std::vector<double>, 2> Sweep_;
+    TEventLoop& Loop_;
+    bool Closing_ = false;
 };
 
 }  // namespace tavik

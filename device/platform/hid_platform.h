@@ -33,6 +33,16 @@ constexpr THidHandle InvalidHidHandle = -1;
 // system's word that devices came or went.
 enum class THidChangeNotice { StartUp, DeviceTreeChanged };
 
+// A feature transfer that may end after the call that starts it: the
+// platform's word that it is done, called on the loop's thread with its
+// result.
+enum class TFeatureOp { Get, Set };
+enum class TTransferStart { Finished, Pending };
+struct TTransferDone {
+    void (*Call)(void* context, bool ok) = nullptr;
+    void* Context = nullptr;
+};
+
 // Descriptor strings are kept to this many UTF-16 code units.
 constexpr std::size_t MaxHidStringLength = 254;
 
@@ -59,6 +69,21 @@ public:
     // Feature reports; byte 0 of buffer is the report ID and length counts it.
     virtual bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) = 0;
     virtual bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) = 0;
+
+    // Starts a feature transfer on handle. Finished: it has ended, its result
+    // in ok, and done is not called. Pending: done is called from the loop when
+    // it ends, and until then the buffer belongs to the platform. Closing the
+    // handle ends the wait: done is not called, nor the buffer touched, once
+    // Close has returned. One transfer at a time on a handle. A platform that
+    // has nothing better carries it out at once.
+    virtual TTransferStart StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length,
+                                        TTransferDone /*done*/, bool& ok) {
+        ok = op == TFeatureOp::Get ? GetFeature(handle, buffer, length) : SetFeature(handle, buffer, length);
+        return TTransferStart::Finished;
+    }
+    // Waits on the loop's thread at most maxMs for the pending transfer on
+    // handle to end; when it does, its done has been called on return.
+    virtual bool WaitTransfer(THidHandle /*handle*/, int /*maxMs*/) { return false; }
 
     // Why the last call that failed failed, as hidapi's hid_error tells it:
     // the system's own words (hidapi's, errno's, FormatMessage's) or what the

@@ -37,34 +37,36 @@ std::string ResultText(float result, char separator) {
     return DisplayNumber(Multiply(value, Mega), separator) + " МГц";
 }
 
-void TFrequencyMeter::RequestMeasurement() {
-    if (!Port_.Present()) return;
+TTask<bool> TFrequencyMeter::RequestMeasurementTask() {
+    if (!Port_.Present()) co_return false;
     Port_.BeginCommand(MeasurementBuffer, CmdRequestMeasurement);
     SealCommand(MeasurementBuffer);
-    Port_.SendReport(MeasurementBuffer);
+    co_return co_await Port_.Send(MeasurementBuffer);
 }
 
-std::optional<TReading> TFrequencyMeter::Cycle(int32_t offsetHz) {
-    if (!Port_.Present()) return std::nullopt;
-    if (!Port_.ReadReport(MeasurementBuffer)) return std::nullopt;
+TTask<std::optional<TReading>> TFrequencyMeter::Cycle(int32_t offsetHz) {
+    if (!Port_.Present()) co_return std::nullopt;
+    if (!co_await Port_.Read(MeasurementBuffer)) co_return std::nullopt;
     if (MeasurementBuffer[0] != MeasurementReportKind) {
-        RequestMeasurement();
-        return std::nullopt;
+        co_await RequestMeasurementTask();
+        co_return std::nullopt;
     }
     LastRawCount = RawCountOf(MeasurementBuffer);
     TReading reading;
     reading.Hertz = WholeHertz(LastRawCount, FreqCalFactor);
     reading.Result = Result(LastRawCount, FreqCalFactor, offsetHz);
     reading.InputIn = InputInOf(MeasurementBuffer);
-    return reading;
+    co_return reading;
 }
 
-float TFrequencyMeter::ReadFrequencyCalibration() {
-    if (!Port_.Present()) return FreqCalFactor;
-    const float read = ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactorAddress);
+TTask<float> TFrequencyMeter::ReadFrequencyCalibrationTask() {
+    if (!Port_.Present()) co_return FreqCalFactor;
+    const float read = co_await ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactorAddress);
     FreqCalFactor = AcceptedFactor(read);
-    return read;
+    co_return read;
 }
+
+TDetachedTask TFrequencyMeter::ReadOnBind() { co_await ReadFrequencyCalibrationTask(); }
 
 TCalibrationCheck TFrequencyMeter::CheckCalibration(int32_t reference) const {
     if (LastRawCount < MinimumCalibrationHz) return {TCalibrationVerdict::MeasurementTooLow};
@@ -81,7 +83,8 @@ TCalibrationResult TFrequencyMeter::Calibrate(int32_t reference) {
     const TCalibrationVerdict verdict = result.Check.Verdict;
     if (verdict == TCalibrationVerdict::MeasurementTooLow || verdict == TCalibrationVerdict::ReferenceTooLow) return result;
     if (verdict == TCalibrationVerdict::Write && Port_.Present()) {
-        result.WriteFailed = !WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, result.Check.Factor);
+        result.WriteFailed =
+            !Port_.Finish([&] { return WriteMemoryFloat(Port_, MemoryWriteBuffer, CalFactorAddress, result.Check.Factor); });
         if (result.WriteFailed) result.WriteFailure = Port_.Transfer.Reason;
     }
     result.ReadBack = ReadFrequencyCalibration();

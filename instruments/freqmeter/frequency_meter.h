@@ -43,21 +43,25 @@ public:
     bool Present() const { return Port_.Present(); }
     // What binding a frequency meter does: its factor is read before polling
     // starts.
-    void OnBound() { ReadFrequencyCalibration(); }
+    void OnBound() { ReadOnBind(); }
 
     // One 250 ms cycle with the intermediate frequency in hertz; a reading
     // when a measurement was accepted.
-    std::optional<TReading> Cycle(int32_t offsetHz);
-    void RequestMeasurement();
+    TTask<std::optional<TReading>> Cycle(int32_t offsetHz);
+    void RequestMeasurement() { Port_.Finish([this] { return RequestMeasurementTask(); }); }
+    TTask<bool> RequestMeasurementTask();
     // The factor from parameter memory, out-of-range values as 1.0; returns
     // it as read, before that rule.
-    float ReadFrequencyCalibration();
+    float ReadFrequencyCalibration() { return Port_.Finish([this] { return ReadFrequencyCalibrationTask(); }); }
+    TTask<float> ReadFrequencyCalibrationTask();
     // What calibrating against the reference would do with the last count.
     TCalibrationCheck CheckCalibration(int32_t reference) const;
     // The calibration click after the reference text passed the integer test.
     TCalibrationResult Calibrate(int32_t reference);
 
 private:
+    TDetachedTask ReadOnBind();
+
     TInstrumentPort& Port_;
 };
 

@@ -14,31 +14,31 @@ std::array<TBoxState, 5> BoxesShowing(uint8_t moduleCsr) {
              {TSettingBox::CH2, channel2}}};
 }
 
-std::optional<TLoggerCycle> TLogger::Cycle() {
-    if (!Port_.Present()) return std::nullopt;
-    if (!Port_.ReadReport(MeasurementBuffer)) return std::nullopt;
+TTask<std::optional<TLoggerCycle>> TLogger::Cycle() {
+    if (!Port_.Present()) co_return std::nullopt;
+    if (!co_await Port_.Read(MeasurementBuffer)) co_return std::nullopt;
     if (MeasurementBuffer[0] != MeasurementReportKind) {
-        RequestMeasurement();
-        return std::nullopt;
+        co_await RequestMeasurementTask();
+        co_return std::nullopt;
     }
     TLoggerCycle cycle;
     cycle.Csr = Csr();
     cycle.ModuleCsr = MeasurementBuffer[2];
     // The time of the record line is read after the boxes have followed the
     // module, with whatever SetControl that sent.
-    cycle.BoxesChanged = FollowModule(cycle.ModuleCsr);
+    cycle.BoxesChanged = co_await FollowModule(cycle.ModuleCsr);
     Decode(cycle);
-    return cycle;
+    co_return cycle;
 }
 
-uint8_t TLogger::FollowModule(uint8_t moduleCsr) {
+TTask<uint8_t> TLogger::FollowModule(uint8_t moduleCsr) {
     uint8_t changed = 0;
     for (const TBoxState& state : BoxesShowing(moduleCsr)) {
         if (BoxChecked(state.Box) == state.Checked) continue;
-        ControlClick(state.Box, state.Checked);
+        co_await ControlClickTask(state.Box, state.Checked);
         changed |= BoxBit(state.Box);
     }
-    return changed;
+    co_return changed;
 }
 
 void TLogger::Decode(TLoggerCycle& cycle) {
@@ -61,9 +61,9 @@ void TLogger::Decode(TLoggerCycle& cycle) {
     }
 }
 
-TCommandResult TLogger::ControlClick(TSettingBox box, bool checked) {
+TTask<TCommandResult> TLogger::ControlClickTask(TSettingBox box, bool checked) {
     Boxes_[static_cast<std::size_t>(box)] = checked;
-    if (!Port_.Present()) return {};
+    if (!Port_.Present()) co_return TCommandResult{};
     uint8_t csr = Csr();
     auto setBit = [&csr](uint8_t bit, bool on) { csr = on ? static_cast<uint8_t>(csr | bit) : static_cast<uint8_t>(csr & ~bit); };
     switch (box) {
@@ -74,37 +74,42 @@ TCommandResult TLogger::ControlClick(TSettingBox box, bool checked) {
     case TSettingBox::CH2: setBit(CsrChannel2, checked); break;
     }
     SetCsr(csr);
-    return SendControl();
+    co_return co_await SendControlTask();
 }
 
-void TLogger::RequestMeasurement() {
-    if (!Port_.Present()) return;
+TTask<bool> TLogger::RequestMeasurementTask() {
+    if (!Port_.Present()) co_return false;
     Port_.BeginCommand(MeasurementBuffer, CmdRequestMeasurement);
     SealCommand(MeasurementBuffer);
-    Port_.SendReport(MeasurementBuffer);
+    co_return co_await Port_.Send(MeasurementBuffer);
 }
 
-TCommandResult TLogger::SendControl() {
-    if (!Port_.Present()) return {};
+TTask<TCommandResult> TLogger::SendControlTask() {
+    if (!Port_.Present()) co_return TCommandResult{};
     Port_.BeginCommand(ControlBuffer, CmdSetControl);
     for (int i = 3; i <= 6; ++i) ControlBuffer[i] = 0;
     SealCommand(ControlBuffer);
-    Port_.SendReport(ControlBuffer);
-    return Port_.LastResult();
+    co_await Port_.Send(ControlBuffer);
+    co_return Port_.LastResult();
 }
 
-std::array<float, 2> TLogger::ReadCalibrationFactors() {
-    if (!Port_.Present()) return {CalFactor1, CalFactor2};
-    const std::array<float, 2> read = {ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor1Address),
-                                       ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor2Address)};
+TTask<std::array<float, 2>> TLogger::ReadCalibrationFactorsTask() {
+    if (!Port_.Present()) co_return std::array<float, 2>{CalFactor1, CalFactor2};
+    std::array<float, 2> read{};
+    read[0] = co_await ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor1Address);
+    read[1] = co_await ReadMemoryFloat(Port_, MemoryReadBuffer, CalFactor2Address);
     CalFactor1 = AcceptedFactor(read[0]);
     CalFactor2 = AcceptedFactor(read[1]);
-    return read;
+    co_return read;
 }
+
+TDetachedTask TLogger::ReadOnBind() { co_await ReadCalibrationFactorsTask(); }
 
 TCommandResult TLogger::WriteCalibrationFactor(int channel, float value) {
     if (!Port_.Present()) return {};
-    WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
+    Port_.Finish([&] {
+        return WriteMemoryFloat(Port_, MemoryWriteBuffer, channel == 1 ? CalFactor1Address : CalFactor2Address, value);
+    });
     return Port_.LastResult();
 }
 

@@ -64,15 +64,16 @@ public:
     TClock Clock = LocalTimeNow;  // read once per report while recording
 
     bool Present() const { return Port_.Present(); }
-    // What binding a logger does: its factors are read before polling starts.
-    void OnBound() { ReadCalibrationFactors(); }
+    // What binding a logger does: its factors are read before polling starts
+    // (a tick that comes while they are read waits for them).
+    void OnBound() { ReadOnBind(); }
 
     // One 50 ms cycle: reads a report; a report of another kind is answered
     // with a measurement request. Nothing while unbound or when the read fails.
     // A measurement first makes the settings boxes follow the module's CSR:
     // each box that does not show it changes as a click on it would, with its
     // SetControl; then come the local time, the samples and the record line.
-    std::optional<TLoggerCycle> Cycle();
+    TTask<std::optional<TLoggerCycle>> Cycle();
 
     uint8_t Csr() const { return ControlBuffer[2]; }
     void SetCsr(uint8_t csr) { ControlBuffer[2] = csr; }
@@ -80,15 +81,19 @@ public:
     bool BoxChecked(TSettingBox box) const { return Boxes_[static_cast<std::size_t>(box)]; }
     // A settings box changed: while bound, its bit in the CSR copy and a
     // SetControl (its result); unbound, only the box.
-    TCommandResult ControlClick(TSettingBox box, bool checked);
+    TCommandResult ControlClick(TSettingBox box, bool checked) { return Port_.Finish([&] { return ControlClickTask(box, checked); }); }
+    TTask<TCommandResult> ControlClickTask(TSettingBox box, bool checked);
 
     // Command 1, carrying bytes 2-6 of the last report read.
-    void RequestMeasurement();
+    void RequestMeasurement() { Port_.Finish([this] { return RequestMeasurementTask(); }); }
+    TTask<bool> RequestMeasurementTask();
     // Command 2 with the CSR copy.
-    TCommandResult SendControl();
+    TCommandResult SendControl() { return Port_.Finish([this] { return SendControlTask(); }); }
+    TTask<TCommandResult> SendControlTask();
     // Both factors from parameter memory; out-of-range values become 1.0.
     // Returns them as read, before that rule.
-    std::array<float, 2> ReadCalibrationFactors();
+    std::array<float, 2> ReadCalibrationFactors() { return Port_.Finish([this] { return ReadCalibrationFactorsTask(); }); }
+    TTask<std::array<float, 2>> ReadCalibrationFactorsTask();
     // The four bytes of a factor to the channel's addresses; channel 1 or 2.
     TCommandResult WriteCalibrationFactor(int channel, float value);
     // Starts recording into a new file in directory (empty: the working
@@ -105,7 +110,8 @@ public:
     std::array<TCalibrationResult, 2> Calibrate(float reference);
 
 private:
-    uint8_t FollowModule(uint8_t moduleCsr);
+    TTask<uint8_t> FollowModule(uint8_t moduleCsr);
+    TDetachedTask ReadOnBind();
     void Decode(TLoggerCycle& cycle);
 
     TInstrumentPort& Port_;

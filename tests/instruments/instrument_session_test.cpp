@@ -33,6 +33,7 @@ struct TRecorder {
                 Heard.push_back(std::string("failed ") + InfoOf(kind).Name + ": " + std::string(reason));
             },
         .ArrivalFailed = nullptr,
+        .Answering = nullptr,
     };
 };
 

@@ -21,13 +21,13 @@ TInstrumentHarness::~TInstrumentHarness() {
 
 std::optional<logger::TLoggerCycle> TInstrumentHarness::LoggerTicks(int count) {
     std::optional<logger::TLoggerCycle> last;
-    for (int i = 0; i < count; ++i) last = Instruments.Logger.Cycle();
+    for (int i = 0; i < count; ++i) last = Instruments.Binding.Port(TInstrumentKind::Logger).Finish([this] { return Instruments.Logger.Cycle(); });
     return last;
 }
 
 std::optional<freqmeter::TReading> TInstrumentHarness::MeterTicks(int count, int32_t offsetHz) {
     std::optional<freqmeter::TReading> last;
-    for (int i = 0; i < count; ++i) last = Instruments.FrequencyMeter.Cycle(offsetHz);
+    for (int i = 0; i < count; ++i) last = Instruments.Binding.Port(TInstrumentKind::FrequencyMeter).Finish([&] { return Instruments.FrequencyMeter.Cycle(offsetHz); });
     return last;
 }
 

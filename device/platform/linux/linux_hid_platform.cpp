@@ -30,7 +30,7 @@ struct TUdevDevice {
 };
 }  // namespace
 
-TLinuxHidPlatform::TLinuxHidPlatform(TEventLoop& loop) {
+TLinuxHidPlatform::TLinuxHidPlatform(TEventLoop& loop) : Loop_(loop) {
     HidApiReady_ = hid_init() == 0;
     Udev_ = udev_new();
     if (!Udev_) return;
@@ -51,8 +51,7 @@ TLinuxHidPlatform::TLinuxHidPlatform(TEventLoop& loop) {
 
 TLinuxHidPlatform::~TLinuxHidPlatform() {
     MonitorWatch_.reset();
-    for (auto& [handle, node] : Open_)
-        if (node.Device) hid_close(node.Device);
+    for (auto& [handle, node] : Open_) CloseNode(node);
     Open_.clear();
     if (Monitor_) udev_monitor_unref(Monitor_);
     if (Udev_) udev_unref(Udev_);
@@ -136,11 +135,72 @@ THidHandle TLinuxHidPlatform::Open(const std::string& path, bool readWrite) {
     return handle;
 }
 
+// A node with a thread is closed by it, once no transfer holds it: a close
+// here would wait for the module as the transfer does.
+void TLinuxHidPlatform::CloseNode(TOpenNode& node) {
+    node.WorkerWatch.reset();
+    if (node.Worker)
+        node.Worker.reset();
+    else if (node.Device)
+        hid_close(node.Device);
+    node.Device = nullptr;
+}
+
 void TLinuxHidPlatform::Close(THidHandle handle) {
     const auto found = Open_.find(handle);
     if (found == Open_.end()) return;
-    if (found->second.Device) hid_close(found->second.Device);
+    CloseNode(found->second);
     Open_.erase(found);
+}
+
+TTransferStart TLinuxHidPlatform::StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length,
+                                               TTransferDone done, bool& ok) {
+    const auto found = Open_.find(handle);
+    TOpenNode* node = found == Open_.end() ? nullptr : &found->second;
+    if (node && node->Device && !node->Worker) {
+        // Without a watch the loop could not hear the end: the transfer is
+        // carried out here then.
+        auto worker = TLinuxTransferWorker::Start(node->Device);
+        if (worker) {
+            auto watch = Loop_.WatchReadable(worker->Descriptor(), [this, handle] { EndTransfer(handle); });
+            if (watch) {
+                node->Worker = std::move(worker);
+                node->WorkerWatch = std::move(watch);
+            } else {
+                worker->Disown();
+            }
+        }
+    }
+    if (!node || !node->Worker) return THidPlatform::StartFeature(handle, op, buffer, length, done, ok);
+    if (!node->Worker->Begin(op, buffer, length)) {
+        ok = Fail(node->Worker->Busy() ? "a transfer is under way" : "report too long");
+        return TTransferStart::Finished;
+    }
+    node->Answer = buffer;
+    node->AnswerLength = length;
+    node->Done = done;
+    return TTransferStart::Pending;
+}
+
+void TLinuxHidPlatform::EndTransfer(THidHandle handle) {
+    const auto found = Open_.find(handle);
+    if (found == Open_.end() || !found->second.Worker) return;
+    TOpenNode& node = found->second;
+    bool ok = false;
+    std::string error;
+    if (!node.Worker->TakeResult(node.Answer, node.AnswerLength, ok, error)) return;
+    if (!ok) Fail(error);
+    const TTransferDone done = node.Done;
+    node.Answer = nullptr;
+    node.Done = {};
+    if (done.Call) done.Call(done.Context, ok);
+}
+
+bool TLinuxHidPlatform::WaitTransfer(THidHandle handle, int maxMs) {
+    const TOpenNode* node = Node(handle);
+    if (!node || !node->Worker || !node->Worker->Busy() || !node->Worker->Wait(maxMs)) return false;
+    EndTransfer(handle);
+    return true;
 }
 
 const TLinuxHidPlatform::TOpenNode* TLinuxHidPlatform::Node(THidHandle handle) const {
@@ -172,6 +232,7 @@ bool TLinuxHidPlatform::GetProductString(THidHandle handle, std::u16string& text
 bool TLinuxHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
     const TOpenNode* node = Node(handle);
     if (!node || !node->Device) return Fail(node ? "opened without read/write access" : "invalid handle");
+    if (node->Worker && node->Worker->Busy()) return Fail("a transfer is under way");
     const int read = hid_get_feature_report(node->Device, buffer, length);
     if (read < 0) return Fail(HidApiError(node->Device));
     if (read == 0) return Fail("short read: 0 of " + std::to_string(length) + " bytes");
@@ -181,6 +242,7 @@ bool TLinuxHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size
 bool TLinuxHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
     const TOpenNode* node = Node(handle);
     if (!node || !node->Device) return Fail(node ? "opened without read/write access" : "invalid handle");
+    if (node->Worker && node->Worker->Busy()) return Fail("a transfer is under way");
     return hid_send_feature_report(node->Device, buffer, length) >= 0 || Fail(HidApiError(node->Device));
 }
 

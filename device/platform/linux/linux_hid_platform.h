@@ -10,6 +10,7 @@
 #include "common/event_loop.h"
 #include "device/platform/hid_platform.h"
 #include "linux_hid_names.h"
+#include "linux_transfer_worker.h"
 
 struct udev;
 struct udev_monitor;
@@ -35,6 +36,10 @@ public:
     bool GetProductString(THidHandle handle, std::u16string& text) override;
     bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) override;
     bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) override;
+    // On the node's own thread, its end heard through the loop.
+    TTransferStart StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length, TTransferDone done,
+                                bool& ok) override;
+    bool WaitTransfer(THidHandle handle, int maxMs) override;
 
     // "udev" when udevd runs, "kernel" otherwise.
     const char* MonitorSource() const { return MonitorSource_; }
@@ -49,11 +54,20 @@ private:
     struct TOpenNode {
         hid_device_* Device = nullptr;  // null for a no-access open
         TNodeInfo Info;
+        // Once the node has carried a transfer: the thread that owns Device.
+        std::unique_ptr<TLinuxTransferWorker> Worker;
+        std::unique_ptr<TLoopWatch> WorkerWatch;
+        uint8_t* Answer = nullptr;  // the caller's buffer of the transfer under way
+        std::size_t AnswerLength = 0;
+        TTransferDone Done;
     };
     bool Describe(const std::string& devnode, TNodeInfo& info) const;
     void ReadMonitor();
     const TOpenNode* Node(THidHandle handle) const;
+    void EndTransfer(THidHandle handle);
+    static void CloseNode(TOpenNode& node);
 
+    TEventLoop& Loop_;
     udev* Udev_ = nullptr;
     udev_monitor* Monitor_ = nullptr;
     std::unique_ptr<TLoopWatch> MonitorWatch_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <thread>
 
 namespace tavik {
 
@@ -11,9 +12,71 @@ uint32_t TMemoryHidPlatform::Plug(std::shared_ptr<TMemoryHidDevice> device) {
     return instance;
 }
 
-void TMemoryHidPlatform::Unplug(uint32_t instance) { Devices_.erase(instance); }
+// A held transfer of a device that goes fails then, as the kernel's does.
+void TMemoryHidPlatform::Unplug(uint32_t instance) {
+    Devices_.erase(instance);
+    for (const TPendingTransfer& pending : Pending_)
+        if (pending.Instance == instance) EndLater(pending.Id);
+}
 
-void TMemoryHidPlatform::UnplugAll() { Devices_.clear(); }
+void TMemoryHidPlatform::UnplugAll() {
+    Devices_.clear();
+    for (const TPendingTransfer& pending : Pending_) EndLater(pending.Id);
+}
+
+void TMemoryHidPlatform::Release(uint32_t instance) {
+    for (const TPendingTransfer& pending : Pending_)
+        if (pending.Instance == instance) EndLater(pending.Id);
+}
+
+void TMemoryHidPlatform::EndLater(uint64_t id) {
+    if (Loop_) Loop_->Post([this, id] { End(id); });
+}
+
+void TMemoryHidPlatform::End(uint64_t id) {
+    const auto found =
+        std::find_if(Pending_.begin(), Pending_.end(), [id](const TPendingTransfer& pending) { return pending.Id == id; });
+    if (found == Pending_.end()) return;  // its handle was closed
+    const TPendingTransfer pending = *found;
+    Pending_.erase(found);
+    // This may be the timer's own tick: it goes once the tick is over.
+    if (pending.Timer) {
+        pending.Timer->Stop();
+        Loop_->Post([timer = pending.Timer] {});
+    }
+    const bool ok = pending.Op == TFeatureOp::Get ? GetFeature(pending.Handle, pending.Buffer, pending.Length)
+                                                  : SetFeature(pending.Handle, pending.Buffer, pending.Length);
+    pending.Done.Call(pending.Done.Context, ok);
+}
+
+TTransferStart TMemoryHidPlatform::StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length,
+                                                TTransferDone done, bool& ok) {
+    uint32_t instance = 0;
+    bool readWrite = false;
+    const auto device = DeviceOf(handle, instance, readWrite);
+    if (!Loop_ || !device || device->Answer == TMemoryHidDevice::TAnswer::AtOnce)
+        return THidPlatform::StartFeature(handle, op, buffer, length, done, ok);
+    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(device->AnswerAfterMs);
+    TPendingTransfer pending{NextTransfer_++, handle, instance, op, buffer, length, done, due, nullptr};
+    if (device->Answer == TMemoryHidDevice::TAnswer::AfterDelay) {
+        const uint64_t id = pending.Id;
+        pending.Timer = Loop_->MakeTimer(device->AnswerAfterMs, [this, id] { End(id); });
+        pending.Timer->Start();
+    }
+    Pending_.push_back(std::move(pending));
+    return TTransferStart::Pending;
+}
+
+// Only an answer due within the wait comes; a held one does not.
+bool TMemoryHidPlatform::WaitTransfer(THidHandle handle, int maxMs) {
+    const auto found = std::find_if(Pending_.begin(), Pending_.end(),
+                                    [handle](const TPendingTransfer& pending) { return pending.Handle == handle; });
+    if (found == Pending_.end() || !found->Timer) return false;
+    if (found->Due > std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs)) return false;
+    std::this_thread::sleep_until(found->Due);
+    End(found->Id);
+    return true;
+}
 
 std::optional<std::vector<THidInterface>> TMemoryHidPlatform::Snapshot() {
     if (FailSnapshot) return std::nullopt;
@@ -54,6 +117,7 @@ std::vector<TMemoryHidPlatform::THandle>::const_iterator TMemoryHidPlatform::Fin
 }
 
 void TMemoryHidPlatform::Close(THidHandle handle) {
+    std::erase_if(Pending_, [handle](const TPendingTransfer& pending) { return pending.Handle == handle; });
     const auto found = FindHandle(handle);
     if (found == Handles_.end()) return;
     Log(TWireCall::Close, found->Instance, true);

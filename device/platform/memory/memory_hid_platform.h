@@ -2,12 +2,14 @@
 // An in-memory HID platform: tests plug devices in and out, make opens, string
 // reads or transfers fail, and read back every call and every byte. Its
 // failures give short fixed reasons ("device removed", "simulated failure").
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/event_loop.h"
 #include "device/platform/hid_platform.h"
 
 namespace tavik {
@@ -35,6 +37,13 @@ public:
     bool FailStrings = false;
     bool FailSetFeature = false;
     bool FailGetFeature = false;
+
+    // When a feature report is answered, once the platform delivers through
+    // a loop: at once, when the test releases it, after AnswerAfterMs, or
+    // never (until it is unplugged or its handle closed).
+    enum class TAnswer { AtOnce, Held, AfterDelay, Never };
+    TAnswer Answer = TAnswer::AtOnce;
+    int AnswerAfterMs = 0;
 };
 
 enum class TWireCall { Open, Close, Attributes, Manufacturer, Product, GetFeature, SetFeature };
@@ -61,10 +70,22 @@ public:
     // Delivers one device-tree-changed notice, as the operating system would.
     void NotifyDeviceChange() { RaiseDeviceChange(); }
 
+    // Transfers a device does not answer at once end from this loop; without
+    // one every transfer ends at once.
+    void DeliverThrough(TEventLoop& loop) { Loop_ = &loop; }
+    // Answers the transfers the device holds, from the loop.
+    void Release(uint32_t instance);
+    std::size_t PendingTransfers() const { return Pending_.size(); }
+
     // No snapshot at all, as a broken platform might give.
     bool FailSnapshot = false;
 
     bool Present(uint32_t instance) const { return Devices_.count(instance) != 0; }
+    // The device plugged in under instance; null once it is gone.
+    TMemoryHidDevice* Device(uint32_t instance) const {
+        const auto found = Devices_.find(instance);
+        return found == Devices_.end() ? nullptr : found->second.get();
+    }
     int OpenHandleCount() const { return static_cast<int>(Handles_.size()); }
 
     const std::vector<TWireEvent>& Wire() const { return Wire_; }
@@ -85,6 +106,9 @@ public:
     bool GetProductString(THidHandle handle, std::u16string& text) override;
     bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) override;
     bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) override;
+    TTransferStart StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length, TTransferDone done,
+                                bool& ok) override;
+    bool WaitTransfer(THidHandle handle, int maxMs) override;
 
     static std::string PathOf(uint32_t instance) { return "mem:" + std::to_string(instance); }
 
@@ -102,6 +126,24 @@ private:
     bool ReadString(THidHandle handle, std::u16string TMemoryHidDevice::*field, TWireCall call, std::u16string& text);
     void Log(TWireCall call, uint32_t instance, bool ok, const uint8_t* bytes = nullptr, std::size_t length = 0);
 
+    struct TPendingTransfer {
+        uint64_t Id;
+        THidHandle Handle;
+        uint32_t Instance;
+        TFeatureOp Op;
+        uint8_t* Buffer;
+        std::size_t Length;
+        TTransferDone Done;
+        std::chrono::steady_clock::time_point Due;
+        std::shared_ptr<TLoopTimer> Timer;  // an answer after a delay
+    };
+    // Carries out the pending transfer with this id, if it still is.
+    void End(uint64_t id);
+    void EndLater(uint64_t id);
+
+    TEventLoop* Loop_ = nullptr;
+    std::vector<TPendingTransfer> Pending_;
+    uint64_t NextTransfer_ = 1;
     bool Available_ = true;
     uint32_t NextInstance_ = 1;
     THidHandle NextHandle_ = 100;

@@ -1,0 +1,166 @@
+// A module that does not answer at once, over the in-memory platform: its
+// transfer waits while the loop runs, the other modules are served meanwhile,
+// and its wire keeps the order it has when every answer comes at once.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "instruments/instrument_session.h"
+#include "tests/support/simulated_modules.h"
+
+namespace tavik {
+namespace {
+
+using TAnswer = TMemoryHidDevice::TAnswer;
+
+class UnansweredModule : public ::testing::Test {
+protected:
+    test::TSimulatedModules M;
+    uint32_t LoggerInstance = 0;
+    std::shared_ptr<sim::TLoggerSimulator> Logger = M.PlugLogger(&LoggerInstance);
+    std::shared_ptr<sim::TGeneratorSimulator> Generator = M.PlugGenerator();
+    std::shared_ptr<sim::TFrequencyMeterSimulator> Meter = M.PlugFrequencyMeter();
+    std::vector<std::string> Heard;
+    TSessionSubscriber Subscriber{
+        .LoggerCycle = [this](const logger::TLoggerCycle&) { Heard.push_back("cycle"); },
+        .MeterReading = [this](const freqmeter::TReading& r) { Heard.push_back("reading " + std::to_string(r.Hertz)); },
+        .Binding = [this](TInstrumentKind kind, bool bound) {
+            Heard.push_back(std::string(bound ? "bound " : "gone ") + InfoOf(kind).Name);
+        },
+        .TransferFailed = [this](TInstrumentKind kind,
+                                 std::string_view reason) { Heard.push_back(std::string(InfoOf(kind).Name) + ": " + std::string(reason)); },
+        .ArrivalFailed = nullptr,
+        .Answering = [this](TInstrumentKind kind, bool answering) {
+            Heard.push_back(std::string(InfoOf(kind).Name) + (answering ? " answers" : " not answering"));
+        },
+    };
+
+    void SetUp() override {
+        M.Platform.DeliverThrough(M.Loop);
+        Logger->Csr = 0;
+        Logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, 0x01};
+        Meter->RawCount = 100000;
+    }
+    TMemoryHidDevice& LoggerDevice() { return *M.Platform.Device(LoggerInstance); }
+    static void Fire(const TInstrumentSession& session, TInstrumentKind kind) {
+        static_cast<TManualEventLoop::TTimer&>(*session.PollingTimer(kind)).Fire();
+    }
+    // Every frame the logger was sent or answered, as the session left it.
+    std::size_t LoggerWire() const { return Logger->Received.size() + Logger->Answered.size(); }
+};
+
+TEST_F(UnansweredModule, AHungLoggerHoldsUpNeitherTheMeterNorAGeneratorClickAndIsPolledAgainWhenItAnswers) {
+    TInstrumentSession session(M.Platform, M.Loop, '.', &Subscriber);
+    Fire(session, TInstrumentKind::Logger);  // answers the last factor read with a request
+    Heard.clear();
+
+    LoggerDevice().Answer = TAnswer::Never;
+    Fire(session, TInstrumentKind::Logger);
+    ASSERT_EQ(M.Platform.PendingTransfers(), 1u) << "the tick's read waits on the logger";
+    const std::size_t wire = LoggerWire();
+    Fire(session, TInstrumentKind::Logger);
+    EXPECT_EQ(M.Platform.PendingTransfers(), 1u) << "a tick while the logger is busy is dropped";
+
+    for (int i = 0; i < 2; ++i) Fire(session, TInstrumentKind::FrequencyMeter);
+    EXPECT_EQ(Heard, (std::vector<std::string>{"reading 100000"})) << "the meter is polled meanwhile";
+
+    const std::size_t sent = Generator->Received.size();
+    EXPECT_TRUE(session.Instruments.Generator.SendSettings(1).Done());
+    ASSERT_EQ(Generator->Received.size(), sent + 1) << "a generator click reaches its wire at once";
+    EXPECT_EQ(Generator->Received.back()[0], CmdSetControl);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(NotAnsweringMs + 10));
+    Fire(session, TInstrumentKind::Logger);
+    EXPECT_EQ(Heard.back(), "logger not answering");
+    EXPECT_FALSE(session.Answering(TInstrumentKind::Logger));
+    EXPECT_EQ(LoggerWire(), wire) << "nothing more went to the logger";
+
+    Heard.clear();
+    LoggerDevice().Answer = TAnswer::AtOnce;
+    M.Platform.Release(LoggerInstance);
+    M.ProcessEvents();
+    EXPECT_EQ(Heard, (std::vector<std::string>{"logger answers", "cycle"}))
+        << "the held tick goes on with the answer, without a replug";
+    Fire(session, TInstrumentKind::Logger);
+    EXPECT_EQ(Heard.back(), "cycle");
+}
+
+// A command from a front-end waits for a tick under way and then goes out
+// after it, numbered after it; one to a module that does not answer gives up
+// within NotAnsweringMs, and every later one fails at once until it answers.
+TEST_F(UnansweredModule, ACommandWaitsForTheTickUnderWayOrGivesUpOnAModuleThatDoesNotAnswer) {
+    TInstrumentSession session(M.Platform, M.Loop, '.', &Subscriber);
+    Fire(session, TInstrumentKind::Logger);
+    Fire(session, TInstrumentKind::Logger);
+    Logger->Csr = 0x04;  // peak: the next tick's boxes follow with a SetControl
+    LoggerDevice().Answer = TAnswer::AfterDelay;
+    LoggerDevice().AnswerAfterMs = 20;
+    const std::size_t before = Logger->Received.size();
+    Fire(session, TInstrumentKind::Logger);
+    ASSERT_EQ(M.Platform.PendingTransfers(), 1u);
+    EXPECT_TRUE(session.Instruments.Logger.SendControl().Done());
+    LoggerDevice().Answer = TAnswer::AtOnce;
+    ASSERT_EQ(Logger->Received.size(), before + 2) << "the tick's SetControl, then the command's";
+    const TFrame& tick = Logger->Received[before];
+    const TFrame& command = Logger->Received[before + 1];
+    EXPECT_EQ(tick[0], CmdSetControl);
+    EXPECT_EQ(command[0], CmdSetControl);
+    EXPECT_EQ(static_cast<uint8_t>(tick[1] + 1), command[1]);
+
+    Heard.clear();
+    LoggerDevice().Answer = TAnswer::Held;
+    const auto start = std::chrono::steady_clock::now();
+    const TCommandResult given = session.Instruments.Logger.SendControl();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(NotAnsweringMs + 50));
+    EXPECT_EQ(given.Reason.Text(), "SetFeature: not answering");
+    EXPECT_EQ(Heard, (std::vector<std::string>{"logger not answering"}));
+    const std::size_t held = Logger->Received.size();
+    const auto again = std::chrono::steady_clock::now();
+    EXPECT_EQ(session.Instruments.Logger.SendControl().Reason.Text(), "SetFeature: not answering");
+    EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::milliseconds(5)) << "at once now";
+    Fire(session, TInstrumentKind::Logger);
+    EXPECT_EQ(M.Platform.PendingTransfers(), 1u) << "no tick while the given-up transfer is out";
+
+    LoggerDevice().Answer = TAnswer::AtOnce;
+    M.Platform.Release(LoggerInstance);
+    M.ProcessEvents();
+    EXPECT_EQ(Heard.back(), "logger answers");
+    EXPECT_EQ(Logger->Received.size(), held + 1) << "the held command reached the logger when released";
+    EXPECT_TRUE(session.Instruments.Logger.SendControl().Done());
+}
+
+// The slot empties at once and the waiting tick ends with nothing sent; under
+// the sanitizers nothing is touched after it is gone.
+TEST_F(UnansweredModule, UnplugOrCloseDuringAHeldTransferEndsItUnheard) {
+    for (const bool unplug : {true, false}) {
+        SCOPED_TRACE(unplug ? "unplug" : "close");
+        {
+            TInstrumentSession session(M.Platform, M.Loop, '.', &Subscriber);
+            Fire(session, TInstrumentKind::Logger);
+            LoggerDevice().Answer = TAnswer::Held;
+            Fire(session, TInstrumentKind::Logger);
+            ASSERT_EQ(M.Platform.PendingTransfers(), 1u);
+            Heard.clear();
+            if (unplug) {
+                M.Platform.Unplug(LoggerInstance);
+                M.Notify();
+                EXPECT_EQ(Heard, (std::vector<std::string>{"gone logger"})) << "nothing from the held tick";
+                EXPECT_FALSE(session.Instruments.Logger.Present());
+                Fire(session, TInstrumentKind::Logger);
+            }
+            M.ProcessEvents();
+        }
+        EXPECT_EQ(M.Platform.PendingTransfers(), 0u);
+        EXPECT_EQ(M.Platform.OpenHandleCount(), 0);
+        const std::size_t wire = LoggerWire();
+        M.ProcessEvents();
+        EXPECT_EQ(LoggerWire(), wire) << "nothing sent after the end";
+        if (unplug) LoggerInstance = M.Platform.Plug(std::make_shared<sim::TSimulatedDevice>(Logger));
+    }
+}
+
+}  // namespace
+}  // namespace tavik
