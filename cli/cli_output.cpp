@@ -88,4 +88,9 @@ std::string EventLine(const std::string& time, const std::string& module, bool b
     return "{\"time\":" + JsonString(time) + ",\"module\":" + JsonString(module) + ",\"event\":\"" + event + "\"}";
 }
 
+std::string AnsweringLine(const std::string& time, const std::string& module, bool answering) {
+    return "{\"time\":" + JsonString(time) + ",\"module\":" + JsonString(module) +
+           ",\"answering\":" + (answering ? "true" : "false") + "}";
+}
+
 }  // namespace tavik::cli

@@ -42,5 +42,7 @@ std::string FrequencyLine(const std::string& time, const TFrequency& frequency, 
 
 // A module bound or gone.
 std::string EventLine(const std::string& time, const std::string& module, bool bound, bool json);
+// A bound module that stops answering, or answers again, in --json.
+std::string AnsweringLine(const std::string& time, const std::string& module, bool answering);
 
 }  // namespace tavik::cli

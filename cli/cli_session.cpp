@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "cli_kinds.h"
+#include "cli_output.h"
 #include "common/errors.h"
 #include "common/local_time.h"
 #include "device/hid_device.h"
@@ -25,11 +26,18 @@ TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separato
     : Platform_(platform), Loop_(loop), Separator_(separator), Console_(console),
       Session_(platform, loop, separator, &Events_) {}
 
+// On standard error always; with --json also as an event line of its own.
+void TCliSession::TellAnswering(TInstrumentKind kind, bool answering) {
+    Complain(std::string("the ") + InfoOf(kind).Name + (answering ? " answers again" : " is not answering"));
+    if (Json_) Say(AnsweringLine(Time(), InfoOf(kind).Name, answering));
+}
+
 TCliSession::~TCliSession() {
     Session_.Instruments.Logger.StopRecording();
 }
 
 int TCliSession::Run(const TCommand& command) {
+    Json_ = command.Json;
     int code = ExitUsage;
     try {
         switch (command.Verb) {

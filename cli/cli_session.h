@@ -54,12 +54,16 @@ private:
     void Say(const std::string& line);
     void Complain(const std::string& line) { Console_.Complain(line); }
     std::string Time() const;
-    // A subscriber that tells of an arrival's failure, even in the start-up pass.
+    // A subscriber that tells of an arrival's failure, even in the start-up
+    // pass, and of a module that stops answering or answers again.
     TSessionSubscriber ArrivalComplaints() {
         TSessionSubscriber subscriber;
         subscriber.ArrivalFailed = [this](const std::string& reason) { Complain(reason); };
+        subscriber.Answering = [this](TInstrumentKind kind, bool answering) { TellAnswering(kind, answering); };
         return subscriber;
     }
+    void TellAnswering(TInstrumentKind kind, bool answering);
+    bool Json_ = false;  // the command's --json
 
     THidPlatform& Platform_;
     TEventLoop& Loop_;

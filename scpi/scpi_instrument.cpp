@@ -43,8 +43,10 @@ std::optional<TError> TScpiInstrument::Reset() {
 }
 
 std::optional<TError> TScpiInstrument::Require(TInstrumentKind kind) const {
-    if (Session.Present(kind)) return std::nullopt;
-    return TError{HardwareMissing, std::string("no ") + InfoOf(kind).Name};
+    if (!Session.Present(kind)) return TError{HardwareMissing, std::string("no ") + InfoOf(kind).Name};
+    // Its last values are not what it measures now, and a command would wait.
+    if (!Session.Answering(kind)) return TError{HardwareError, std::string(InfoOf(kind).Name) + ": not answering"};
+    return std::nullopt;
 }
 
 TError TScpiInstrument::TransferFailure(const TCommandResult& result, const std::string& what) {

@@ -36,7 +36,8 @@ public:
     // to the modules present; the first that was not taken is the error.
     std::optional<TError> Reset();
 
-    // -241 "Hardware missing" while no module of the kind is bound.
+    // -241 "Hardware missing" while no module of the kind is bound; -240
+    // "Hardware error" while it does not answer.
     std::optional<TError> Require(TInstrumentKind kind) const;
     // -240 "Hardware error" for a command that failed: what was not done and
     // the command's reason.

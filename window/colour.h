@@ -24,6 +24,8 @@ constexpr TColour Rgb(uint8_t r, uint8_t g, uint8_t b) { return {TColour::TKind:
 constexpr TColour Red = Rgb(255, 0, 0);
 constexpr TColour Lime = Rgb(0, 255, 0);
 constexpr TColour Green = Rgb(0, 128, 0);
+// Between bound and gone: a bound module that does not answer.
+constexpr TColour Orange = Rgb(255, 128, 0);
 constexpr TColour Blue = Rgb(0, 0, 255);
 constexpr TColour Yellow = Rgb(255, 255, 0);
 constexpr TColour White = Rgb(255, 255, 255);

@@ -26,10 +26,13 @@ TTavik::TTavik(THidPlatform& platform, TEventLoop& loop, TWindowView& view, TTav
         }
     };
     Shown_.Binding = [this](TInstrumentKind kind, bool bound) {
-        TLabel& title = kind == TInstrumentKind::Logger      ? VXLogger_Label
-                        : kind == TInstrumentKind::Generator ? VXGenerator_Label
-                                                             : VXFrequencyMeter_Label;
-        title.SetTextColour(bound ? colours::Green : colours::Red);
+        Title(kind).SetTextColour(bound ? colours::Green : colours::Red);
+    };
+    // A module that stops answering stays bound: its title says so until it
+    // answers again.
+    Shown_.Answering = [this](TInstrumentKind kind, bool answering) {
+        if (Session.Usable(kind))
+            Title(kind).SetTextColour(answering ? colours::Green : colours::Orange);
     };
     Shown_.LoggerCycle = [this](const logger::TLoggerCycle& cycle) { ShowLoggerCycle(cycle); };
     Shown_.MeterReading = [this](const freqmeter::TReading& reading) { ShowReading(reading); };
@@ -41,6 +44,12 @@ TTavik::TTavik(THidPlatform& platform, TEventLoop& loop, TWindowView& view, TTav
     Session.MeterOffsetHz = ParseInteger(VXFrequencyMeter_PromEdit.Text()).value_or(0);
     VXLogger_ValueTimer->Start();
     FormCreate();
+}
+
+TLabel& TTavik::Title(TInstrumentKind kind) {
+    return kind == TInstrumentKind::Logger      ? VXLogger_Label
+           : kind == TInstrumentKind::Generator ? VXGenerator_Label
+                                                : VXFrequencyMeter_Label;
 }
 
 TTavik::~TTavik() {

@@ -117,6 +117,8 @@ public:
     void Guarded(const char* place, F&& handler);
 
 private:
+    // The area title that shows a kind's state.
+    TLabel& Title(TInstrumentKind kind);
     // TControlHost
     TWindowView& View() const override { return View_; }
     void Raise(TControlId id) override;

@@ -1,7 +1,9 @@
 // The SCPI instrument over simulated modules: every frame each module
 // receives, in order, for each command; the answers as the modules give
 // them; and every module command to an absent module refused with -241.
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "scpi_harness.h"
 
@@ -237,7 +239,8 @@ TEST_F(ScpiLogger, CalibrationWritesEachChannelTheRulesAllowAndSaysWhyNot) {
 
 class ScpiFrequencyMeter : public ScpiModules {
 protected:
-    std::shared_ptr<sim::TFrequencyMeterSimulator> Meter = M.PlugFrequencyMeter();
+    uint32_t MeterInstance = 0;
+    std::shared_ptr<sim::TFrequencyMeterSimulator> Meter = M.PlugFrequencyMeter(&MeterInstance);
 
     void SetUp() override {
         Meter->RawCount = 100000;
@@ -319,6 +322,32 @@ TEST_F(ScpiModules, AnAbsentModuleIsHardwareMissing) {
     M.ProcessEvents();
     EXPECT_EQ(Ask("INST:CAT?;*RST;:OUTP1 ON"), "\"GENERATOR\",\"FREQMETER\"\n");
     EXPECT_EQ(ErrorCodes(), std::vector<int>{});
+}
+
+// A query to a module that does not answer fails at once; the others are
+// served meanwhile, and it is asked again once it answers.
+TEST_F(ScpiFrequencyMeter, AMeterThatStopsAnsweringIsAHardwareErrorAtOnce) {
+    const auto generator = M.PlugGenerator();
+    M.Notify();
+    M.Platform.DeliverThrough(M.Loop);
+    TickMeter(2);
+    TMemoryHidDevice& device = *M.Platform.Device(MeterInstance);
+    device.Answer = TMemoryHidDevice::TAnswer::Never;
+    TickMeter();
+    std::this_thread::sleep_for(std::chrono::milliseconds(NotAnsweringMs + 10));
+    TickMeter();
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(Ask("MEAS:FREQ?;:CAL:FREQ 100500"), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(20));
+    EXPECT_EQ(Errors(), (std::vector<TQueuedError>{{HardwareError, "Hardware error;freqmeter: not answering"},
+                                                   {HardwareError, "Hardware error;freqmeter: not answering"}}));
+    EXPECT_EQ(Ask("OUTP3 ON;:OUTP3?"), "1\n") << "the generator is served meanwhile";
+    device.Answer = TMemoryHidDevice::TAnswer::AtOnce;
+    M.Platform.Release(MeterInstance);
+    M.ProcessEvents();
+    TickMeter();
+    EXPECT_EQ(Ask("MEAS:FREQ?"), "100000\n");
+    EXPECT_TRUE(Errors().empty());
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // shows and runs as they come and go.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/support/window_harness.h"
 
 namespace tavik {
@@ -151,6 +154,28 @@ TEST(Binding, AZeroAccessModuleIsBoundAndItsReportsFail) {
     z.ProcessEvents();
     EXPECT_TRUE(z.Window->Instruments.Binding.Present(TInstrumentKind::Logger));
     EXPECT_FLOAT_EQ(z.Window->Instruments.Logger.CalFactor1, 1.0f) << "failed reads give the factor 1.0";
+}
+
+// A logger that stops answering stays bound, its title orange, and turns
+// green again when it answers: no replug.
+TEST(Binding, AModuleThatStopsAnsweringIsShownUntilItAnswersAgain) {
+    TWindowHarness h;
+    h.Platform.DeliverThrough(h.Loop);
+    uint32_t instance = 0;
+    h.PlugLogger(&instance);
+    h.ProcessEvents();
+    TMemoryHidDevice& device = *h.Platform.Device(instance);
+    device.Answer = TMemoryHidDevice::TAnswer::Never;
+    h.Window->VXLogger_MainTimerTimer();
+    EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Green) << "not yet overdue";
+    std::this_thread::sleep_for(std::chrono::milliseconds(NotAnsweringMs + 10));
+    h.Window->VXLogger_MainTimerTimer();
+    EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, colours::Orange);
+    EXPECT_EQ(h.View[I::VXFrequencyMeter_Label].TextColour, Red) << "other areas as they were";
+    device.Answer = TMemoryHidDevice::TAnswer::AtOnce;
+    h.Platform.Release(instance);
+    h.ProcessEvents();
+    EXPECT_EQ(h.View[I::VXLogger_Label].TextColour, Green);
 }
 
 }  // namespace
