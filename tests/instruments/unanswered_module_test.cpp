@@ -30,6 +30,7 @@ protected:
         .Binding = [this](TInstrumentKind kind, bool bound) {
             Heard.push_back(std::string(bound ? "bound " : "gone ") + InfoOf(kind).Name);
         },
+        .Ready = nullptr,
         .TransferFailed = [this](TInstrumentKind kind,
                                  std::string_view reason) { Heard.push_back(std::string(InfoOf(kind).Name) + ": " + std::string(reason)); },
         .ArrivalFailed = nullptr,
