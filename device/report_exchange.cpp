@@ -99,10 +99,15 @@ void TInstrumentPort::Done(void* context, bool ok) noexcept { static_cast<TInstr
 void TInstrumentPort::Complete(bool ok) noexcept {
     if (!Pending_) return;
     Pending_ = false;
+    // A transfer the system gave up on (usbhid's and uhid's five seconds) is
+    // no answer: the module answers again when one goes through, or fails in
+    // good time.
+    const bool answered =
+        ok || std::chrono::steady_clock::now() - PendingSince_ < std::chrono::milliseconds(NotAnsweringMs);
     if (Stuck_) {
         // The transfer given up on has ended: its answer is nobody's now.
         Stuck_ = false;
-        SetAnswering(true);
+        SetAnswering(answered);
         return;
     }
     Transfer.Ok = ok;
@@ -112,7 +117,7 @@ void TInstrumentPort::Complete(bool ok) noexcept {
         if (Answer_) std::copy(Transfer.Report.begin() + 1, Transfer.Report.end(), Answer_->begin());
     }
     Answer_ = nullptr;
-    SetAnswering(true);
+    SetAnswering(answered);
     Resume();
 }
 

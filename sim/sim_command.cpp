@@ -14,7 +14,8 @@ using TVerb = TSimCommand::TVerb;
 constexpr std::array Verbs{
     TSimVerb{"unplug", TVerb::Unplug, "KIND[N]"}, TSimVerb{"plug", TVerb::Plug, "KIND[N]"},
     TSimVerb{"count", TVerb::Count, "HZ"},        TSimVerb{"in", TVerb::In, "0|1"},
-    TSimVerb{"late", TVerb::Late, "KIND[N] MS"},  TSimVerb{"quit", TVerb::Quit, ""},
+    TSimVerb{"late", TVerb::Late, "KIND[N] MS"},  TSimVerb{"hang", TVerb::Hang, "KIND[N]"},
+    TSimVerb{"answer", TVerb::Answer, "KIND[N]"}, TSimVerb{"quit", TVerb::Quit, ""},
 };
 
 // "meter2" as "freqmeter2": one name printed, both taken.
@@ -60,6 +61,8 @@ TSimCommand ParseSimCommand(std::string_view line) {
         break;
     case TVerb::Plug:
     case TVerb::Unplug:
+    case TVerb::Hang:
+    case TVerb::Answer:
     case TVerb::Late: {
         const char* kinds = "logger, generator or freqmeter (meter), with a number for the second";
         if (argument.empty()) return Refused(word + " needs a module: " + kinds);

@@ -11,8 +11,8 @@
 namespace tavik::sim {
 
 struct TSimCommand {
-    enum class TVerb { None, Quit, Plug, Unplug, Count, In, Late, Error } Verb = TVerb::None;
-    std::string Module;   // Plug, Unplug, Late: "logger", "freqmeter2" ("meter2" read as that), ...
+    enum class TVerb { None, Quit, Plug, Unplug, Count, In, Late, Hang, Answer, Error } Verb = TVerb::None;
+    std::string Module;   // Plug, Unplug, Late, Hang, Answer: "logger", "freqmeter2" ("meter2" read as that), ...
     int32_t Count = 0;    // Count
     bool InputIn = false; // In
     int LateMs = 0;       // Late: the module's next request is answered this late

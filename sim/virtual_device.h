@@ -55,6 +55,10 @@ public:
     virtual bool AnswerLate(int ms) = 0;
     virtual std::optional<TClock::time_point> Due() const { return std::nullopt; }
     virtual void Answer(bool /*verbose*/) {}
+    // A module that stops answering (hung) leaves the host's requests
+    // unanswered, the host waits them out, until it answers again.
+    void Hang(bool hung) { Hung_ = hung; }
+    bool Hung() const { return Hung_; }
 
     const std::string& Label() const { return Label_; }
     const std::shared_ptr<TModuleSimulator>& Module() const { return Module_; }
@@ -78,6 +82,7 @@ protected:
     }
 
 private:
+    bool Hung_ = false;
     std::shared_ptr<TModuleSimulator> Module_;
     std::string Label_;
 };

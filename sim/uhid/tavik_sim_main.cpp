@@ -14,7 +14,9 @@
 // in the modules' memory: the logger's two channels and the frequency meter's
 // (1 each without it). Lines on standard input steer it
 // while it runs: "unplug KIND[N]", "plug KIND[N]", "count HZ", "in 0|1",
-// "late KIND[N] MS" (a USB module answers its next request MS ms late), "quit".
+// "late KIND[N] MS" (a USB module answers its next request MS ms late),
+// "hang KIND[N]" (the module answers no request) and "answer KIND[N]" (it
+// answers again), "quit".
 // Ctrl-C or SIGTERM destroys the devices and ends it.
 #include <poll.h>
 #include <signal.h>
@@ -156,7 +158,8 @@ constexpr const char* Usage =
     "SHAPE: constant, ramp, sine or steps (volts, period in reports);\n"
     "KIND: logger, generator, freqmeter (or meter).\n"
     "--usb: USB gadgets (configfs, FunctionFS, one device controller each) instead of uhid.\n"
-    "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, late KIND[N] MS, quit.\n";
+    "Standard input: unplug KIND[N], plug KIND[N], count HZ, in 0|1, late KIND[N] MS,\n"
+    "hang KIND[N], answer KIND[N], quit.\n";
 
 class TSimulatorProgram {
 public:
@@ -293,10 +296,15 @@ private:
         case TVerb::Error: std::fprintf(stderr, "tavik-sim: %s\n", command.Error.c_str()); break;
         case TVerb::Plug:
         case TVerb::Unplug:
+        case TVerb::Hang:
+        case TVerb::Answer:
         case TVerb::Late: {
             TVirtualDevice* device = Find(command.Module);
             if (!device) {
                 std::fprintf(stderr, "tavik-sim: no module %s\n", command.Module.c_str());
+            } else if (command.Verb == TVerb::Hang || command.Verb == TVerb::Answer) {
+                device->Hang(command.Verb == TVerb::Hang);
+                std::printf("%s %s\n", command.Verb == TVerb::Hang ? "hang" : "answer", device->Label().c_str());
             } else if (command.Verb == TVerb::Late) {
                 if (device->AnswerLate(command.LateMs))
                     std::printf("late %s %d\n", device->Label().c_str(), command.LateMs);

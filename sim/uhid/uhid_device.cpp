@@ -62,6 +62,11 @@ void TUhidDevice::HandleEvent(bool verbose) {
     const ssize_t got = ::read(Fd_, &event, sizeof event);
     if (got <= 0) return;
     uhid_event reply{};
+    if (Hung() && (event.type == UHID_GET_REPORT || event.type == UHID_SET_REPORT)) {
+        // Unanswered: uhid gives the request up after its five seconds.
+        if (verbose) std::printf("%s: not answering\n", Label().c_str());
+        return;
+    }
     switch (event.type) {
     case UHID_GET_REPORT: {
         // The answer is the report number followed by the 8 frame bytes; a

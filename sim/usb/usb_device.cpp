@@ -121,12 +121,12 @@ bool TUsbDevice::AnswerLate(int ms) {
 }
 
 std::optional<TVirtualDevice::TClock::time_point> TUsbDevice::Due() const {
-    if (!Held_) return std::nullopt;
+    if (!Held_ || Hung()) return std::nullopt;
     return HeldUntil_;
 }
 
 void TUsbDevice::Answer(bool verbose) {
-    if (!Held_ || TClock::now() < HeldUntil_) return;
+    if (!Held_ || Hung() || TClock::now() < HeldUntil_) return;
     const usb_ctrlrequest request = *Held_;
     Held_.reset();
     Answer(request, verbose);
@@ -137,6 +137,16 @@ void TUsbDevice::HandleEvent(bool verbose) {
     if (::read(Ep0_, &event, sizeof event) != static_cast<ssize_t>(sizeof event)) return;
     // BIND, ENABLE, SUSPEND and the like need no answer.
     if (event.type != FUNCTIONFS_SETUP) return;
+    if (Hung()) {
+        // Held, so the host's control transfer is NAKed until it gives up; a
+        // newer request stands for the one given up on. Answered once the
+        // module answers again.
+        Held_ = event.u.setup;
+        HeldUntil_ = TClock::now();
+        if (verbose) std::printf("%s: not answering\n", Label().c_str());
+        std::fflush(stdout);
+        return;
+    }
     if (LateMs_ > 0) {
         Held_ = event.u.setup;
         HeldUntil_ = TClock::now() + std::chrono::milliseconds(LateMs_);

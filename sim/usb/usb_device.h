@@ -26,7 +26,8 @@ public:
     // Unplugs it; the gadget stays, ready to be plugged in again.
     void Destroy() override;
     bool Created() const override { return Gadget_.Plugged(); }
-    int Fd() const override { return Created() && !Held_ ? Ep0_ : -1; }
+    // A hung module keeps reading, to hold the host's newest request.
+    int Fd() const override { return Created() && (!Held_ || Hung()) ? Ep0_ : -1; }
     void HandleEvent(bool verbose) override;
 
     bool AnswerLate(int ms) override;

@@ -79,6 +79,16 @@ TEST_F(UnansweredModule, AHungLoggerHoldsUpNeitherTheMeterNorAGeneratorClickAndI
     EXPECT_FALSE(session.Answering(TInstrumentKind::Logger));
     EXPECT_EQ(LoggerWire(), wire) << "nothing more went to the logger";
 
+    // The system gives the transfer up (usbhid's and uhid's five seconds):
+    // no answer, and the next tick waits on the logger again.
+    LoggerDevice().FailGetFeature = true;
+    M.Platform.Release(LoggerInstance);
+    M.ProcessEvents();
+    EXPECT_FALSE(session.Answering(TInstrumentKind::Logger)) << "a transfer the system gave up on is no answer";
+    LoggerDevice().FailGetFeature = false;
+    Fire(session, TInstrumentKind::Logger);
+    ASSERT_EQ(M.Platform.PendingTransfers(), 1u);
+
     Heard.clear();
     LoggerDevice().Answer = TAnswer::AtOnce;
     M.Platform.Release(LoggerInstance);

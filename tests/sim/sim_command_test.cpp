@@ -26,9 +26,11 @@ TEST(SimCommand, GoodLinesAndBadOnes) {
     EXPECT_EQ(late.Verb, TVerb::Late);
     EXPECT_EQ(late.Module, "freqmeter");
     EXPECT_EQ(late.LateMs, 1500);
+    EXPECT_EQ(ParseSimCommand("hang logger").Verb, TVerb::Hang);
+    EXPECT_EQ(ParseSimCommand("answer meter2").Module, "freqmeter2");
     for (const char* bad : {"count abc", "count 12x", "count 99999999999", "count", "in 2", "plug", "plug fly", "plug meter0", "unplug logger2x", "fly away",
                             "quit now", "count 5 6", "plug logger 5", "late logger", "late logger 4001", "late fly 10",
-                            "late logger 10 20"}) {
+                            "late logger 10 20", "hang", "hang logger 5", "answer fly"}) {
         const TSimCommand command = ParseSimCommand(bad);
         EXPECT_EQ(command.Verb, TVerb::Error) << bad;
         EXPECT_FALSE(command.Error.empty()) << bad;
