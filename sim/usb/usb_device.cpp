@@ -138,9 +138,9 @@ void TUsbDevice::HandleEvent(bool verbose) {
     // BIND, ENABLE, SUSPEND and the like need no answer.
     if (event.type != FUNCTIONFS_SETUP) return;
     if (Hung()) {
-        // Held, so the host's control transfer is NAKed until it gives up; a
-        // newer request stands for the one given up on. Answered once the
-        // module answers again.
+        // Held, and ep0 not read meanwhile (a read would stall the request):
+        // the host's control transfer is NAKed until it gives up. Answered
+        // once the module answers again.
         Held_ = event.u.setup;
         HeldUntil_ = TClock::now();
         if (verbose) std::printf("%s: not answering\n", Label().c_str());

@@ -26,8 +26,7 @@ public:
     // Unplugs it; the gadget stays, ready to be plugged in again.
     void Destroy() override;
     bool Created() const override { return Gadget_.Plugged(); }
-    // A hung module keeps reading, to hold the host's newest request.
-    int Fd() const override { return Created() && (!Held_ || Hung()) ? Ep0_ : -1; }
+    int Fd() const override { return Created() && !Held_ ? Ep0_ : -1; }
     void HandleEvent(bool verbose) override;
 
     bool AnswerLate(int ms) override;

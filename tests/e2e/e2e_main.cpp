@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -63,6 +64,7 @@ W* Widget(I id) { return View->As<W>(id); }
 QString Text(I id) { return QString::fromStdString(View->Text(id)); }
 bool Green(I title) { return Widget<QLabel>(title)->palette().color(QPalette::WindowText) == QColor(0, 128, 0); }
 bool Red(I title) { return Widget<QLabel>(title)->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
+bool Orange(I title) { return Widget<QLabel>(title)->palette().color(QPalette::WindowText) == QColor(255, 128, 0); }
 
 class TSimulator {
 public:
@@ -83,6 +85,11 @@ public:
         Process.waitForBytesWritten(1000);
     }
     bool Said(const std::string& text) const { return Output.find(text) != std::string::npos; }
+    std::size_t Count(const std::string& text) const {
+        std::size_t count = 0;
+        for (std::size_t at = Output.find(text); at != std::string::npos; at = Output.find(text, at + 1)) ++count;
+        return count;
+    }
     QProcess Process;
     std::string Output;
 };
@@ -224,10 +231,52 @@ int main(int argc, char** argv) {
         Check(fresh.DeviceInstance != oldIdentity, "with a new identity (" + oldNode + " -> " + fresh.DevicePath + ")");
     }
     Check(window.VXLogger_MainTimer->Active(), "and its timer runs again");
+
+    // The logger stops answering for 20 s: every transfer to it waits out
+    // the kernel's five seconds. The window's loop (a 10 ms probe) and the
+    // frequency meter's polling go on, the title says it, and the logger is
+    // polled again once it answers.
+    sim.Send("hang logger");
+    const double toOrange = WaitFor("an orange title", [&] { return Orange(I::VXLogger_Label); }, 15000);
+    Check(toOrange >= 0, "a logger that stops answering turns its title orange");
+    QElapsedTimer probeClock;
+    double worstGapMs = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        worstGapMs = std::max(worstGapMs, probeClock.nsecsElapsed() / 1e6);
+        probeClock.restart();
+    });
+    const std::string meterAnswer = "freqmeter1 ->:";
+    const std::size_t meterBefore = sim.Count(meterAnswer);
+    bool alwaysOrange = true;
+    probeClock.start();
+    probe.start(10);
+    QElapsedTimer hung;
+    hung.start();
+    while (hung.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        alwaysOrange = alwaysOrange && Orange(I::VXLogger_Label);
+    }
+    probe.stop();
+    const double meterRate = static_cast<double>(sim.Count(meterAnswer) - meterBefore) / 20;
+    std::printf("  hung logger: the window's loop at most %.1f ms late, the meter answered %.2f times a second\n",
+                worstGapMs, meterRate);
+    Check(worstGapMs < 250, "the window answers within 250 ms throughout");
+    Check(meterRate >= 3.5, "the frequency meter is polled four times a second meanwhile");
+    Check(alwaysOrange && Green(I::VXFrequencyMeter_Label) && Green(I::VXGenerator_Label),
+          "the logger's title stays orange, the others green");
+    const int pointsHung = chart.PointCount(chart.SeriesAt(1));
+    sim.Send("answer logger");
+    const double toAnswer = WaitFor("green once it answers", [&] { return Green(I::VXLogger_Label); }, 15000);
+    Check(toAnswer >= 0, "it turns green again once the logger answers, without a replug");
+    Check(WaitFor("reports again", [&] { return chart.PointCount(chart.SeriesAt(1)) != pointsHung; }, 10000) >= 0,
+          "and the logger's reports come again");
     Check(errors.isEmpty(), "no error box was shown");
 
-    std::printf("TIMES: %sstart-up pass to three green titles %.0f ms; unplug to red %.0f ms; plug to green %.0f ms\n",
-                Road.c_str(), startupMs, toRed, toGreen);
+    std::printf("TIMES: %sstart-up pass to three green titles %.0f ms; unplug to red %.0f ms; plug to green %.0f ms; "
+                "hang to orange %.0f ms; answer to green %.0f ms\n",
+                Road.c_str(), startupMs, toRed, toGreen, toOrange, toAnswer);
     std::printf("e2e%s: %d passed, %d failed\n", usb ? " usb" : "", Passed, Failed);
     std::fflush(stdout);
     return Failed == 0 ? 0 : 1;
