@@ -88,6 +88,10 @@ std::string EventLine(const std::string& time, const std::string& module, bool b
     return "{\"time\":" + JsonString(time) + ",\"module\":" + JsonString(module) + ",\"event\":\"" + event + "\"}";
 }
 
+std::string AnsweringText(const std::string& module, bool answering) {
+    return "the " + module + (answering ? " answers again" : " is not answering");
+}
+
 std::string AnsweringLine(const std::string& time, const std::string& module, bool answering) {
     return "{\"time\":" + JsonString(time) + ",\"module\":" + JsonString(module) +
            ",\"answering\":" + (answering ? "true" : "false") + "}";

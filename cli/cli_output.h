@@ -42,7 +42,9 @@ std::string FrequencyLine(const std::string& time, const TFrequency& frequency, 
 
 // A module bound or gone.
 std::string EventLine(const std::string& time, const std::string& module, bool bound, bool json);
-// A bound module that stops answering, or answers again, in --json.
+// A bound module that stops answering, or answers again: as standard error
+// tells it, and in --json.
+std::string AnsweringText(const std::string& module, bool answering);
 std::string AnsweringLine(const std::string& time, const std::string& module, bool answering);
 
 }  // namespace tavik::cli

@@ -2,6 +2,7 @@
 
 #include "cli_metrics.h"
 #include "cli_mqtt.h"
+#include "cli_output.h"
 #include "net/line_server.h"
 #include "scpi/scpi_instrument.h"
 #include "stop_request.h"
@@ -12,7 +13,14 @@ int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCl
     const std::string where = net::ListenAddressText(command.Listen);
     if (!net::IsLoopback(command.Listen))
         console.Complain("listening on " + where + ": anyone who can reach the port can drive the modules");
+    // A module that stops answering, or answers again, is told as the other
+    // commands tell it; its queries meanwhile fail at once.
+    TSessionSubscriber told;
+    told.Answering = [&console](TInstrumentKind kind, bool answering) {
+        console.Complain(AnsweringText(InfoOf(kind).Name, answering));
+    };
     scpi::TScpiInstrument instrument(platform, loop);
+    instrument.Session.Subscribe(told);
     net::TLineServer server(loop, [&instrument] { return instrument.NewClient(); }, {.IdleSeconds = command.IdleSeconds});
     server.OnNotice = [&console](const std::string& notice) { console.Complain(notice); };
     if (!server.Listen(command.Listen)) {
@@ -39,6 +47,7 @@ int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCl
     mqtt.reset();
     metrics.reset();
     server.Close();
+    instrument.Session.Unsubscribe(told);
     return ExitOk;
 }
 

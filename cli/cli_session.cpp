@@ -28,7 +28,7 @@ TCliSession::TCliSession(THidPlatform& platform, TEventLoop& loop, char separato
 
 // On standard error always; with --json also as an event line of its own.
 void TCliSession::TellAnswering(TInstrumentKind kind, bool answering) {
-    Complain(std::string("the ") + InfoOf(kind).Name + (answering ? " answers again" : " is not answering"));
+    Complain(AnsweringText(InfoOf(kind).Name, answering));
     if (Json_) Say(AnsweringLine(Time(), InfoOf(kind).Name, answering));
 }
 

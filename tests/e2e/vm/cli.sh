@@ -84,6 +84,42 @@ code=$?
 check "SIGINT ends the recording with 0 (exit code $code)" --seen "$out/interrupt.err" [ $code -eq 0 ]
 check "SIGINT leaves only whole lines" lines_whole "$(head -1 "$out/interrupt.out")"
 
+# serve while the logger stops answering for 20 s: every query but the
+# logger's is answered as before, the logger's fails at once with a hardware
+# error, the meter is polled four times a second, and the logger answers
+# queries again once it answers.
+"$cli" serve --listen 127.0.0.1:5025 >"$out/serve.out" 2>"$out/serve.err" &
+server=$!
+wait_for "serve listens" 30 grep -q 'serving SCPI' "$out/serve.out"
+rounds() { python3 "$(dirname "$0")/serve_rounds.py" 5025 "$2" >"$out/serve-$1.json" 2>"$out/serve-$1.err"; }
+meter_answers() { grep -c 'freqmeter1 ->:' "$out/sim.log"; }
+rounds before 3
+echo "hang logger" >&3
+answered=$(meter_answers)
+rounds hung 20
+meter_rate=$(( ($(meter_answers) - answered) * 10 / 20 ))
+echo "answer logger" >&3
+wait_for "serve hears the logger again" 30 grep -q 'the logger answers again' "$out/serve.err"
+rounds after 3
+kill -TERM $server
+wait $server
+echo "    cli: serve with a hung logger: $(cat "$out/serve-hung.json"); the meter answered $meter_rate/10 times a second"
+check "serve: the logger's volts before it hangs" --seen "$out/serve-before.json" \
+    json "$out/serve-before.json" '.[0].volt | length > 0 and all(test("^[0-9.]+;0,"))'
+check "serve: *IDN? within 250 ms while the logger hangs" --seen "$out/serve-hung.json" --seen "$out/serve-hung.err" \
+    json "$out/serve-hung.json" '.[0] | .idn_worst_ms < 250 and (.idn | startswith("tavik.example,"))'
+check "serve: the meter's readings within 250 ms meanwhile" --seen "$out/serve-hung.json" \
+    json "$out/serve-hung.json" '.[0] | .freq_worst_ms < 250 and (.freq | length >= 15 and all(tonumber == 123456))'
+check "serve: a query to the hung logger fails at once with -240, logger: not answering" --seen "$out/serve-hung.json" \
+    json "$out/serve-hung.json" '.[0] | .volt_worst_ms < 250 and
+        (.volt[1:] | length >= 15 and all(. == "-240,\"Hardware error;logger: not answering\""))'
+check "serve: the meter polled four times a second meanwhile ($meter_rate/10)" [ "$meter_rate" -ge 35 ]
+told_both() { grep -q 'the logger is not answering' "$1" && grep -q 'the logger answers again' "$1"; }
+check "serve: standard error tells the logger stopped answering and answers again" --seen "$out/serve.err" \
+    told_both "$out/serve.err"
+check "serve: the logger's volts again once it answers, without a replug" --seen "$out/serve-after.json" --seen "$out/serve.err" \
+    json "$out/serve-after.json" '.[0].volt | length > 0 and all(test("^[0-9.]+;0,"))'
+
 stop_sim
 echo "cli: $passed passed, $failed failed"
 [ $failed -eq 0 ]
