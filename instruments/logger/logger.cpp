@@ -16,6 +16,13 @@ std::array<TBoxState, 5> BoxesShowing(uint8_t moduleCsr) {
 
 TTask<std::optional<TLoggerCycle>> TLogger::Cycle() {
     if (!Port_.Present()) co_return std::nullopt;
+    if (ControlOwed_) {
+        ControlOwed_ = false;
+        if (!(co_await SendControlTask()).Done()) {
+            ControlOwed_ = !Port_.Answering();
+            co_return std::nullopt;
+        }
+    }
     if (!co_await Port_.Read(MeasurementBuffer)) co_return std::nullopt;
     if (MeasurementBuffer[0] != MeasurementReportKind) {
         co_await RequestMeasurementTask();
@@ -59,6 +66,12 @@ void TLogger::Decode(TLoggerCycle& cycle) {
         cycle.RecordHealthy = RecordFile.WriteFieldsAndEnd(fields.Text, fields.Length);
         cycle.RecordStopped = !RecordFile.IsOpen();
     }
+}
+
+TCommandResult TLogger::ControlClick(TSettingBox box, bool checked) {
+    const TCommandResult result = Port_.Finish([&] { return ControlClickTask(box, checked); });
+    if (!result.Done() && Port_.Present() && !Port_.Answering()) ControlOwed_ = true;
+    return result;
 }
 
 TTask<TCommandResult> TLogger::ControlClickTask(TSettingBox box, bool checked) {

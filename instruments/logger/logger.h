@@ -66,7 +66,10 @@ public:
     bool Present() const { return Port_.Present(); }
     // What binding a logger does: its factors are read before polling starts
     // (a tick that comes while they are read waits for them).
-    void OnBound() { ReadOnBind(); }
+    void OnBound() {
+        ControlOwed_ = false;
+        ReadOnBind();
+    }
 
     // One 50 ms cycle: reads a report; a report of another kind is answered
     // with a measurement request. Nothing while unbound or when the read fails.
@@ -80,8 +83,11 @@ public:
     // The settings boxes as the user sees them: all clear at start.
     bool BoxChecked(TSettingBox box) const { return Boxes_[static_cast<std::size_t>(box)]; }
     // A settings box changed: while bound, its bit in the CSR copy and a
-    // SetControl (its result); unbound, only the box.
-    TCommandResult ControlClick(TSettingBox box, bool checked) { return Port_.Finish([&] { return ControlClickTask(box, checked); }); }
+    // SetControl (its result); unbound, only the box. A click on a logger
+    // that does not answer is owed: the SetControl goes out first thing once
+    // it answers, before the boxes follow the module's CSR.
+    TCommandResult ControlClick(TSettingBox box, bool checked);
+    bool ControlOwed() const { return ControlOwed_; }
     TTask<TCommandResult> ControlClickTask(TSettingBox box, bool checked);
 
     // Command 1, carrying bytes 2-6 of the last report read.
@@ -118,6 +124,7 @@ private:
     char Separator_;
     int SweepPosition_ = 0;
     std::array<bool, 5> Boxes_{};
+    bool ControlOwed_ = false;
 };
 
 }  // namespace tavik::logger

@@ -78,6 +78,10 @@ TEST_F(UnansweredModule, AHungLoggerHoldsUpNeitherTheMeterNorAGeneratorClickAndI
     EXPECT_EQ(Heard.back(), "logger not answering");
     EXPECT_FALSE(session.Answering(TInstrumentKind::Logger));
     EXPECT_EQ(LoggerWire(), wire) << "nothing more went to the logger";
+    // A click meanwhile gives up on the tick's read and is owed.
+    EXPECT_EQ(session.Instruments.Logger.ControlClick(logger::TSettingBox::Peak, true).Reason.Text(),
+              "SetFeature: not answering");
+    EXPECT_TRUE(session.Instruments.Logger.ControlOwed());
 
     // The system gives the transfer up (usbhid's and uhid's five seconds):
     // no answer, and the next tick waits on the logger again.
@@ -88,6 +92,7 @@ TEST_F(UnansweredModule, AHungLoggerHoldsUpNeitherTheMeterNorAGeneratorClickAndI
     LoggerDevice().FailGetFeature = false;
     Fire(session, TInstrumentKind::Logger);
     ASSERT_EQ(M.Platform.PendingTransfers(), 1u);
+    const std::size_t received = Logger->Received.size();
 
     Heard.clear();
     LoggerDevice().Answer = TAnswer::AtOnce;
@@ -95,8 +100,14 @@ TEST_F(UnansweredModule, AHungLoggerHoldsUpNeitherTheMeterNorAGeneratorClickAndI
     M.ProcessEvents();
     EXPECT_EQ(Heard, (std::vector<std::string>{"logger answers", "cycle"}))
         << "the held tick goes on with the answer, without a replug";
+    ASSERT_GT(Logger->Received.size(), received);
+    const TFrame owed = Logger->Received[received];
+    EXPECT_EQ(owed[0], CmdSetControl) << "the owed click goes out first, before the read";
     Fire(session, TInstrumentKind::Logger);
     EXPECT_EQ(Heard.back(), "cycle");
+    EXPECT_EQ(owed[2] & logger::CsrPeak, logger::CsrPeak);
+    EXPECT_FALSE(session.Instruments.Logger.ControlOwed());
+    EXPECT_TRUE(session.Instruments.Logger.BoxChecked(logger::TSettingBox::Peak)) << "the module took the click";
 }
 
 // A command from a front-end waits for a tick under way and then goes out
