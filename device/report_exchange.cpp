@@ -108,6 +108,7 @@ void TInstrumentPort::Complete(bool ok) noexcept {
         // The transfer given up on has ended: its answer is nobody's now.
         Stuck_ = false;
         SetAnswering(answered);
+        if (OnFree) OnFree();
         return;
     }
     Transfer.Ok = ok;

@@ -77,6 +77,9 @@ public:
     void CheckOverdue() noexcept;
     // Told when the module stops answering and when it answers again.
     std::function<void(bool answering)> OnAnswering;
+    // Told when the transfer given up on has ended: the slot carries
+    // transfers again, whether or not the module answered it.
+    std::function<void()> OnFree;
     // Advances the counter (255 wraps to 0) and returns the new value.
     uint8_t NextSequence() { return ++Sequence; }
     // Bytes 0 and 1 of every command: its code and the slot's next sequence

@@ -30,6 +30,13 @@ TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop,
             if (!Closing_) Publish(&TSessionSubscriber::Answering, kind, answering);
         };
     }
+    // Clicks owed a generator that did not answer go out once it takes
+    // transfers again, from the loop rather than from the transfer's end.
+    Instruments.Binding.Port(TInstrumentKind::Generator).OnFree = [this] {
+        Loop_.Post([this, alive = std::weak_ptr<int>(Alive_)] {
+            if (!alive.expired() && !Closing_) Instruments.Generator.SendOwed();
+        });
+    };
     Instruments.Generator.BuildTables();
     Controller = std::make_unique<THidDeviceController>(platform, loop);
     Controller->OnArrival = [this](THidDevice& device) { Run(TSessionWork::Arrival, [&] { Arrived(device); }); };
@@ -71,6 +78,7 @@ TInstrumentSession::~TInstrumentSession() {
         port.Device = nullptr;
         port.Abandon();
         port.OnAnswering = nullptr;
+        port.OnFree = nullptr;
     }
     Controller.reset();
 }

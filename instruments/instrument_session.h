@@ -127,6 +127,8 @@ private:
     std::array<std::vector<double>, 2> Sweep_;
     TEventLoop& Loop_;
     bool Closing_ = false;
+    // Gone with the session: a call it posted runs only while it lives.
+    std::shared_ptr<int> Alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace tavik

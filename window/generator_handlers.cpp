@@ -45,7 +45,7 @@ void TTavik::Generator_ControlClick(TControl& sender) {
         const int index = freq->SelectedIndex();
         outputs.FreqIndex = index < 0 ? generator.EntryCount(outputs.Output) : static_cast<std::size_t>(index);
     }
-    if (generator.SetOutputs(outputs).Status != TCommandStatus::NotSent) return;
+    if (generator.ClickOutputs(outputs).Status != TCommandStatus::NotSent) return;
     // A source the module could not be switched to (no frequency to send with
     // it): the box shows the source the module keeps.
     if (&sender == &VXGenerator_OUT1Type) VXGenerator_OUT1Type.SetItemIndex(generator.OUT1FromPC() ? 1 : 0);

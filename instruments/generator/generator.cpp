@@ -22,6 +22,32 @@ TCommandResult TGenerator::SetOutputs(const TGeneratorOutputs& outputs) {
     return Port_.LastResult();
 }
 
+TCommandResult TGenerator::ClickOutputs(const TGeneratorOutputs& outputs) {
+    const TCommandResult result = SetOutputs(outputs);
+    if (result.Status == TCommandStatus::Failed && Port_.Present() && !Port_.Answering() && outputs.Output >= 0 &&
+        outputs.Output < static_cast<int>(Owed_.size())) {
+        Owed_[static_cast<std::size_t>(outputs.Output)] = outputs;
+        OwedHigh_ = outputs.High;
+    }
+    return result;
+}
+
+void TGenerator::SendOwed() {
+    for (std::optional<TGeneratorOutputs>& owed : Owed_) {
+        if (!owed) continue;
+        TGeneratorOutputs outputs = *owed;
+        outputs.High = OwedHigh_;
+        owed.reset();
+        ClickOutputs(outputs);
+    }
+}
+
+bool TGenerator::Owes() const {
+    for (const std::optional<TGeneratorOutputs>& owed : Owed_)
+        if (owed) return true;
+    return false;
+}
+
 TCommandResult TGenerator::SendSettings(int output) {
     TGeneratorOutputs outputs;
     outputs.Output = output;

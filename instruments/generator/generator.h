@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "device/report_exchange.h"
 #include "frequency_tables.h"
@@ -44,8 +45,9 @@ public:
     TFrame RawBuffer{};
 
     bool Present() const { return Port_.Present(); }
-    // Binding a generator reads nothing from it.
-    void OnBound() {}
+    // Binding a generator reads nothing from it; what was owed the one before
+    // is not this one's.
+    void OnBound() { Owed_ = {}; }
 
     // Fills both tables; done once at start-up.
     void BuildTables();
@@ -56,6 +58,12 @@ public:
     // One control report. Not sent while unbound or for a frequency outside
     // the output's list (the buffer and the counter then stay as they were).
     TCommandResult SetOutputs(const TGeneratorOutputs& outputs);
+    // The same from a click: to a generator that does not answer it is owed,
+    // the latest for each output, and goes out with SendOwed once the
+    // generator takes transfers again.
+    TCommandResult ClickOutputs(const TGeneratorOutputs& outputs);
+    void SendOwed();
+    bool Owes() const;
     // What the front-ends last set, and a report that tells the module:
     // concerning output 1 or 2, or with 0 the levels alone.
     TGeneratorSettings Settings;
@@ -76,6 +84,9 @@ public:
 
 private:
     TInstrumentPort& Port_;
+    // By output, 0 the levels alone; each goes out with the latest levels.
+    std::array<std::optional<TGeneratorOutputs>, 3> Owed_{};
+    std::array<bool, 3> OwedHigh_{};
 };
 
 }  // namespace tavik::generator

@@ -21,7 +21,8 @@ protected:
     test::TSimulatedModules M;
     uint32_t LoggerInstance = 0;
     std::shared_ptr<sim::TLoggerSimulator> Logger = M.PlugLogger(&LoggerInstance);
-    std::shared_ptr<sim::TGeneratorSimulator> Generator = M.PlugGenerator();
+    uint32_t GeneratorInstance = 0;
+    std::shared_ptr<sim::TGeneratorSimulator> Generator = M.PlugGenerator(&GeneratorInstance);
     std::shared_ptr<sim::TFrequencyMeterSimulator> Meter = M.PlugFrequencyMeter();
     std::vector<std::string> Heard;
     TSessionSubscriber Subscriber{
@@ -152,6 +153,48 @@ TEST_F(UnansweredModule, ACommandWaitsForTheTickUnderWayOrGivesUpOnAModuleThatDo
     EXPECT_EQ(Heard.back(), "logger answers");
     EXPECT_EQ(Logger->Received.size(), held + 1) << "the held command reached the logger when released";
     EXPECT_TRUE(session.Instruments.Logger.SendControl().Done());
+}
+
+// Clicks on a generator that does not answer are owed, the latest of each
+// output, and go out with the latest levels once it takes transfers again:
+// tried again when the system gives the held one up, sent when it answers.
+TEST_F(UnansweredModule, ClicksOnAGeneratorThatDoesNotAnswerGoOutOnceItTakesThemAgain) {
+    TInstrumentSession session(M.Platform, M.Loop, '.', &Subscriber);
+    generator::TGenerator& generator = session.Instruments.Generator;
+    TMemoryHidDevice& device = *M.Platform.Device(GeneratorInstance);
+    device.Answer = TAnswer::Held;
+    generator::TGeneratorOutputs out1{.Output = 1, .Source = generator::TSource::Generator, .FreqIndex = 3, .High = {}};
+    generator::TGeneratorOutputs levels{.Output = 0, .Source = generator::TSource::Generator, .FreqIndex = 0,
+                                        .High = {true, false, true}};
+    EXPECT_EQ(generator.ClickOutputs(out1).Reason.Text(), "SetFeature: not answering");
+    EXPECT_EQ(generator.ClickOutputs(levels).Reason.Text(), "SetFeature: not answering");
+    EXPECT_TRUE(generator.Owes());
+    const std::size_t sent = Generator->Received.size();
+
+    device.FailSetFeature = true;  // the system gives the held one up: tried again, held again
+    M.Platform.Release(GeneratorInstance);
+    M.ProcessEvents();
+    M.ProcessEvents();  // the retry, posted from the transfer's end
+    EXPECT_EQ(M.Platform.PendingTransfers(), 1u);
+    EXPECT_TRUE(generator.Owes());
+    device.FailSetFeature = false;
+    device.Answer = TAnswer::AtOnce;
+    M.Platform.Release(GeneratorInstance);
+    M.ProcessEvents();
+    M.ProcessEvents();
+    EXPECT_FALSE(generator.Owes());
+    // The retry given up on went through in the end; what was owed goes out
+    // again all the same: settings, which twice leave as once.
+    ASSERT_EQ(Generator->Received.size(), sent + 3);
+    TFrame levelsFrame{}, out1Frame{};
+    generator::PutOutputs(levelsFrame, levels, nullptr);
+    generator::PutOutputs(out1Frame, {out1.Output, out1.Source, out1.FreqIndex, levels.High}, &generator.Table(1)[3]);
+    EXPECT_EQ(Generator->Received[sent][2], levelsFrame[2]) << "the levels";
+    EXPECT_EQ(Generator->Received[sent + 1][2], levelsFrame[2]) << "the levels";
+    EXPECT_EQ(std::vector<uint8_t>(Generator->Received[sent + 2].begin() + 2, Generator->Received[sent + 2].begin() + 7),
+              std::vector<uint8_t>(out1Frame.begin() + 2, out1Frame.begin() + 7))
+        << "output 1's click with the latest levels";
+    EXPECT_TRUE(session.Answering(TInstrumentKind::Generator));
 }
 
 // The slot empties at once and the waiting tick ends with nothing sent; under
