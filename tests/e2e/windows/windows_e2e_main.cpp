@@ -14,6 +14,7 @@
 // Prints one line per check and "wine: N passed, M failed".
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -215,8 +216,46 @@ int main(int argc, char** argv) {
         Check(polled && reply[0] == MeasurementReportKind && reply[7] == CheckByte(reply),
               "the logger plugged in again answers a measurement");
     }
-    std::printf("TIMES: start-up pass %.0f ms; unplug to removal %.0f ms; plug to arrival %.0f ms\n", startUp,
-                unplugged, plugged);
+    // The logger stops answering: a transfer to it is given up on within
+    // NotAnsweringMs while it goes on off the loop's thread, the meter's
+    // round trips go on four times a second, and once it answers it takes
+    // transfers again.
+    double hungMs = -1, meterRate = 0, worstRoundMs = 0;
+    if (THidDevice* hung = Find(controller, u"VXLogger")) {
+        TInstrumentPort port;
+        port.Device = hung;
+        Check(Request(loop, requests, "hang logger"), "the script passes the hang on");
+        TFrame frame{CmdRequestMeasurement, 2, 0, 0, 0, 0, 0, 0};
+        SealCommand(frame);
+        const auto start = std::chrono::steady_clock::now();
+        const bool sentToHung = port.SendReport(frame);
+        hungMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        Check(!sentToHung && !port.Answering() && hungMs < 250,
+              "a transfer to the hung logger is given up on in " + std::to_string(static_cast<int>(hungMs)) + " ms");
+        int rounds = 0;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until) {
+            const auto round = std::chrono::steady_clock::now();
+            TFrame reply{};
+            if (RoundTrip(*meter, {CmdRequestMeasurement, 9, 0, 0, 0, 0, 0, 0}, reply)) ++rounds;
+            worstRoundMs = std::max(worstRoundMs,
+                                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - round).count());
+            loop.ProcessEvents(250);
+        }
+        meterRate = rounds / 10.0;
+        Check(meterRate >= 3.5 && worstRoundMs < 250, "the frequency meter answers four times a second meanwhile");
+        Check(Request(loop, requests, "answer logger"), "the script passes the answer on");
+        const double answered = WaitFor(loop, "the logger answers again", [&] {
+            if (!port.Busy()) port.SendReport(frame);
+            return port.Answering() && port.Transfer.Ok;
+        }, 60000);
+        Check(answered >= 0, "once it answers, the logger takes transfers again, without a replug");
+        port.Abandon();
+        port.Device = nullptr;
+    }
+    std::printf("TIMES: start-up pass %.0f ms; unplug to removal %.0f ms; plug to arrival %.0f ms; "
+                "a transfer to the hung logger given up on in %.0f ms; meter %.2f round trips a second (worst %.0f ms)\n",
+                startUp, unplugged, plugged, hungMs, meterRate, worstRoundMs);
     std::printf("wine: %d passed, %d failed\n", Passed, Failed);
     return Failed == 0 ? 0 : 1;
 }
