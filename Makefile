@@ -73,6 +73,9 @@ cross-arm64:
 # process tests drive it, and the installer checked.
 WIN_PREFIX = $(CURDIR)/$(WIN_BUILD)/wine-prefix
 test-windows: build cross-windows
+	@# A server an interrupted run left (its services keep it up) would hold
+	@# the wait below for ever: the prefix is this build's own.
+	@WINEPREFIX=$(WIN_PREFIX) wineserver -k 2>/dev/null || true
 	@WINEPREFIX=$(WIN_PREFIX) scripts/wine-run.sh cmd /c exit 0 && WINEPREFIX=$(WIN_PREFIX) wineserver -w
 	@# Wine's own services start with the first program and outlive it while the
 	@# server stays: started here, they hold no test's output open.
