@@ -117,6 +117,10 @@ std::optional<std::vector<THidInterface>> TLinuxHidPlatform::Snapshot() {
     return interfaces;
 }
 
+// On the loop's thread. The kernel's hidraw open takes the lock every
+// hidraw ioctl holds for reading, so while one module's transfer hangs an open
+// of another (a module just plugged in) waits for it, up to usbhid's five
+// seconds; closes go to the node's own thread and never wait.
 THidHandle TLinuxHidPlatform::Open(const std::string& path, bool readWrite) {
     TOpenNode node;
     if (!Describe(path, node.Info)) {
