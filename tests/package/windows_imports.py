@@ -18,13 +18,14 @@ ORDER = ["XP", "Vista", "7", "8", "8.1", "10 1607", "10 1703"]
 XP = "XP"
 SINCE = {
     "kernel32.dll": dict.fromkeys("""
-        AddVectoredExceptionHandler CloseHandle CreateEventA CreateFileW CreateHardLinkW CreateSemaphoreA
+        AddVectoredExceptionHandler CloseHandle CreateEventA CreateEventW CreateFileW CreateHardLinkW CreateSemaphoreA
         DeleteCriticalSection DeleteFileW DuplicateHandle EnterCriticalSection FileTimeToSystemTime FindFirstVolumeW
         FlushFileBuffers
         FindNextVolumeW FindVolumeClose FormatMessageA FormatMessageW FreeLibrary GetCommandLineW GetConsoleMode
         GetConsoleOutputCP GetCurrentDirectoryW GetCurrentProcess GetCurrentProcessId GetCurrentThread
         GetCurrentThreadId GetDiskFreeSpaceExW GetFileAttributesW GetFileInformationByHandle GetFileSizeEx GetFileType
-        GetFullPathNameW GetHandleInformation GetVolumeInformationW GetLastError GetModuleFileNameW GetModuleHandleA GetModuleHandleW
+        GetFullPathNameW GetHandleInformation GetVolumeInformationW GetLastError GetModuleFileNameW GetModuleHandleA
+        GetModuleHandleExW GetModuleHandleW
         GetProcAddress GetProcessAffinityMask GetProcessTimes GetStartupInfoA GetStartupInfoW GetStdHandle
         GetSystemDirectoryW GetSystemTimeAdjustment GetSystemTimeAsFileTime GetTempPathW GetThreadContext
         GetThreadPriority GetThreadTimes InitializeCriticalSection IsDBCSLeadByteEx IsDebuggerPresent

@@ -34,7 +34,8 @@ bool TWindowsHidApi::Bind(TLibraryLoader& loader) {
                    Look(loader, hid, HidD_GetFeature, "HidD_GetFeature") &&
                    Look(loader, hid, HidD_SetFeature, "HidD_SetFeature") &&
                    Look(loader, kernel, CreateFileW, "CreateFileW") &&
-                   Look(loader, kernel, CloseHandle, "CloseHandle");
+                   Look(loader, kernel, CloseHandle, "CloseHandle") &&
+                   Look(loader, kernel, CancelIoEx, "CancelIoEx");
     }
     Loader_ = &loader;
     if (!complete) Unbind();

@@ -29,6 +29,7 @@ struct THidEntryPoints {
     // stand in for the devices themselves).
     decltype(&::CreateFileW) CreateFileW = nullptr;
     decltype(&::CloseHandle) CloseHandle = nullptr;
+    decltype(&::CancelIoEx) CancelIoEx = nullptr;
 };
 
 class TWindowsHidApi : public THidEntryPoints {

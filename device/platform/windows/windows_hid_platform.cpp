@@ -13,6 +13,9 @@ namespace tavik {
 
 namespace {
 constexpr wchar_t WindowClass[] = L"TavikHidNotification";
+// Posted to the hidden window by a handle's thread when its transfer ends;
+// wParam is the handle.
+constexpr UINT TransferEndedMessage = WM_APP + 1;
 // The fallback the HID class is known by, should HidD_GetHidGuid not fill it.
 constexpr GUID DefaultHidGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
@@ -74,6 +77,7 @@ void TWindowsHidPlatform::Start(TLibraryLoader& loader) {
 }
 
 TWindowsHidPlatform::~TWindowsHidPlatform() {
+    Transfers_.clear();  // no thread posts to the window after this
     if (Window_) {
         ::SetWindowLongPtrW(Window_, GWLP_USERDATA, 0);
         ::DestroyWindow(Window_);
@@ -82,6 +86,12 @@ TWindowsHidPlatform::~TWindowsHidPlatform() {
 
 LRESULT CALLBACK TWindowsHidPlatform::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* platform = reinterpret_cast<TWindowsHidPlatform*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == TransferEndedMessage) {
+        // The handle may have been closed, or its result taken by
+        // WaitTransfer, since: then there is nothing to take.
+        if (platform) platform->EndTransfer(static_cast<THidHandle>(wParam));
+        return 0;
+    }
     // Only the device-tree change: arrivals and removals of single interfaces
     // are seen by the pass it starts. The controller drops one that comes
     // while a pass runs.
@@ -161,13 +171,67 @@ THidHandle TWindowsHidPlatform::Open(const std::string& path, bool readWrite) {
     return InvalidHidHandle;
 }
 
-bool TWindowsHidPlatform::FailCall(const char* operation) {
-    const DWORD code = ::GetLastError();
+bool TWindowsHidPlatform::FailCall(const char* operation, DWORD code) {
     return Fail(std::string(operation) + ": " + SystemMessage(code));
 }
 
+// A handle with a thread is closed by it, once no transfer holds it: a close
+// here could wait for the module as the transfer does.
 void TWindowsHidPlatform::Close(THidHandle handle) {
+    if (Transfers_.erase(handle)) return;
     if (Available() && handle != InvalidHidHandle) Api_.CloseHandle(Handle(handle));
+}
+
+TTransferStart TWindowsHidPlatform::StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length,
+                                                 TTransferDone done, bool& ok) {
+    auto found = Transfers_.find(handle);
+    // Without the window the loop could not hear the end: the transfer is
+    // carried out here then.
+    if (found == Transfers_.end() && Window_ && handle != InvalidHidHandle) {
+        auto worker = TWindowsTransferWorker::Start(Handle(handle), Api_,
+                                                    {Window_, TransferEndedMessage, static_cast<WPARAM>(handle)});
+        if (worker) {
+            found = Transfers_.try_emplace(handle).first;
+            found->second.Worker = std::move(worker);
+        }
+    }
+    if (found == Transfers_.end()) return THidPlatform::StartFeature(handle, op, buffer, length, done, ok);
+    TTransfers& transfers = found->second;
+    if (!transfers.Worker->Begin(op, buffer, length)) {
+        ok = Fail(transfers.Worker->Busy() ? "a transfer is under way" : "report too long");
+        return TTransferStart::Finished;
+    }
+    transfers.Op = op;
+    transfers.Answer = buffer;
+    transfers.AnswerLength = length;
+    transfers.Done = done;
+    return TTransferStart::Pending;
+}
+
+void TWindowsHidPlatform::EndTransfer(THidHandle handle) {
+    const auto found = Transfers_.find(handle);
+    if (found == Transfers_.end()) return;
+    TTransfers& transfers = found->second;
+    bool ok = false;
+    DWORD error = ERROR_SUCCESS;
+    if (!transfers.Worker->TakeResult(transfers.Answer, transfers.AnswerLength, ok, error)) return;
+    if (!ok) FailCall(transfers.Op == TFeatureOp::Get ? "HidD_GetFeature" : "HidD_SetFeature", error);
+    const TTransferDone done = transfers.Done;
+    transfers.Answer = nullptr;
+    transfers.Done = {};
+    if (done.Call) done.Call(done.Context, ok);
+}
+
+bool TWindowsHidPlatform::WaitTransfer(THidHandle handle, int maxMs) {
+    TWindowsTransferWorker* worker = Worker(handle);
+    if (!worker || !worker->Busy() || !worker->Wait(maxMs)) return false;
+    EndTransfer(handle);
+    return true;
+}
+
+TWindowsTransferWorker* TWindowsHidPlatform::Worker(THidHandle handle) const {
+    const auto found = Transfers_.find(handle);
+    return found == Transfers_.end() ? nullptr : found->second.Worker.get();
 }
 
 bool TWindowsHidPlatform::GetAttributes(THidHandle handle, THidAttributes& attributes) {
@@ -191,12 +255,16 @@ bool TWindowsHidPlatform::GetProductString(THidHandle handle, std::u16string& te
 
 bool TWindowsHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
     if (!Available()) return Fail(NotBound);
+    if (const TWindowsTransferWorker* worker = Worker(handle); worker && worker->Busy())
+        return Fail("a transfer is under way");
     return Api_.HidD_GetFeature(Handle(handle), buffer, static_cast<ULONG>(length)) || FailCall("HidD_GetFeature");
 }
 
 // HID.dll only reads the buffer; its declaration just does not say so.
 bool TWindowsHidPlatform::SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) {
     if (!Available()) return Fail(NotBound);
+    if (const TWindowsTransferWorker* worker = Worker(handle); worker && worker->Busy())
+        return Fail("a transfer is under way");
     return Api_.HidD_SetFeature(Handle(handle), const_cast<uint8_t*>(buffer), static_cast<ULONG>(length)) ||
            FailCall("HidD_SetFeature");
 }

@@ -1,18 +1,21 @@
 #pragma once
 // The Windows HID platform: SetupAPI lists the HID interfaces, HID.dll reads
-// their attributes and strings and carries the feature reports, and a hidden
-// top-level window hears the device-nodes-changed broadcast. The libraries are
-// bound at run time; without them the platform is unavailable and the
-// controller over it stays inert.
+// their attributes and strings and carries the feature reports (each open
+// handle's on a thread of its own once it carries one), and a hidden
+// top-level window hears the device-nodes-changed broadcast and the ends of
+// those transfers. The libraries are bound at run time; without them the
+// platform is unavailable and the controller over it stays inert.
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "device/platform/hid_platform.h"
 #include "device_registry_properties.h"
 #include "library_loader.h"
 #include "windows_hid_api.h"
+#include "windows_transfer_worker.h"
 
 namespace tavik {
 
@@ -36,6 +39,10 @@ public:
     bool GetProductString(THidHandle handle, std::u16string& text) override;
     bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) override;
     bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) override;
+    // On the handle's own thread, its end heard through the hidden window.
+    TTransferStart StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length, TTransferDone done,
+                                bool& ok) override;
+    bool WaitTransfer(THidHandle handle, int maxMs) override;
     // Posts WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, -1 to the hidden window.
     bool PostStartupNotice() override;
 
@@ -49,9 +56,20 @@ private:
         uint32_t Instance;
         TDeviceRegistryProperties Properties;
     };
+    // A handle that has carried a transfer: the thread that owns it now.
+    struct TTransfers {
+        std::unique_ptr<TWindowsTransferWorker> Worker;
+        TFeatureOp Op = TFeatureOp::Get;
+        uint8_t* Answer = nullptr;  // the caller's buffer of the transfer under way
+        std::size_t AnswerLength = 0;
+        TTransferDone Done;
+    };
     void Start(TLibraryLoader& loader);
-    // Keeps operation and GetLastError's message as the reason; false.
-    bool FailCall(const char* operation);
+    // Keeps operation and the message of code (GetLastError's) as the
+    // reason; false.
+    bool FailCall(const char* operation, DWORD code = ::GetLastError());
+    TWindowsTransferWorker* Worker(THidHandle handle) const;
+    void EndTransfer(THidHandle handle);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     TSystemLibraryLoader SystemLoader_;
@@ -62,6 +80,7 @@ private:
     // its interface path, numbered when first seen and for as long as it stays.
     std::map<std::string, TPresent> Present_;
     uint32_t NextInstance_ = 1;
+    std::map<THidHandle, TTransfers> Transfers_;
 };
 
 }  // namespace tavik
