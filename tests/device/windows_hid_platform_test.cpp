@@ -10,6 +10,7 @@
 #include <dbt.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <map>
@@ -41,6 +42,7 @@ struct TStandInDevice {
     std::map<DWORD, std::vector<BYTE>> Registry;
     std::array<uint8_t, 9> Answer{};
     bool FailFeature = false;
+    bool Hold = false;  // a read waits for the test's Release
     std::vector<std::vector<uint8_t>> Received;
 };
 
@@ -64,6 +66,11 @@ struct TWorld {
     uintptr_t NextHandle = 0x1000;
     int OpenSets = 0;
     DWORD DevInstSeed = 7;
+    // A held read: Entered set once it waits, Release (auto-reset) lets one
+    // go; Closed set whenever a handle is closed.
+    HANDLE Entered = nullptr, Release = nullptr, Closed = nullptr;
+    std::atomic<bool> Holding = false;
+    std::vector<HANDLE> Cancels;
 };
 TWorld* World = nullptr;
 
@@ -191,6 +198,15 @@ BOOLEAN NTAPI GetProduct(HANDLE handle, PVOID buffer, ULONG length) {
 BOOLEAN NTAPI GetFeature(HANDLE handle, PVOID buffer, ULONG length) {
     bool readWrite = false;
     TStandInDevice* d = DeviceOf(handle, &readWrite);
+    if (d && d->Hold) {
+        World->Holding = true;
+        ::SetEvent(World->Entered);
+        // A platform that waits for the call on the test's thread fails
+        // here rather than hangs.
+        const bool released = ::WaitForSingleObject(World->Release, 5000) == WAIT_OBJECT_0;
+        World->Holding = false;
+        if (!released) return FALSE;
+    }
     auto* bytes = static_cast<uint8_t*>(buffer);
     ::SetLastError(d && d->FailFeature ? ERROR_DEVICE_NOT_CONNECTED : ERROR_INVALID_PARAMETER);
     if (!d || !readWrite || d->FailFeature || length != 9 || bytes[0] != 0) return FALSE;
@@ -221,7 +237,18 @@ HANDLE WINAPI CreateFileStandIn(LPCWSTR path, DWORD access, DWORD share, LPSECUR
     return INVALID_HANDLE_VALUE;
 }
 
-BOOL WINAPI CloseHandleStandIn(HANDLE handle) { return World->Handles.erase(handle) == 1; }
+BOOL WINAPI CloseHandleStandIn(HANDLE handle) {
+    const bool known = World->Handles.erase(handle) == 1;
+    if (World->Closed) ::SetEvent(World->Closed);
+    return known;
+}
+
+// As a driver that has nothing it can cancel.
+BOOL WINAPI CancelStandIn(HANDLE handle, LPOVERLAPPED) {
+    World->Cancels.push_back(handle);
+    ::SetLastError(ERROR_NOT_FOUND);
+    return FALSE;
+}
 
 // ---- The loader that hands them out --------------------------------------
 
@@ -249,6 +276,7 @@ const std::map<std::pair<std::wstring, std::string>, TLibraryLoader::TProc>& Sta
         TAVIK_STAND_IN(L"HID.dll", HidD_SetFeature, SetFeature),
         TAVIK_STAND_IN(L"Kernel32.dll", CreateFileW, CreateFileStandIn),
         TAVIK_STAND_IN(L"Kernel32.dll", CloseHandle, CloseHandleStandIn),
+        TAVIK_STAND_IN(L"Kernel32.dll", CancelIoEx, CancelStandIn),
     };
     return table;
 }
@@ -301,7 +329,7 @@ const std::vector<std::string> NeededNames = {
     "SetupDiGetDeviceRegistryPropertyW", "SetupDiDestroyDeviceInfoList", "HidD_GetHidGuid",
     "HidD_GetAttributes",         "HidD_GetManufacturerString",  "HidD_GetProductString",
     "HidD_GetFeature",            "HidD_SetFeature",             "CreateFileW",
-    "CloseHandle",
+    "CloseHandle",                "CancelIoEx",
 };
 
 // ---- Binding ---------------------------------------------------------------
@@ -532,6 +560,79 @@ TEST_F(WindowsHid, FeatureReportsCarryNineBytesEachWay) {
     platform.Close(noAccess);
     platform.Close(handle);
     EXPECT_TRUE(Stage.Handles.empty());
+}
+
+// ---- Transfers on the handle's own thread ---------------------------------
+
+struct TDoneLog {
+    std::vector<bool> Results;
+    std::vector<DWORD> Threads;
+    static void Call(void* context, bool ok) {
+        auto* log = static_cast<TDoneLog*>(context);
+        log->Results.push_back(ok);
+        log->Threads.push_back(::GetCurrentThreadId());
+    }
+};
+
+TEST_F(WindowsHid, AReadTheModuleHoldsLeavesTheLoopFreeAndEndsThroughIt) {
+    TStandInDevice& d = Add(L"a");
+    d.Answer = {0, 1, 7, 0x18, 0x00, 0x02, 0x00, 0x01, 0xE4};
+    d.Hold = true;
+    Stage.Entered = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    Stage.Release = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    Stage.Closed = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    TWindowsHidPlatform platform(Loader);
+    const THidHandle handle = platform.Open("a", true);
+    std::array<uint8_t, 9> report{};
+    TDoneLog log;
+    const auto start = [&] {
+        bool ok = false;
+        const TTransferStart started =
+            platform.StartFeature(handle, TFeatureOp::Get, report.data(), report.size(), {&TDoneLog::Call, &log}, ok);
+        return started == TTransferStart::Pending && ::WaitForSingleObject(Stage.Entered, 5000) == WAIT_OBJECT_0;
+    };
+
+    ASSERT_TRUE(start()) << "pending at once, the call made on another thread";
+    EXPECT_FALSE(platform.WaitTransfer(handle, 50));
+    Loop.ProcessEvents(50);
+    uint8_t other[9] = {};
+    EXPECT_FALSE(platform.GetFeature(handle, other, sizeof other)) << "one transfer at a time";
+    EXPECT_TRUE(Stage.Holding);
+    EXPECT_TRUE(log.Results.empty());
+    ::SetEvent(Stage.Release);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (log.Results.empty() && std::chrono::steady_clock::now() < deadline) Loop.ProcessEvents(20);
+    EXPECT_EQ(log.Results, std::vector<bool>{true});
+    EXPECT_EQ(log.Threads, std::vector<DWORD>{::GetCurrentThreadId()}) << "done is called on the loop's thread";
+    EXPECT_EQ(report, d.Answer);
+
+    // Taken by WaitTransfer: once, with the words of the code the call left
+    // on its own thread.
+    d.FailFeature = true;
+    ASSERT_TRUE(start());
+    ::SetEvent(Stage.Release);
+    EXPECT_TRUE(platform.WaitTransfer(handle, 5000));
+    Loop.ProcessEvents(50);
+    EXPECT_EQ(log.Results, (std::vector<bool>{true, false})) << "the end's message finds nothing left to take";
+    EXPECT_EQ(platform.LastError().rfind("HidD_GetFeature: ", 0), 0u) << platform.LastError();
+    EXPECT_NE(platform.LastError().find("(error 1167)"), std::string::npos) << platform.LastError();
+
+    // Closed while held: the close does not wait, done is never called, the
+    // buffer is not touched; the thread closes the handle once the call ends.
+    d.FailFeature = false;
+    report.fill(0xAA);
+    ASSERT_TRUE(start());
+    platform.Close(handle);
+    EXPECT_TRUE(Stage.Holding);
+    EXPECT_EQ(Stage.Cancels, std::vector<HANDLE>{reinterpret_cast<HANDLE>(handle)}) << "the call is asked to end";
+    EXPECT_EQ(Stage.Handles.size(), 1u);
+    ::SetEvent(Stage.Release);
+    ASSERT_EQ(::WaitForSingleObject(Stage.Closed, 5000), WAIT_OBJECT_0);
+    Loop.ProcessEvents(50);
+    EXPECT_EQ(log.Results.size(), 2u);
+    EXPECT_EQ(report, (std::array<uint8_t, 9>{0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA}));
+    EXPECT_TRUE(Stage.Handles.empty());
+    for (HANDLE event : {Stage.Entered, Stage.Release, Stage.Closed}) ::CloseHandle(event);
 }
 
 // ---- Notifications ---------------------------------------------------------
