@@ -151,6 +151,14 @@ void MustBeOpen(HANDLE handle) {
     if (!OpenHandles.count(handle)) Broken("a call on a closed handle");
 }
 
+// The controller's transfers here are the synchronous ones: nothing is ever
+// under way to cancel.
+BOOL WINAPI Cancel(HANDLE handle, LPOVERLAPPED) {
+    MustBeOpen(handle);
+    ::SetLastError(ERROR_NOT_FOUND);
+    return FALSE;
+}
+
 BOOLEAN WINAPI Attributes(HANDLE handle, PHIDD_ATTRIBUTES attributes) {
     MustBeOpen(handle);
     if (attributes->Size != sizeof *attributes) Broken("attributes size");
@@ -213,6 +221,7 @@ public:
             {"HidD_SetFeature", reinterpret_cast<TProc>(&SetFeature)},
             {"CreateFileW", reinterpret_cast<TProc>(&Open)},
             {"CloseHandle", reinterpret_cast<TProc>(&Close)},
+            {"CancelIoEx", reinterpret_cast<TProc>(&Cancel)},
         };
         if (Missing == 2 && std::strcmp(name, "HidD_SetFeature") == 0) return nullptr;
         const auto found = procs.find(name);
