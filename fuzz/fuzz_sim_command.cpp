@@ -102,6 +102,16 @@ const TVerbReference References[] = {
          command.InputIn = words[1] == "1";
          return true;
      }},
+    {"hang", TVerb::Hang,
+     [](const std::vector<std::string>& words, TSimCommand& command) {
+         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
+         return !command.Module.empty();
+     }},
+    {"answer", TVerb::Answer,
+     [](const std::vector<std::string>& words, TSimCommand& command) {
+         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
+         return !command.Module.empty();
+     }},
     {"late", TVerb::Late,
      [](const std::vector<std::string>& words, TSimCommand& command) {
          int64_t ms = 0;
