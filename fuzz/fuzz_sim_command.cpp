@@ -77,18 +77,16 @@ struct TVerbReference {
     TReference Read;
 };
 
+// A verb whose one word is a module.
+bool ReadModule(const std::vector<std::string>& words, TSimCommand& command) {
+    command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
+    return !command.Module.empty();
+}
+
 const TVerbReference References[] = {
     {"quit", TVerb::Quit, [](const std::vector<std::string>& words, TSimCommand&) { return words.size() == 1; }},
-    {"plug", TVerb::Plug,
-     [](const std::vector<std::string>& words, TSimCommand& command) {
-         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
-         return !command.Module.empty();
-     }},
-    {"unplug", TVerb::Unplug,
-     [](const std::vector<std::string>& words, TSimCommand& command) {
-         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
-         return !command.Module.empty();
-     }},
+    {"plug", TVerb::Plug, ReadModule},
+    {"unplug", TVerb::Unplug, ReadModule},
     {"count", TVerb::Count,
      [](const std::vector<std::string>& words, TSimCommand& command) {
          int64_t count = 0;
@@ -102,16 +100,8 @@ const TVerbReference References[] = {
          command.InputIn = words[1] == "1";
          return true;
      }},
-    {"hang", TVerb::Hang,
-     [](const std::vector<std::string>& words, TSimCommand& command) {
-         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
-         return !command.Module.empty();
-     }},
-    {"answer", TVerb::Answer,
-     [](const std::vector<std::string>& words, TSimCommand& command) {
-         command.Module = words.size() == 2 ? ModuleOf(words[1]) : "";
-         return !command.Module.empty();
-     }},
+    {"hang", TVerb::Hang, ReadModule},
+    {"answer", TVerb::Answer, ReadModule},
     {"late", TVerb::Late,
      [](const std::vector<std::string>& words, TSimCommand& command) {
          int64_t ms = 0;
