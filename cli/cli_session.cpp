@@ -81,8 +81,18 @@ int TCliSession::Await(const std::vector<TInstrumentKind>& kinds, double wait) {
             if (Session_.Usable(kind)) return true;
         return false;
     };
-    RunFor(wait, any);
-    if (any()) return ExitOk;
+    // A module that arrives meanwhile is described (its factors read) before
+    // the command goes on with it.
+    auto described = [&] {
+        for (const TInstrumentKind kind : kinds)
+            if (Session_.Describing(kind)) return false;
+        return any();
+    };
+    RunFor(wait, described);
+    if (any()) {
+        Session_.AwaitDescriptions();
+        return ExitOk;
+    }
     if (StopRequested()) return Interrupted();
     if (!TellMissingAccess(kinds)) Complain("no " + Names(kinds) + " is present");
     return ExitNoModule;

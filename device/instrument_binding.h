@@ -16,6 +16,9 @@ struct TInstrumentHooks {
     std::function<void(bool bound)> ShowBound;   // the area title's colour
     std::function<void()> BindAction;            // e.g. reading calibration factors
     std::function<void(bool on)> SwitchTimer;    // the kind's polling timer, if any
+    // The bind action's reads are done (at once where it has none): the
+    // module can be described, its factors are its own.
+    std::function<void()> Ready;
 };
 
 class TInstrumentBinding {

@@ -155,8 +155,8 @@ void TInstrumentPort::Abandon() noexcept {
     Resume();
 }
 
-void TInstrumentPort::CheckOverdue() noexcept {
-    if (Pending_ && !Stuck_ && std::chrono::steady_clock::now() - PendingSince_ >= std::chrono::milliseconds(NotAnsweringMs))
+void TInstrumentPort::CheckOverdue(int afterMs) noexcept {
+    if (Pending_ && !Stuck_ && std::chrono::steady_clock::now() - PendingSince_ >= std::chrono::milliseconds(afterMs))
         SetAnswering(false);
 }
 

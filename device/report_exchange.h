@@ -72,9 +72,9 @@ public:
     // A transfer was given up on and the module has not ended it yet: every
     // transfer fails at once ("not answering") until it does.
     bool Answering() const { return Answering_; }
-    // A transfer out longer than NotAnsweringMs makes the module one that
-    // does not answer, until it does; the transfer goes on.
-    void CheckOverdue() noexcept;
+    // A transfer out longer than afterMs (NotAnsweringMs unless told) makes
+    // the module one that does not answer, until it does; the transfer goes on.
+    void CheckOverdue(int afterMs = NotAnsweringMs) noexcept;
     // Told when the module stops answering and when it answers again.
     std::function<void(bool answering)> OnAnswering;
     // Told when the transfer given up on has ended: the slot carries

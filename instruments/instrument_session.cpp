@@ -22,7 +22,8 @@ TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop,
             kind, [this, kind](bool bound) { Bound(kind, bound); },
             [timer](bool on) {
                 if (timer) on ? timer->Start() : timer->Stop();
-            });
+            },
+            [this, kind] { Described(kind); });
     }
     for (const TInstrumentKindInfo& info : InstrumentKinds) {
         const TInstrumentKind kind = info.Kind;
@@ -43,7 +44,10 @@ TInstrumentSession::TInstrumentSession(THidPlatform& platform, TEventLoop& loop,
     Controller->OnRemoval = [this](THidDevice& device) {
         Run(TSessionWork::Removal, [&] { Instruments.Binding.OnUSBDisconnect(device); });
     };
-    if (pass == TStartUpPass::RunNow) loop.ProcessEvents(0);
+    if (pass == TStartUpPass::RunNow) {
+        loop.ProcessEvents(0);
+        AwaitDescriptions();
+    }
 }
 
 void TInstrumentSession::Run(TSessionWork kind, const std::function<void()>& work) {
@@ -63,8 +67,28 @@ void TInstrumentSession::Arrived(THidDevice& device) {
         device.ManufacturerString();
         device.ProductString();
     }
-    for (const TInstrumentKindInfo& info : InstrumentKinds)
-        if (Instruments.Binding.Device(info.Kind) == &device) Publish(&TSessionSubscriber::Ready, info.Kind);
+}
+
+bool TInstrumentSession::Describing(TInstrumentKind kind) const {
+    return Describing_[SlotOf(kind)] && Present(kind) && Answering(kind);
+}
+
+void TInstrumentSession::AwaitDescriptions(int patienceMs) {
+    for (;;) {
+        bool waiting = false;
+        for (const TInstrumentKindInfo& info : InstrumentKinds) {
+            if (!Describing(info.Kind)) continue;
+            Instruments.Binding.Port(info.Kind).CheckOverdue(patienceMs);
+            waiting = waiting || Describing(info.Kind);
+        }
+        if (!waiting) return;
+        Loop_.ProcessEvents(20);
+    }
+}
+
+void TInstrumentSession::Described(TInstrumentKind kind) {
+    Describing_[SlotOf(kind)] = false;
+    if (!Closing_) Publish(&TSessionSubscriber::Ready, kind);
 }
 
 TInstrumentSession::~TInstrumentSession() {
@@ -164,6 +188,7 @@ TDetachedTask TInstrumentSession::MeterPoll() {
 }
 
 void TInstrumentSession::Bound(TInstrumentKind kind, bool bound) {
+    Describing_[SlotOf(kind)] = bound;
     // A reading of a module since gone is not this one's.
     if (kind == TInstrumentKind::FrequencyMeter && bound) Reading_.reset();
     Publish(&TSessionSubscriber::Binding, kind, bound);

@@ -26,6 +26,10 @@ namespace tavik {
 constexpr int LoggerPollMs = 50;
 constexpr int FrequencyMeterPollMs = 250;
 constexpr int VoltmeterShowMs = 500;
+// How long a front-end that describes the modules before it goes on waits on
+// a binding's read: a little longer than the system waits on one (usbhid's
+// and uhid's five seconds).
+constexpr int BindingReadPatienceMs = 6000;
 
 // What a subscriber hears; any member may be empty. A kind is polled while a
 // subscriber listens to its readings: with none, its ticks send nothing.
@@ -50,7 +54,7 @@ struct TSessionSubscriber {
 enum class TSessionWork { Arrival, Removal, LoggerPoll, MeterPoll };
 
 // RunNow: the modules already plugged in are bound before the constructor
-// returns. LeftQueued: the controller's start-up pass waits on the loop, as
+// returns, and their binding's reads done (see AwaitDescriptions). LeftQueued: the controller's start-up pass waits on the loop, as
 // the window has it, so that they are bound once the window is on screen.
 enum class TStartUpPass { RunNow, LeftQueued };
 
@@ -82,6 +86,12 @@ public:
     // Whether a kind's module answers: false from a transfer it has not
     // answered within NotAnsweringMs until it answers again.
     bool Answering(TInstrumentKind kind) const { return Instruments.Binding.Port(kind).Answering(); }
+    // Bound, and the binding's reads (the factors) still out with a module
+    // that answers: it cannot be described yet.
+    bool Describing(TInstrumentKind kind) const;
+    // Runs the loop until no module is Describing; a read out longer than
+    // patienceMs makes its module one that does not answer.
+    void AwaitDescriptions(int patienceMs = BindingReadPatienceMs);
 
     // A subscriber hears every event from now until it is taken back; it must
     // outlive its subscription.
@@ -115,6 +125,7 @@ private:
     void Arrived(THidDevice& device);
     void Failed(TInstrumentKind kind);
     void Bound(TInstrumentKind kind, bool bound);
+    void Described(TInstrumentKind kind);
     TDetachedTask LoggerPoll();
     TDetachedTask MeterPoll();
     // A poll that has waited this long on its module tells it.
@@ -125,6 +136,7 @@ private:
     std::unique_ptr<TLoopTimer> MeterTimer_;
     std::optional<freqmeter::TReading> Reading_;
     std::array<std::vector<double>, 2> Sweep_;
+    std::array<bool, InstrumentKindCount> Describing_{};
     TEventLoop& Loop_;
     bool Closing_ = false;
     // Gone with the session: a call it posted runs only while it lives.

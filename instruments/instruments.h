@@ -24,10 +24,11 @@ public:
     generator::TGenerator Generator;
     freqmeter::TFrequencyMeter FrequencyMeter;
 
-    // The front-end's part of binding a kind: showing it bound or not, and
-    // switching its polling timer (either may be empty).
+    // The front-end's part of binding a kind: showing it bound or not,
+    // switching its polling timer, and hearing that the binding's reads are
+    // done (any may be empty).
     void SetFrontEnd(TInstrumentKind kind, std::function<void(bool bound)> showBound,
-                     std::function<void(bool on)> switchTimer);
+                     std::function<void(bool on)> switchTimer, std::function<void()> ready = nullptr);
 };
 
 }  // namespace tavik

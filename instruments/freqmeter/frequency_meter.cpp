@@ -66,7 +66,11 @@ TTask<float> TFrequencyMeter::ReadFrequencyCalibrationTask() {
     co_return read;
 }
 
-TDetachedTask TFrequencyMeter::ReadOnBind() { co_await ReadFrequencyCalibrationTask(); }
+TDetachedTask TFrequencyMeter::ReadOnBind(std::function<void()> ready) {
+    const unsigned bind = ++Binds_;
+    co_await ReadFrequencyCalibrationTask();
+    if (bind == Binds_ && Port_.Present() && ready) ready();
+}
 
 TCalibrationCheck TFrequencyMeter::CheckCalibration(int32_t reference) const {
     if (LastRawCount < MinimumCalibrationHz) return {TCalibrationVerdict::MeasurementTooLow};

@@ -3,6 +3,7 @@
 // kept in the module's parameter memory, and the wording of a result that
 // each front-end applies with its own decimal separator.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -42,8 +43,9 @@ public:
 
     bool Present() const { return Port_.Present(); }
     // What binding a frequency meter does: its factor is read before polling
-    // starts.
-    void OnBound() { ReadOnBind(); }
+    // starts; ready is told when it is, unless the meter is gone or replaced
+    // by then.
+    void OnBound(std::function<void()> ready = nullptr) { ReadOnBind(std::move(ready)); }
 
     // One 250 ms cycle with the intermediate frequency in hertz; a reading
     // when a measurement was accepted.
@@ -60,9 +62,10 @@ public:
     TCalibrationResult Calibrate(int32_t reference);
 
 private:
-    TDetachedTask ReadOnBind();
+    TDetachedTask ReadOnBind(std::function<void()> ready);
 
     TInstrumentPort& Port_;
+    unsigned Binds_ = 0;  // which binding a binding's reads are for
 };
 
 }  // namespace tavik::freqmeter

@@ -116,7 +116,11 @@ TTask<std::array<float, 2>> TLogger::ReadCalibrationFactorsTask() {
     co_return read;
 }
 
-TDetachedTask TLogger::ReadOnBind() { co_await ReadCalibrationFactorsTask(); }
+TDetachedTask TLogger::ReadOnBind(std::function<void()> ready) {
+    const unsigned bind = ++Binds_;
+    co_await ReadCalibrationFactorsTask();
+    if (bind == Binds_ && Port_.Present() && ready) ready();
+}
 
 TCommandResult TLogger::WriteCalibrationFactor(int channel, float value) {
     if (!Port_.Present()) return {};

@@ -4,6 +4,7 @@
 // Each command is built in its own buffer that lives as long as the logger: a
 // command rewrites only its own bytes.
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -65,10 +66,11 @@ public:
 
     bool Present() const { return Port_.Present(); }
     // What binding a logger does: its factors are read before polling starts
-    // (a tick that comes while they are read waits for them).
-    void OnBound() {
+    // (a tick that comes while they are read waits for them); ready is told
+    // when they are, unless the logger is gone or replaced by then.
+    void OnBound(std::function<void()> ready = nullptr) {
         ControlOwed_ = false;
-        ReadOnBind();
+        ReadOnBind(std::move(ready));
     }
 
     // One 50 ms cycle: reads a report; a report of another kind is answered
@@ -117,10 +119,11 @@ public:
 
 private:
     TTask<uint8_t> FollowModule(uint8_t moduleCsr);
-    TDetachedTask ReadOnBind();
+    TDetachedTask ReadOnBind(std::function<void()> ready);
     void Decode(TLoggerCycle& cycle);
 
     TInstrumentPort& Port_;
+    unsigned Binds_ = 0;  // which binding a binding's reads are for
     char Separator_;
     int SweepPosition_ = 0;
     std::array<bool, 5> Boxes_{};

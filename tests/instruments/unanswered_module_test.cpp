@@ -3,6 +3,7 @@
 // and its wire keeps the order it has when every answer comes at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -23,7 +24,8 @@ protected:
     std::shared_ptr<sim::TLoggerSimulator> Logger = M.PlugLogger(&LoggerInstance);
     uint32_t GeneratorInstance = 0;
     std::shared_ptr<sim::TGeneratorSimulator> Generator = M.PlugGenerator(&GeneratorInstance);
-    std::shared_ptr<sim::TFrequencyMeterSimulator> Meter = M.PlugFrequencyMeter();
+    uint32_t MeterInstance = 0;
+    std::shared_ptr<sim::TFrequencyMeterSimulator> Meter = M.PlugFrequencyMeter(&MeterInstance);
     std::vector<std::string> Heard;
     TSessionSubscriber Subscriber{
         .LoggerCycle = [this](const logger::TLoggerCycle&) { Heard.push_back("cycle"); },
@@ -195,6 +197,35 @@ TEST_F(UnansweredModule, ClicksOnAGeneratorThatDoesNotAnswerGoOutOnceItTakesThem
               std::vector<uint8_t>(out1Frame.begin() + 2, out1Frame.begin() + 7))
         << "output 1's click with the latest levels";
     EXPECT_TRUE(session.Answering(TInstrumentKind::Generator));
+}
+
+// A front-end that describes the modules as it starts (tavik-cli list) waits
+// for a binding's reads answered late, and hears a module ready only once its
+// factors are read; one that does not answer holds it up only so long.
+TEST_F(UnansweredModule, StartingWaitsForAModulesLateFactorsAndNotForOneThatDoesNotAnswer) {
+    Meter->Memory.StoreFloat(freqmeter::CalFactorAddress, 1.125f);
+    TMemoryHidDevice& meter = *M.Platform.Device(MeterInstance);
+    meter.Answer = TAnswer::AfterDelay;
+    meter.AnswerAfterMs = 5;
+    LoggerDevice().Answer = TAnswer::Never;
+    Subscriber.Ready = [this](TInstrumentKind kind) { Heard.push_back(std::string("ready ") + InfoOf(kind).Name); };
+    Subscriber.MeterReading = nullptr;
+    M.Loop.RealTime = true;  // the delayed answers and the polls come as time passes
+    TInstrumentSession session(M.Platform, M.Loop, '.', &Subscriber, TStartUpPass::LeftQueued);
+    M.Loop.ProcessEvents(0);  // the start-up pass
+    EXPECT_TRUE(session.Describing(TInstrumentKind::FrequencyMeter));
+    EXPECT_EQ(session.Instruments.FrequencyMeter.FreqCalFactor, 0.0f) << "not read yet";
+    const auto start = std::chrono::steady_clock::now();
+    session.AwaitDescriptions(200);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(session.Instruments.FrequencyMeter.FreqCalFactor, 1.125f);
+    EXPECT_FALSE(session.Describing(TInstrumentKind::Logger));
+    ASSERT_EQ(Heard.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(Heard.begin(), Heard.begin() + 4),
+              (std::vector<std::string>{"bound logger", "bound generator", "ready generator", "bound freqmeter"}));
+    std::sort(Heard.begin() + 4, Heard.end());
+    EXPECT_EQ(Heard[4], "logger not answering");
+    EXPECT_EQ(Heard[5], "ready freqmeter");
 }
 
 // The slot empties at once and the waiting tick ends with nothing sent; under
