@@ -108,8 +108,14 @@ int TCliSession::Log(const TCommand& command) {
     };
     // Told once its factors are read: a replugged module's own.
     Events_.Ready = [&](TInstrumentKind kind) { recorder.Event(std::string(InfoOf(kind).Name) + " bound: " + identity(kind)); };
-    // A failed poll is told once, until the module answers again. The
-    // session's own "not answering" and "answering again" belong here too.
+    // A module that does not answer a transfer in good time, and answers
+    // again: the gap in its rows, told as it begins and as it ends.
+    Events_.Answering = [&](TInstrumentKind kind, bool answering) {
+        failing[static_cast<std::size_t>(SlotOf(kind))] = false;
+        TellAnswering(kind, answering);
+        recorder.Event(std::string(InfoOf(kind).Name) + (answering ? " answering again" : " not answering"));
+    };
+    // A failed poll is told once, until the module answers again.
     Events_.TransferFailed = [&](TInstrumentKind kind, std::string_view reason) {
         bool& f = failing[static_cast<std::size_t>(SlotOf(kind))];
         if (!f) recorder.Event(std::string(InfoOf(kind).Name) + ": a transfer failed: " + std::string(reason));

@@ -2,7 +2,7 @@
 # Inside the VM: tavik-sim's modules as USB devices (dummy_hcd, configfs,
 # FunctionFS), as the kernel and udev see them and as tavik-cli binds them;
 # tavik-cli log as the recording service's user, with only the tavik group's
-# access, through an unplug and a replug.
+# access, through an unplug and a replug and a logger that stops answering.
 # Leaves udevd running with the package's rule (Wine hears the modules through
 # it). Prints one line per check and "usb: N passed, M failed".
 #   usb.sh BUILD_FOLDER OUT_FOLDER
@@ -107,6 +107,11 @@ replugged() {
 }
 wait_for "the logger's node back" 90 replugged
 wait_for "the recording has the logger bound again, with rows" 120 recording back
+# A logger that stops answering and answers again: the gap in its rows told.
+echo "hang logger" >&3
+wait_for "the recording has the logger not answering" 60 recording hung
+echo "answer logger" >&3
+wait_for "the recording has the logger answering again, with rows" 60 recording answers
 kill -INT $service
 wait $service
 logged=$?
@@ -116,7 +121,7 @@ whole=$?
 sed 's/^/    /' "$out/service-log.check"
 check "tavik-cli log as the tavik user, through the group's access: ends with 0 on SIGINT (exit code $logged)" \
     --seen "$out/service-log.err" [ "$logged" -eq 0 ]
-check "its recording: the logger bound, rows, absent, bound again, rows, stopped; every row whole" \
+check "its recording: the logger bound, rows, absent, bound again, rows, not answering, answering again, rows, stopped; every row whole" \
     --seen "$out/service-log.check" [ "$whole" -eq 0 ]
 list_hidraw >"$out/replug-hidraw.txt" 2>&1
 echo "    usb: logger before the replug: $before; after: $after"
