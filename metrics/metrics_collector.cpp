@@ -63,7 +63,8 @@ TMetricsCollector::TMetricsCollector(TInstrumentSession& session, std::string ve
 TMetricsCollector::~TMetricsCollector() { Session_.Unsubscribe(Subscriber_); }
 
 TModuleState TMetricsCollector::StateOf(TInstrumentKind kind) const {
-    return Present(Session_.Instruments, kind) ? TModuleState::Bound : TModuleState::Absent;
+    if (!Present(Session_.Instruments, kind)) return TModuleState::Absent;
+    return Session_.Answering(kind) ? TModuleState::Bound : TModuleState::NotAnswering;
 }
 
 std::vector<TMetricFamily> TMetricsCollector::Families() const {

@@ -17,6 +17,10 @@ TMqttPublisher::TMqttPublisher(TInstrumentSession& session, TEventLoop& loop, TM
         if (!bound) Bound(kind, false);
     };
     Subscriber_.Ready = [this](TInstrumentKind kind) { Bound(kind, true); };
+    // A module that does not answer is unavailable until it does.
+    Subscriber_.Answering = [this](TInstrumentKind kind, bool answering) {
+        if (Session_.Present(kind)) Connection_.Retain(ModuleAvailability(Names_, kind, answering));
+    };
     Connection_.Retain(Availability(Names_, true));
     for (const TInstrumentKindInfo& info : InstrumentKinds) Bound(info.Kind, Session_.Present(info.Kind));
     Session_.Subscribe(Subscriber_);

@@ -17,6 +17,7 @@ TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Ses
     };
     Polling_.Ready = [this](TInstrumentKind kind) { Status.Bound(kind, true); };
     Polling_.TransferFailed = [this](TInstrumentKind kind, std::string_view) { Status.Failed(kind); };
+    Polling_.Answering = [this](TInstrumentKind kind, bool answering) { Status.SetAnswering(kind, answering); };
     for (const TInstrumentKindInfo& info : InstrumentKinds) Status.Bound(info.Kind, Session.Present(info.Kind));
     Session.Subscribe(Polling_);
 }

@@ -19,6 +19,7 @@ void TConditionRegister::Latch(TStatusRegister& client) const {
 void TStatusConditions::Bound(TInstrumentKind kind, bool bound) {
     Bound_[SlotOf(kind)] = bound;
     Failing_[SlotOf(kind)] = false;
+    Silent_[SlotOf(kind)] = false;
     Update();
 }
 
@@ -33,8 +34,15 @@ void TStatusConditions::Answered(TInstrumentKind kind) {
     Update();
 }
 
+void TStatusConditions::SetAnswering(TInstrumentKind kind, bool answering) {
+    Silent_[SlotOf(kind)] = !answering;
+    Update();
+}
+
 void TStatusConditions::Update() {
-    auto trouble = [this](TInstrumentKind kind) { return !Bound_[SlotOf(kind)] || Failing_[SlotOf(kind)]; };
+    auto trouble = [this](TInstrumentKind kind) {
+        return !Bound_[SlotOf(kind)] || Failing_[SlotOf(kind)] || Silent_[SlotOf(kind)];
+    };
     uint16_t questionable = 0;
     if (trouble(TInstrumentKind::Logger)) questionable |= QuestionableVoltage;
     if (trouble(TInstrumentKind::FrequencyMeter)) questionable |= QuestionableFrequency;

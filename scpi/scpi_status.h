@@ -11,7 +11,7 @@
 namespace tavik::scpi {
 
 // QUEStionable: a module's readings or settings cannot be trusted, because it
-// is absent or its last poll failed.
+// is absent, does not answer, or its last poll failed.
 constexpr uint16_t QuestionableVoltage = 1u << 0;    // the logger
 constexpr uint16_t QuestionableFrequency = 1u << 5;  // the frequency meter
 constexpr uint16_t QuestionableGenerator = 1u << 9;  // the generator (a bit the instrument defines)
@@ -46,6 +46,8 @@ public:
     void Bound(TInstrumentKind kind, bool bound);
     void Failed(TInstrumentKind kind);
     void Answered(TInstrumentKind kind);
+    // The module stopped answering (false) or answers again (true).
+    void SetAnswering(TInstrumentKind kind, bool answering);
 
     TConditionRegister Operation;
     TConditionRegister Questionable;
@@ -59,6 +61,7 @@ private:
     void Update();
     std::array<bool, InstrumentKindCount> Bound_{};
     std::array<bool, InstrumentKindCount> Failing_{};
+    std::array<bool, InstrumentKindCount> Silent_{};
 };
 
 }  // namespace tavik::scpi

@@ -3,9 +3,11 @@
 // new one until it has read), counters of reports, bindings and failed polls.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "instruments/instrument_session.h"
 #include "metrics/metrics_collector.h"
@@ -105,6 +107,32 @@ TEST_F(MetricsCollector, ReadingsOfBoundModulesAndNoneOfAbsentOnes) {
     samples = Samples(Collector);
     EXPECT_FALSE(Find(samples, "tavik_logger_voltage_volts{channel=1}"));
     EXPECT_FALSE(Find(samples, "tavik_logger_calibration_factor{channel=1}"));
+}
+
+// Nothing stale that looks live: a logger that does not answer is marked so,
+// and its readings are back once it answers.
+TEST_F(MetricsCollector, AModuleThatDoesNotAnswerIsMarkedAndShowsNoReadings) {
+    M.Platform.DeliverThrough(M.Loop);
+    Poll(TInstrumentKind::Logger, 3);
+    TMemoryHidDevice& device = *M.Platform.Device(LoggerInstance);
+    device.Answer = TMemoryHidDevice::TAnswer::Never;
+    Poll(TInstrumentKind::Logger);
+    std::this_thread::sleep_for(std::chrono::milliseconds(NotAnsweringMs + 10));
+    Poll(TInstrumentKind::Logger);
+    auto samples = Samples(Collector);
+    EXPECT_EQ(Find(samples, "tavik_module_up{kind=logger}"), 0);
+    EXPECT_EQ(Find(samples, "tavik_module_state{kind=logger,state=not_answering}"), 1);
+    EXPECT_EQ(Find(samples, "tavik_module_state{kind=logger,state=bound}"), 0);
+    EXPECT_FALSE(Find(samples, "tavik_logger_voltage_volts{channel=1}"));
+    EXPECT_EQ(Find(samples, "tavik_module_up{kind=freqmeter}"), 1) << "the meter is not the logger";
+
+    device.Answer = TMemoryHidDevice::TAnswer::AtOnce;
+    M.Platform.Release(LoggerInstance);
+    M.ProcessEvents();
+    Poll(TInstrumentKind::Logger);
+    samples = Samples(Collector);
+    EXPECT_EQ(Find(samples, "tavik_module_up{kind=logger}"), 1);
+    EXPECT_TRUE(Find(samples, "tavik_logger_voltage_volts{channel=1}"));
 }
 
 TEST_F(MetricsCollector, FailedPollsCountByOperation) {

@@ -324,8 +324,9 @@ TEST_F(ScpiModules, AnAbsentModuleIsHardwareMissing) {
     EXPECT_EQ(ErrorCodes(), std::vector<int>{});
 }
 
-// A query to a module that does not answer fails at once; the others are
-// served meanwhile, and it is asked again once it answers.
+// A query to a module that does not answer fails at once, and the module is
+// questionable; the others are served meanwhile, and it is asked again once
+// it answers.
 TEST_F(ScpiFrequencyMeter, AMeterThatStopsAnsweringIsAHardwareErrorAtOnce) {
     const auto generator = M.PlugGenerator();
     M.Notify();
@@ -342,11 +343,13 @@ TEST_F(ScpiFrequencyMeter, AMeterThatStopsAnsweringIsAHardwareErrorAtOnce) {
     EXPECT_EQ(Errors(), (std::vector<TQueuedError>{{HardwareError, "Hardware error;freqmeter: not answering"},
                                                    {HardwareError, "Hardware error;freqmeter: not answering"}}));
     EXPECT_EQ(Ask("OUTP3 ON;:OUTP3?"), "1\n") << "the generator is served meanwhile";
+    EXPECT_EQ(Ask("STAT:QUES:COND?"), "33\n") << "the absent logger's bit and the meter's";
     device.Answer = TMemoryHidDevice::TAnswer::AtOnce;
     M.Platform.Release(MeterInstance);
     M.ProcessEvents();
     TickMeter();
     EXPECT_EQ(Ask("MEAS:FREQ?"), "100000\n");
+    EXPECT_EQ(Ask("STAT:QUES:COND?;EVEN?"), "1;32\n") << "the meter's bit cleared, its rise latched";
     EXPECT_TRUE(Errors().empty());
 }
 
