@@ -18,6 +18,7 @@ int TCliSession::List(bool json) {
         entry.Manufacturer = Utf8Of(device.ManufacturerString());
         entry.Product = Utf8Of(device.ProductString());
         entry.Path = device.PnPInfo().DevicePath;
+        entry.Serial = Utf8Of(device.SerialNumberString());
         entry.ReadWrite = device.HasReadWriteAccess();
         const auto kind = KindOfProduct(device.ProductString());
         if (!IsInstrumentModule(device)) {

@@ -69,6 +69,7 @@ int TCliSession::Log(const TCommand& command) {
         std::snprintf(version, sizeof version, "0x%04X", device->VersionNumber());
         std::string text = Utf8Of(device->ProductString()) + "; manufacturer " + Utf8Of(device->ManufacturerString()) +
                            "; version " + version + "; node " + device->PnPInfo().DevicePath;
+        if (!device->SerialNumberString().empty()) text += "; serial " + Utf8Of(device->SerialNumberString());
         if (kind == TInstrumentKind::Logger)
             text += "; factors " + PointText(instruments.Logger.CalFactor1, 6) + " " +
                     PointText(instruments.Logger.CalFactor2, 6);

@@ -56,7 +56,8 @@ std::string ListLine(const TListEntry& e, bool json, char separator) {
         std::string line = "{\"kind\":" + JsonString(e.Kind);
         if (!e.Reason.empty()) line += ",\"reason\":" + JsonString(e.Reason);
         line += ",\"product\":" + JsonString(e.Product) + ",\"manufacturer\":" + JsonString(e.Manufacturer) +
-                ",\"path\":" + JsonString(e.Path) + ",\"read_write\":" + (e.ReadWrite ? "true" : "false") +
+                ",\"path\":" + JsonString(e.Path) + (e.Serial.empty() ? "" : ",\"serial\":" + JsonString(e.Serial)) +
+                ",\"read_write\":" + (e.ReadWrite ? "true" : "false") +
                 ",\"bound\":" + (e.Bound ? "true" : "false");
         for (const auto& [name, value] : e.Factors) line += ",\"" + name + "\":" + Number(value);
         return line + "}";
@@ -64,6 +65,7 @@ std::string ListLine(const TListEntry& e, bool json, char separator) {
     std::string line = e.Kind;
     if (!e.Reason.empty()) line += " (" + e.Reason + ")";
     line += "  \"" + e.Product + "\"  \"" + e.Manufacturer + "\"  " + e.Path;
+    if (!e.Serial.empty()) line += "  serial " + e.Serial;
     line += e.ReadWrite ? "  read/write" : "  no access";
     if (e.Bound) line += "  bound";
     for (const auto& [name, value] : e.Factors) line += "  " + name + " = " + FixedText(value, 7, 6, separator);

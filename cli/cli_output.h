@@ -18,6 +18,7 @@ struct TListEntry {
     std::string Product;
     std::string Manufacturer;
     std::string Path;
+    std::string Serial;  // empty: none
     bool ReadWrite = false;
     bool Bound = false;
     std::vector<std::pair<std::string, float>> Factors;  // name, value; bound modules only

@@ -65,6 +65,12 @@ const std::u16string& THidDevice::ProductString() {
     return ReadString(ProductString_, &THidPlatform::GetProductString);
 }
 
+void THidDevice::ReadSerialNumber() {
+    if (SerialNumberRead_ || IsOpen()) return;
+    SerialNumberRead_ = true;
+    ReadString(SerialNumberString_, &THidPlatform::GetSerialNumberString);
+}
+
 // A closed handle opens only while the device is accessible; the open's own
 // failure is the platform's to tell.
 bool THidDevice::OpenForTransfer() {

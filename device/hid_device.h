@@ -60,6 +60,12 @@ public:
     // Read once and cached; a first read closes the shared handle.
     const std::u16string& ManufacturerString();
     const std::u16string& ProductString();
+    // The serial number is read once, by ReadSerialNumber, while the shared
+    // handle is closed (the read opens and closes it, as a string's first
+    // read does): on arrival, before the device is bound. Empty when the
+    // device has none or it was not read.
+    void ReadSerialNumber();
+    const std::u16string& SerialNumberString() const { return SerialNumberString_; }
 
     uint16_t VendorID() const { return Attributes_.VendorID; }
     uint16_t ProductID() const { return Attributes_.ProductID; }
@@ -94,6 +100,8 @@ private:
     THidAttributes Attributes_;
     std::u16string ManufacturerString_;
     std::u16string ProductString_;
+    std::u16string SerialNumberString_;
+    bool SerialNumberRead_ = false;
     const char* OwnError_ = nullptr;  // null: the platform's LastError
 };
 

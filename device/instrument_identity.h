@@ -34,6 +34,7 @@ struct TProductStrings {
 struct TModuleStrings {
     std::string Manufacturer;
     std::string Product;
+    std::string Serial;  // empty: none
 };
 
 struct TInstrumentKindInfo {

@@ -61,6 +61,8 @@ void TInstrumentSession::Run(TSessionWork kind, const std::function<void()>& wor
 }
 
 void TInstrumentSession::Arrived(THidDevice& device) {
+    // Before the binding opens the device for its transfers.
+    if (HasInstrumentIds(device)) device.ReadSerialNumber();
     Instruments.Binding.OnUSBConnect(device);
     // Read while the device may be opened: a listing shows them.
     if (HasInstrumentIds(device)) {
@@ -116,7 +118,7 @@ void TInstrumentSession::Unsubscribe(TSessionSubscriber& subscriber) {
 TModuleStrings TInstrumentSession::ModuleStrings(TInstrumentKind kind) const {
     THidDevice* device = Instruments.Binding.Device(kind);
     if (!device) return {};
-    return {Utf8Of(device->ManufacturerString()), Utf8Of(device->ProductString())};
+    return {Utf8Of(device->ManufacturerString()), Utf8Of(device->ProductString()), Utf8Of(device->SerialNumberString())};
 }
 
 bool TInstrumentSession::Usable(TInstrumentKind kind) const {

@@ -1,5 +1,9 @@
 #include "metrics_collector.h"
 
+#include <cstdio>
+
+#include "device/hid_device.h"
+
 namespace tavik::metrics {
 
 namespace {
@@ -88,18 +92,29 @@ void TMetricsCollector::AddModuleFamilies(std::vector<TMetricFamily>& families) 
     TMetricFamily reports = Family("tavik_reports", TMetricType::Counter, "Measurement reports accepted from the module of the kind.");
     TMetricFamily failures = Family("tavik_transfer_failures", TMetricType::Counter,
                                     "Polls of the module of the kind whose transfer failed, by operation.");
+    // Which module it is, to join with its readings: a replug of another
+    // module of the kind shows another serial.
+    TMetricFamily module = Family("tavik_module", TMetricType::Info,
+                                  "The bound module of the kind: its strings, serial number and version.");
     for (const TInstrumentKindInfo& info : InstrumentKinds) {
         const TModuleState now = StateOf(info.Kind);
         Add(up, now == TModuleState::Bound ? 1 : 0, {{"kind", info.Name}});
         for (const TModuleState each : {TModuleState::Bound, TModuleState::Absent, TModuleState::NotAnswering})
             Add(state, each == now ? 1 : 0, {{"kind", info.Name}, {"state", StateName(each)}});
         Add(bindings, static_cast<double>(Bindings_[SlotOf(info.Kind)]), {{"kind", info.Name}});
+        if (const THidDevice* device = Session_.BoundDevice(info.Kind)) {
+            const TModuleStrings strings = Session_.ModuleStrings(info.Kind);
+            char version[8];
+            std::snprintf(version, sizeof version, "%X.%02X", device->VersionNumber() >> 8, device->VersionNumber() & 0xFFu);
+            Add(module, 1, {{"kind", info.Name}, {"manufacturer", strings.Manufacturer}, {"product", strings.Product},
+                            {"serial", strings.Serial}, {"version", version}});
+        }
     }
     for (const TInstrumentKind kind : PolledKinds)
         Add(reports, static_cast<double>(Reports_[SlotOf(kind)]), {{"kind", InfoOf(kind).Name}});
     for (const auto& [key, count] : Failures_)
         Add(failures, static_cast<double>(count), {{"kind", InfoOf(key.first).Name}, {"operation", key.second}});
-    for (TMetricFamily* family : {&up, &state, &bindings, &reports, &failures}) families.push_back(std::move(*family));
+    for (TMetricFamily* family : {&up, &state, &bindings, &reports, &failures, &module}) families.push_back(std::move(*family));
 }
 
 void TMetricsCollector::AddLoggerFamilies(std::vector<TMetricFamily>& families) const {

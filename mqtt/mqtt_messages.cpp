@@ -79,7 +79,8 @@ std::vector<TMqttMessage> DiscoveryConfigs(const TMqttNames& names, TInstrumentK
     const std::string deviceBlock = "{\"identifiers\":[" + Json(device) + "]," +
                                     Field("name", "Тавик " + module.Product + " (" + names.Host + ")") + "," +
                                     Field("manufacturer", module.Manufacturer) + "," + Field("model", module.Product) +
-                                    "," + Field("sw_version", names.Version) + "}";
+                                    (module.Serial.empty() ? "" : "," + Field("serial_number", module.Serial)) + "," +
+                                    Field("sw_version", names.Version) + "}";
     const std::string availability = "[{" + Field("topic", Availability(names, true).Topic) + "},{" +
                                      Field("topic", ModuleAvailability(names, kind, true).Topic) + "}]";
     std::vector<TMqttMessage> configs;

@@ -11,9 +11,15 @@ TDemoModules PlugDemoModules(TMemoryHidPlatform& platform) {
     modules.Logger->Channel2 = DemoSignal2;
     modules.FrequencyMeter->RawCount = DemoCount;
     modules.FrequencyMeter->InputIn = true;
-    modules.LoggerInstance = platform.Plug(std::make_shared<TSimulatedDevice>(modules.Logger));
-    platform.Plug(std::make_shared<TSimulatedDevice>(modules.Generator));
-    platform.Plug(std::make_shared<TSimulatedDevice>(modules.FrequencyMeter));
+    // Each with a serial number of its own, as modules that have one show it.
+    auto device = [](std::shared_ptr<TModuleSimulator> module, const char16_t* serial) {
+        auto made = std::make_shared<TSimulatedDevice>(std::move(module));
+        made->Serial = serial;
+        return made;
+    };
+    modules.LoggerInstance = platform.Plug(device(modules.Logger, u"DEMO-L1"));
+    platform.Plug(device(modules.Generator, u"DEMO-G1"));
+    platform.Plug(device(modules.FrequencyMeter, u"DEMO-F1"));
     return modules;
 }
 

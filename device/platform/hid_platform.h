@@ -65,6 +65,8 @@ public:
     virtual bool GetAttributes(THidHandle handle, THidAttributes& attributes) = 0;
     virtual bool GetManufacturerString(THidHandle handle, std::u16string& text) = 0;
     virtual bool GetProductString(THidHandle handle, std::u16string& text) = 0;
+    // The device's serial number string; false where it has none.
+    virtual bool GetSerialNumberString(THidHandle handle, std::u16string& text) = 0;
 
     // Feature reports; byte 0 of buffer is the report ID and length counts it.
     virtual bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) = 0;

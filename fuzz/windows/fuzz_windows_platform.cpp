@@ -217,6 +217,7 @@ public:
             {"HidD_GetAttributes", reinterpret_cast<TProc>(&Attributes)},
             {"HidD_GetManufacturerString", reinterpret_cast<TProc>(&String)},
             {"HidD_GetProductString", reinterpret_cast<TProc>(&String)},
+            {"HidD_GetSerialNumberString", reinterpret_cast<TProc>(&String)},
             {"HidD_GetFeature", reinterpret_cast<TProc>(&GetFeature)},
             {"HidD_SetFeature", reinterpret_cast<TProc>(&SetFeature)},
             {"CreateFileW", reinterpret_cast<TProc>(&Open)},

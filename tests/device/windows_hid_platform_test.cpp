@@ -32,6 +32,7 @@ struct TStandInDevice {
     std::wstring Path;
     std::wstring Manufacturer = L"tavik.example";
     std::wstring Product = L"VXLogger";
+    std::wstring Serial = L"A1B2";
     uint16_t VendorID = 0x20A0;
     uint16_t ProductID = 0x5E21;
     uint16_t Version = 0x0107;
@@ -192,6 +193,9 @@ BOOLEAN NTAPI GetManufacturer(HANDLE handle, PVOID buffer, ULONG length) {
 BOOLEAN NTAPI GetProduct(HANDLE handle, PVOID buffer, ULONG length) {
     return CopyString(handle, &TStandInDevice::Product, buffer, length);
 }
+BOOLEAN NTAPI GetSerial(HANDLE handle, PVOID buffer, ULONG length) {
+    return CopyString(handle, &TStandInDevice::Serial, buffer, length);
+}
 
 // Feature reports need a read/write handle and a buffer of the report's
 // length, report ID 0 in front.
@@ -272,6 +276,7 @@ const std::map<std::pair<std::wstring, std::string>, TLibraryLoader::TProc>& Sta
         TAVIK_STAND_IN(L"HID.dll", HidD_GetAttributes, GetAttributes),
         TAVIK_STAND_IN(L"HID.dll", HidD_GetManufacturerString, GetManufacturer),
         TAVIK_STAND_IN(L"HID.dll", HidD_GetProductString, GetProduct),
+        TAVIK_STAND_IN(L"HID.dll", HidD_GetSerialNumberString, GetSerial),
         TAVIK_STAND_IN(L"HID.dll", HidD_GetFeature, GetFeature),
         TAVIK_STAND_IN(L"HID.dll", HidD_SetFeature, SetFeature),
         TAVIK_STAND_IN(L"Kernel32.dll", CreateFileW, CreateFileStandIn),
@@ -327,7 +332,7 @@ protected:
 const std::vector<std::string> NeededNames = {
     "SetupDiGetClassDevsW",       "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailW",
     "SetupDiGetDeviceRegistryPropertyW", "SetupDiDestroyDeviceInfoList", "HidD_GetHidGuid",
-    "HidD_GetAttributes",         "HidD_GetManufacturerString",  "HidD_GetProductString",
+    "HidD_GetAttributes",         "HidD_GetManufacturerString",  "HidD_GetProductString", "HidD_GetSerialNumberString",
     "HidD_GetFeature",            "HidD_SetFeature",             "CreateFileW",
     "CloseHandle",                "CancelIoEx",
 };
@@ -515,15 +520,19 @@ TEST_F(WindowsHid, DescriptorStringsOfAnyLengthAreKeptToTheirFirst254Units) {
         for (std::size_t i = 0; i < length; ++i) text += static_cast<wchar_t>(L'А' + i % 32);
         d.Product = text;
         d.Manufacturer = L"x" + text;
+        d.Serial = L"s" + text;
         const THidHandle handle = platform.Open("a", false);
         ASSERT_NE(handle, InvalidHidHandle);
         std::u16string product = u"stale";
         std::u16string maker;
+        std::u16string serial;
         ASSERT_TRUE(platform.GetProductString(handle, product));
         ASSERT_TRUE(platform.GetManufacturerString(handle, maker));
+        ASSERT_TRUE(platform.GetSerialNumberString(handle, serial));
         const std::size_t kept = std::min<std::size_t>(length, MaxHidStringLength);
         EXPECT_EQ(product, std::u16string(reinterpret_cast<const char16_t*>(text.data()), kept));
         EXPECT_EQ(maker.size(), std::min<std::size_t>(length + 1, MaxHidStringLength));
+        EXPECT_EQ(serial.size(), std::min<std::size_t>(length + 1, MaxHidStringLength));
         platform.Close(handle);
     }
     for (ULONG size : Stage.StringBufferSizes) EXPECT_EQ(size, 508u);

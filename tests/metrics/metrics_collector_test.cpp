@@ -95,13 +95,20 @@ TEST_F(MetricsCollector, ReadingsOfBoundModulesAndNoneOfAbsentOnes) {
     EXPECT_FALSE(Find(samples, "tavik_freqmeter_calibration_factor"));
     EXPECT_EQ(Find(samples, "tavik_reports_total{kind=freqmeter}"), meterReports);  // counters stay
 
-    // Plugged in again: bound twice, and no reading until one comes.
-    M.Platform.Plug(std::make_shared<sim::TSimulatedDevice>(Meter));
+    // Plugged in again: bound twice, and no reading until one comes; a
+    // module with a serial number tells it.
+    EXPECT_EQ(Find(samples, "tavik_module{kind=logger,manufacturer=tavik.example,product=VXLogger,serial=,version=1.00}"), 1);
+    auto replugged = std::make_shared<sim::TSimulatedDevice>(Meter);
+    replugged->Serial = u"F-0042";
+    M.Platform.Plug(replugged);
     M.Notify();
     M.ProcessEvents();
     samples = Samples(Collector);
     EXPECT_EQ(Find(samples, "tavik_module_bindings_total{kind=freqmeter}"), 2);
     EXPECT_FALSE(Find(samples, "tavik_frequency_hertz"));
+    EXPECT_EQ(
+        Find(samples, "tavik_module{kind=freqmeter,manufacturer=tavik.example,product=VXFrequencyMeter,serial=F-0042,version=1.00}"),
+        1);
 
     Unplug(LoggerInstance);
     samples = Samples(Collector);

@@ -111,6 +111,11 @@ try:
     modules = query("tavik_module_up")["data"]["result"]
     check("every module up", sorted((r["metric"]["kind"], r["value"][1]) for r in modules) ==
           [("freqmeter", "1"), ("generator", "1"), ("logger", "1")])
+    # A reading joined with its module's serial, as a dashboard would.
+    joined = query('tavik_frequency_hertz * on(instance) group_left(serial) tavik_module_info{kind="freqmeter"}')
+    print(f"  joined with tavik_module_info: {json.dumps(joined)}")
+    check("the frequency joined with the meter's serial", [(r["metric"].get("serial"), r["value"][1])
+                                                           for r in joined["data"]["result"]] == [("DEMO-F1", "100000")])
 finally:
     if prometheus:
         prometheus.terminate()

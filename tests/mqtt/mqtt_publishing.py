@@ -107,8 +107,9 @@ try:
     check("voltage in V to 3 decimals, frequency in whole Hz, the IN input binary", classes == [
         ("", "", -1, f"{prefix}/freqmeter/input_in"), ("frequency", "Hz", 0, f"{prefix}/freqmeter/frequency"),
         ("voltage", "V", 3, f"{prefix}/logger/voltage1"), ("voltage", "V", 3, f"{prefix}/logger/voltage2")])
-    check("each config has a device block and the program's and its module's availability", all(
-        {"manufacturer", "model", "sw_version", "identifiers"} <= set(c["device"]) and
+    check("each config has a device block with its module's serial, and the program's and the module's availability", all(
+        {"manufacturer", "model", "serial_number", "sw_version", "identifiers"} <= set(c["device"]) and
+        c["device"]["serial_number"] == {"logger": "DEMO-L1", "freqmeter": "DEMO-F1"}[c["state_topic"].split("/")[-2]] and
         [a["topic"] for a in c["availability"]] == [f"{prefix}/status", c["state_topic"].rsplit("/", 1)[0] + "/status"]
         for c in configs.values()))
     check("online retained, for the program and each module", all(

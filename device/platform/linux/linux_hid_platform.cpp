@@ -91,6 +91,7 @@ bool TLinuxHidPlatform::Describe(const std::string& devnode, TNodeInfo& info) co
         Text(udev_device_get_property_value(hid, "HID_NAME")));
     info.Manufacturer = Utf16Of(strings.Manufacturer);
     info.Product = Utf16Of(strings.Product);
+    info.Serial = Utf16Of(Text(udev_device_get_property_value(hid, "HID_UNIQ")));
     return true;
 }
 
@@ -230,6 +231,14 @@ bool TLinuxHidPlatform::GetProductString(THidHandle handle, std::u16string& text
     const TOpenNode* node = Node(handle);
     if (!node) return Fail("invalid handle");
     text = node->Info.Product;
+    return true;
+}
+
+bool TLinuxHidPlatform::GetSerialNumberString(THidHandle handle, std::u16string& text) {
+    const TOpenNode* node = Node(handle);
+    if (!node) return Fail("invalid handle");
+    if (node->Info.Serial.empty()) return Fail("no serial number");
+    text = node->Info.Serial;
     return true;
 }
 

@@ -33,6 +33,7 @@ public:
     void Close(THidHandle handle) override;
     bool GetAttributes(THidHandle handle, THidAttributes& attributes) override;
     bool GetManufacturerString(THidHandle handle, std::u16string& text) override;
+    bool GetSerialNumberString(THidHandle handle, std::u16string& text) override;
     bool GetProductString(THidHandle handle, std::u16string& text) override;
     bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) override;
     bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) override;
@@ -50,6 +51,7 @@ private:
         THidAttributes Attributes;
         std::u16string Manufacturer;
         std::u16string Product;
+        std::u16string Serial;  // HID_UNIQ: the USB serial, or uhid's uniq
     };
     struct TOpenNode {
         hid_device_* Device = nullptr;  // null for a no-access open

@@ -171,6 +171,16 @@ bool TMemoryHidPlatform::GetProductString(THidHandle handle, std::u16string& tex
     return ReadString(handle, &TMemoryHidDevice::Product, TWireCall::Product, text);
 }
 
+bool TMemoryHidPlatform::GetSerialNumberString(THidHandle handle, std::u16string& text) {
+    uint32_t instance = 0;
+    bool readWrite = false;
+    const auto device = DeviceOf(handle, instance, readWrite);
+    const bool ok = device && !device->FailStrings && !device->Serial.empty();
+    if (ok) text = device->Serial;
+    Log(TWireCall::Serial, instance, ok);
+    return ok || Fail(!device ? "device removed" : device->FailStrings ? "simulated failure" : "no serial number");
+}
+
 bool TMemoryHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
     uint32_t instance = 0;
     bool readWrite = false;

@@ -29,6 +29,7 @@ public:
     THidAttributes Attributes;
     std::u16string Manufacturer;
     std::u16string Product;
+    std::u16string Serial;  // empty: none
 
     // Faults a test can switch on.
     bool RefuseReadWrite = false;  // opens only with no access
@@ -46,7 +47,7 @@ public:
     int AnswerAfterMs = 0;
 };
 
-enum class TWireCall { Open, Close, Attributes, Manufacturer, Product, GetFeature, SetFeature };
+enum class TWireCall { Open, Close, Attributes, Manufacturer, Product, Serial, GetFeature, SetFeature };
 
 // One platform call, as the in-memory platform saw it.
 struct TWireEvent {
@@ -104,6 +105,7 @@ public:
     bool GetAttributes(THidHandle handle, THidAttributes& attributes) override;
     bool GetManufacturerString(THidHandle handle, std::u16string& text) override;
     bool GetProductString(THidHandle handle, std::u16string& text) override;
+    bool GetSerialNumberString(THidHandle handle, std::u16string& text) override;
     bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) override;
     bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) override;
     TTransferStart StartFeature(THidHandle handle, TFeatureOp op, uint8_t* buffer, std::size_t length, TTransferDone done,

@@ -31,6 +31,7 @@ bool TWindowsHidApi::Bind(TLibraryLoader& loader) {
                    Look(loader, hid, HidD_GetAttributes, "HidD_GetAttributes") &&
                    Look(loader, hid, HidD_GetManufacturerString, "HidD_GetManufacturerString") &&
                    Look(loader, hid, HidD_GetProductString, "HidD_GetProductString") &&
+                   Look(loader, hid, HidD_GetSerialNumberString, "HidD_GetSerialNumberString") &&
                    Look(loader, hid, HidD_GetFeature, "HidD_GetFeature") &&
                    Look(loader, hid, HidD_SetFeature, "HidD_SetFeature") &&
                    Look(loader, kernel, CreateFileW, "CreateFileW") &&

@@ -23,6 +23,7 @@ struct THidEntryPoints {
     decltype(&::HidD_GetAttributes) HidD_GetAttributes = nullptr;
     decltype(&::HidD_GetManufacturerString) HidD_GetManufacturerString = nullptr;
     decltype(&::HidD_GetProductString) HidD_GetProductString = nullptr;
+    decltype(&::HidD_GetSerialNumberString) HidD_GetSerialNumberString = nullptr;
     decltype(&::HidD_GetFeature) HidD_GetFeature = nullptr;
     decltype(&::HidD_SetFeature) HidD_SetFeature = nullptr;
     // Kernel32.dll: device handles (bound like the rest so that a test can

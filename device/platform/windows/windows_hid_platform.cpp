@@ -253,6 +253,11 @@ bool TWindowsHidPlatform::GetProductString(THidHandle handle, std::u16string& te
     return ReadString(Api_.HidD_GetProductString, handle, text) || FailCall("HidD_GetProductString");
 }
 
+bool TWindowsHidPlatform::GetSerialNumberString(THidHandle handle, std::u16string& text) {
+    if (!Available()) return Fail(NotBound);
+    return ReadString(Api_.HidD_GetSerialNumberString, handle, text) || FailCall("HidD_GetSerialNumberString");
+}
+
 bool TWindowsHidPlatform::GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) {
     if (!Available()) return Fail(NotBound);
     if (const TWindowsTransferWorker* worker = Worker(handle); worker && worker->Busy())

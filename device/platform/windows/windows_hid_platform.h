@@ -37,6 +37,7 @@ public:
     bool GetAttributes(THidHandle handle, THidAttributes& attributes) override;
     bool GetManufacturerString(THidHandle handle, std::u16string& text) override;
     bool GetProductString(THidHandle handle, std::u16string& text) override;
+    bool GetSerialNumberString(THidHandle handle, std::u16string& text) override;
     bool GetFeature(THidHandle handle, uint8_t* buffer, std::size_t length) override;
     bool SetFeature(THidHandle handle, const uint8_t* buffer, std::size_t length) override;
     // On the handle's own thread, its end heard through the hidden window.

@@ -62,8 +62,8 @@ ls -l /dev/hidraw* >"$out/hidraw-access.txt" 2>&1
 check "the udev rule gives each node to the tavik group, 0660, owned by root" --seen "$out/hidraw-access.txt" group_only
 
 kept list "$cli" list --json
-check "tavik-cli list --json: three bound, with the modules' factors" --seen "$out/list.out" --seen "$out/list.err" \
-    json "$out/list.out" 'length == 3 and all(.[]; .bound and .read_write) and
+check "tavik-cli list --json: three bound, with the modules' serials and factors" --seen "$out/list.out" --seen "$out/list.err" \
+    json "$out/list.out" 'length == 3 and all(.[]; .bound and .read_write and (.serial | length) > 0) and
      any(.[]; .kind == "logger" and .k1 == 1.0625 and .k2 == 0.9375) and any(.[]; .kind == "freqmeter" and .factor == 1.125)'
 
 # A request answered 1.5 s late: the pass that reads the frequency meter's
