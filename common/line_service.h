@@ -2,6 +2,7 @@
 // What a network connection's lines go to: one service a connected client,
 // made when it connects and destroyed when it goes. The server frames the
 // bytes into lines; the service answers them.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,15 @@ public:
     // The line in progress passed the input limit and was discarded up to its
     // terminator; the connection stays.
     virtual void Overrun() = 0;
+
+    // A line whose answer waits on something that comes later (a fresh
+    // measurement): while the service is waiting, the server runs no more of
+    // its lines and reads no more of its input. The service calls Resumed
+    // once the line is done; the server then takes its answers (TakeLater)
+    // and goes on with the client. Resumed is set by the server.
+    virtual bool Waiting() const { return false; }
+    virtual void TakeLater(std::string& /*out*/) {}
+    std::function<void()> Resumed;
 };
 
 }  // namespace tavik

@@ -30,6 +30,9 @@ struct TLineServer::TClient {
     std::size_t Sent = 0;  // bytes of Output already sent
     bool Ending = false;   // nothing more comes: closed once its lines have run and their answers are out
     bool HeldBack = false;  // its answers unread past the bound: nothing read or run
+    // Its lines may run: not held back, and its service not waiting on an
+    // answer that comes later.
+    bool Runs() const { return !HeldBack && !Service->Waiting(); }
     TClock::time_point Active = TClock::now();  // when bytes last came from it or went to it
     std::unique_ptr<TSocketWatch> Watch;
 };
@@ -102,14 +105,31 @@ void TLineServer::AcceptWaiting() {
             Notice(client->Peer + " refused: no service for it");
             continue;
         }
+        // From whatever event ended the wait: the client goes on from the loop.
+        client->Service->Resumed = [this, raw, alive = std::weak_ptr<char>(Alive_)] {
+            Loop_.Post([this, raw, alive] {
+                if (alive.lock()) Resume(raw);
+            });
+        };
         Notice(client->Peer + " connected");
         Clients_.push_back(std::move(client));
     }
 }
 
+void TLineServer::Resume(TClient* raw) {
+    const auto found = std::find_if(Clients_.begin(), Clients_.end(),
+                                    [raw](const std::unique_ptr<TClient>& held) { return held.get() == raw; });
+    if (found == Clients_.end() || raw->Service->Waiting()) return;  // gone, or waiting again
+    raw->Service->TakeLater(raw->Output);
+    if (!Flush(*raw)) return;
+    WantInput(*raw);
+    if (raw->Framer.HasLine() && raw->Runs()) ScheduleTurns();
+    if (raw->Ending && !raw->Framer.HasLine() && raw->Output.empty()) Drop(*raw, "disconnected");
+}
+
 void TLineServer::Receive(TClient& client) {
     char buffer[ReadChunk];
-    while (!client.HeldBack && client.Framer.Held() < Limits_.MaxPendingInput) {
+    while (client.Runs() && client.Framer.Held() < Limits_.MaxPendingInput) {
         std::string error;
         const TIoResult got = client.Socket.Receive(buffer, sizeof buffer, error);
         if (got.Status == TIoStatus::WouldBlock) break;
@@ -128,12 +148,12 @@ void TLineServer::Receive(TClient& client) {
 }
 
 bool TLineServer::Turn(TClient& client) {
-    for (std::size_t run = 0; run < Limits_.LinesPerTurn && !client.HeldBack; ++run) {
+    for (std::size_t run = 0; run < Limits_.LinesPerTurn && client.Runs(); ++run) {
         if (!client.Framer.RunNext(*client.Service, client.Output)) break;
         if (!Flush(client)) return false;
     }
-    if (client.Framer.HasLine() && !client.HeldBack) ScheduleTurns();
-    if (client.Ending && !client.Framer.HasLine() && client.Output.empty()) {
+    if (client.Framer.HasLine() && client.Runs()) ScheduleTurns();
+    if (client.Ending && !client.Framer.HasLine() && client.Output.empty() && !client.Service->Waiting()) {
         Drop(client, "disconnected");
         return false;
     }
@@ -145,10 +165,10 @@ void TLineServer::Turns() {
     // By index: a turn may drop its client.
     for (std::size_t i = 0; i < Clients_.size();) {
         TClient& client = *Clients_[i];
-        if (client.Framer.HasLine() && !client.HeldBack) {
+        if (client.Framer.HasLine() && client.Runs()) {
             if (!Turn(client)) continue;
             WantInput(client);
-            waiting = waiting || (client.Framer.HasLine() && !client.HeldBack);
+            waiting = waiting || (client.Framer.HasLine() && client.Runs());
         }
         ++i;
     }
@@ -178,7 +198,7 @@ void TLineServer::CloseIdle() {
 }
 
 void TLineServer::WantInput(TClient& client) {
-    client.Watch->WantReadable(!client.Ending && !client.HeldBack && client.Framer.Held() < Limits_.MaxPendingInput);
+    client.Watch->WantReadable(!client.Ending && client.Runs() && client.Framer.Held() < Limits_.MaxPendingInput);
 }
 
 bool TLineServer::Flush(TClient& client) {
@@ -200,7 +220,7 @@ bool TLineServer::Flush(TClient& client) {
     if (pending == 0) {
         client.Output.clear();
         client.Sent = 0;
-        if (client.Ending && !client.Framer.HasLine()) {
+        if (client.Ending && !client.Framer.HasLine() && !client.Service->Waiting()) {
             Drop(client, "disconnected");
             return false;
         }
@@ -212,7 +232,7 @@ bool TLineServer::Flush(TClient& client) {
     if (wasHeld && !client.HeldBack) {
         // It has read: its input and its lines go on.
         WantInput(client);
-        if (client.Framer.HasLine()) ScheduleTurns();
+        if (client.Framer.HasLine() && client.Runs()) ScheduleTurns();
     }
     return true;
 }

@@ -75,6 +75,8 @@ private:
     struct TClient;
     void AcceptWaiting();
     void Receive(TClient& client);
+    // A client whose service waited has its line done: its answers go out.
+    void Resume(TClient* client);
     // Up to LinesPerTurn of the client's lines; false when that dropped it.
     bool Turn(TClient& client);
     // Every client with lines waiting has its turn; then again next time

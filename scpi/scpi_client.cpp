@@ -36,34 +36,63 @@ TRead<uint32_t> TCall::Suffix(std::size_t index, uint32_t minimum, uint32_t maxi
 }
 
 void TScpiClient::Line(std::string_view line, std::string& out) {
-    const TProgramMessage message = ParseProgramMessage(line);
-    std::vector<std::string> answers;
+    TLineRun run{ParseProgramMessage(line), 0, {}, {}, 0};
+    if (Go(run)) return Finish(run, out);
+    Line_ = std::move(run);
+    Instrument_.Await(*this);
+}
+
+bool TScpiClient::Go(TLineRun& run) {
     // After a ';' a header goes on from its predecessor's level; a leading
     // ':' or a new line starts again at the root; common commands leave the
     // level where it was.
-    std::vector<TMnemonic> path;
-    std::size_t answered = 0;  // bytes of the answers so far, with their separators
-    for (const TProgramCommand& command : message.Commands) {
-        if (answered > MaxAnswerBytes) {
+    for (; run.Next < run.Message.Commands.size(); ++run.Next) {
+        const TProgramCommand& command = run.Message.Commands[run.Next];
+        if (run.Answered > MaxAnswerBytes) {
             Fail({OutOfMemory, "the answers of one line stop past " + std::to_string(MaxAnswerBytes) + " bytes"});
+            run.Next = run.Message.Commands.size();
             break;
         }
-        const std::size_t before = answers.size();
-        if (command.Common) {
-            Run(command, command.Header, answers);
-        } else {
-            std::vector<TMnemonic> header = command.Rooted ? std::vector<TMnemonic>{} : path;
+        const std::size_t before = run.Answers.size();
+        std::vector<TMnemonic> header = command.Header;
+        if (!command.Common) {
+            header = command.Rooted ? std::vector<TMnemonic>{} : run.Path;
             header.insert(header.end(), command.Header.begin(), command.Header.end());
-            path.assign(header.begin(), header.end() - 1);
-            Run(command, header, answers);
         }
-        if (answers.size() > before) answered += answers.back().size() + 1;
+        if (!Run(command, header, run.Answers)) return false;
+        if (!command.Common) run.Path.assign(header.begin(), header.end() - 1);
+        if (run.Answers.size() > before) run.Answered += run.Answers.back().size() + 1;
     }
-    if (message.Syntax) Fail(*message.Syntax);
-    if (answers.empty()) return;
-    for (std::size_t i = 0; i < answers.size(); ++i) out += (i ? ";" : "") + answers[i];
+    return true;
+}
+
+void TScpiClient::Finish(TLineRun& run, std::string& out) {
+    if (run.Message.Syntax) Fail(*run.Message.Syntax);
+    if (run.Answers.empty()) return;
+    for (std::size_t i = 0; i < run.Answers.size(); ++i) out += (i ? ";" : "") + run.Answers[i];
     out += '\n';
 }
+
+void TScpiClient::Retry() {
+    if (!Line_ || !Go(*Line_)) return;
+    Instrument_.StopAwaiting(*this);
+    TLineRun run = std::move(*Line_);
+    Line_.reset();
+    Finish(run, Later_);
+    if (Resumed) Resumed();
+}
+
+void TScpiClient::TakeLater(std::string& out) {
+    out += Later_;
+    Later_.clear();
+}
+
+std::optional<TInstrumentKind> TScpiClient::WaitingOn() const {
+    if (!Line_ || !State_.Waiting) return std::nullopt;
+    return State_.Waiting->Kind;
+}
+
+TScpiClient::~TScpiClient() { Instrument_.StopAwaiting(*this); }
 
 void TScpiClient::Overrun() { Fail({InputBufferOverrun, {}}); }
 
@@ -72,7 +101,7 @@ void TScpiClient::Fail(TError error) {
     State_.Errors.Push(std::move(error));
 }
 
-void TScpiClient::Run(const TProgramCommand& command, const std::vector<TMnemonic>& header,
+bool TScpiClient::Run(const TProgramCommand& command, const std::vector<TMnemonic>& header,
                       std::vector<std::string>& answers) {
     for (const std::vector<TCommandEntry>* family : Families) {
         for (const TCommandEntry& entry : *family) {
@@ -86,16 +115,20 @@ void TScpiClient::Run(const TProgramCommand& command, const std::vector<TMnemoni
             const THandler handler = command.Query ? entry.Query : entry.Set;
             if (!handler) continue;  // the other form may stand further on
             TCall call{Instrument_, State_, *suffixes, command.Parameters, {}, {}};
-            if (const TOutcome error = handler(call)) {
+            const TOutcome error = handler(call);
+            if (call.Deferred && !error) return false;
+            State_.Waiting.reset();
+            if (error) {
                 Fail(*error);
                 for (TError& further : call.Further) Fail(std::move(further));
             } else if (command.Query) {
                 answers.push_back(std::move(call.Answer));
             }
-            return;
+            return true;
         }
     }
     Fail({UndefinedHeader, {}});
+    return true;
 }
 
 }  // namespace tavik::scpi

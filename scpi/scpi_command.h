@@ -3,11 +3,14 @@
 // and its parameters in, an answer or an error out. Each family of commands
 // (common and system, logger, generator, frequency meter) keeps its own
 // table of header patterns and handlers.
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "device/instrument_identity.h"
 #include "scpi_error.h"
 #include "scpi_message.h"
 #include "scpi_status.h"
@@ -31,6 +34,17 @@ struct TClientState {
     TStatusRegister Questionable;
     TDataFormat Format = TDataFormat::Ascii;
     bool Swapped = false;  // FORMat:BORDer SWAPped: least significant byte first
+    // INITiate's mark of each kind (the readings it had then): FETCh? answers
+    // a reading taken after it. ABORt and *RST take the marks back.
+    std::array<std::optional<uint64_t>, InstrumentKindCount> Initiated{};
+    // The command waiting for a fresh reading: of which kind, the count of
+    // readings that makes one fresh, and when it gives up.
+    struct TFreshWait {
+        TInstrumentKind Kind;
+        uint64_t Needed;
+        std::chrono::steady_clock::time_point Deadline;
+    };
+    std::optional<TFreshWait> Waiting;
 };
 
 // The standard event status register's operation complete bit.
@@ -43,6 +57,9 @@ struct TCall {
     const std::vector<TParameter>& Parameters;
     std::string Answer;  // a query's answer, without the line end
     std::vector<TError> Further;  // errors after the one the handler returns, in order
+    // The handler waits for a fresh reading (TScpiInstrument::Fresh): it runs
+    // again, with the same call, when one comes or the wait ends.
+    bool Deferred = false;
 
     // -109 or -108 unless the count of parameters lies between the two.
     std::optional<TError> Expect(std::size_t minimum, std::size_t maximum) const;

@@ -37,7 +37,23 @@ TOutcome Identity(TCall& call) {
 
 TOutcome Reset(TCall& call) {
     if (auto error = call.Expect(0, 0)) return error;
+    call.Client.Initiated = {};
     return call.Instrument.Reset();
+}
+
+// INITiate marks now for each measuring kind: FETCh? then answers a reading
+// taken after the mark. ABORt takes the marks back.
+TOutcome Initiate(TCall& call) {
+    if (auto error = call.Expect(0, 0)) return error;
+    for (const TInstrumentKind kind : {TInstrumentKind::Logger, TInstrumentKind::FrequencyMeter})
+        call.Client.Initiated[SlotOf(kind)] = call.Instrument.Readings(kind);
+    return std::nullopt;
+}
+
+TOutcome Abort(TCall& call) {
+    if (auto error = call.Expect(0, 0)) return error;
+    call.Client.Initiated = {};
+    return std::nullopt;
 }
 
 // The error queue and every event register, OPERation's and QUEStionable's
@@ -157,6 +173,8 @@ const std::vector<TCommandEntry>& CommonCommands() {
         {"SYSTem:ERRor:ALL", nullptr, AllErrors},
         {"SYSTem:VERSion", nullptr, [](TCall& call) { return Answer(call, ScpiVersion); }},
         {"INSTrument:CATalog", nullptr, Catalog},
+        {"INITiate[:IMMediate]", Initiate, nullptr},
+        {"ABORt", Abort, nullptr},
     };
     return commands;
 }

@@ -14,11 +14,17 @@ constexpr TInstrumentKind Kind = TInstrumentKind::FrequencyMeter;
 
 freqmeter::TFrequencyMeter& Meter(TCall& call) { return call.Instrument.Instruments.FrequencyMeter; }
 
-// The latest measurement, calibrated, in whole hertz: the module is polled
-// four times a second all the time, so there is one unless it is silent.
-TOutcome Frequency(TCall& call) {
+// A measurement, calibrated, in whole hertz: the module is polled four times
+// a second all the time. FETCh? answers the latest (one taken after
+// INITiate, when that came), MEASure? and READ? one taken after they came.
+TOutcome Frequency(TCall& call, bool fresh) {
     if (auto error = call.Expect(0, 0)) return error;
     if (auto error = call.Instrument.Require(Kind)) return error;
+    const std::optional<uint64_t> initiated = call.Client.Initiated[SlotOf(Kind)];
+    if (fresh || initiated) {
+        if (auto error = call.Instrument.Fresh(call, Kind, 1, fresh ? std::nullopt : initiated)) return error;
+        if (call.Deferred) return std::nullopt;
+    }
     const std::optional<freqmeter::TReading>& reading = call.Instrument.Session.LatestReading();
     if (!reading) return TError{DataStale, "no measurement yet"};
     call.Answer = Nr1(reading->Hertz);
@@ -63,8 +69,9 @@ TOutcome Factor(TCall& call) {
 
 const std::vector<TCommandEntry>& FrequencyMeterCommands() {
     static const std::vector<TCommandEntry> commands = {
-        {"MEASure:FREQuency", nullptr, Frequency},
-        {"FETCh:FREQuency", nullptr, Frequency},
+        {"MEASure:FREQuency", nullptr, [](TCall& call) { return Frequency(call, true); }},
+        {"READ:FREQuency", nullptr, [](TCall& call) { return Frequency(call, true); }},
+        {"FETCh:FREQuency", nullptr, [](TCall& call) { return Frequency(call, false); }},
         {"[SENSe]:FREQuency:OFFSet", SetOffset, Offset},
         {"CALibration:FREQuency", Calibrate, nullptr},
         {"CALibration:FREQuency:FACTor", nullptr, Factor},

@@ -1,23 +1,44 @@
 #include "scpi_instrument.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "scpi_client.h"
 
 namespace tavik::scpi {
 
-TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Session(platform, loop, '.') {
+TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Session(platform, loop, '.'), Loop_(loop) {
     // The session keeps the readings and the sweep; queries read them there.
     Polling_.LoggerCycle = [this](const logger::TLoggerCycle& cycle) {
         Status.Answered(TInstrumentKind::Logger);
-        if (cycle.HasSamples) LoggerReported_ = true;
+        if (!cycle.HasSamples) return;
+        LoggerReported_ = true;
+        ++Readings_[SlotOf(TInstrumentKind::Logger)];
+        RetryWaiters();
     };
-    Polling_.MeterReading = [this](const freqmeter::TReading&) { Status.Answered(TInstrumentKind::FrequencyMeter); };
+    Polling_.MeterReading = [this](const freqmeter::TReading&) {
+        Status.Answered(TInstrumentKind::FrequencyMeter);
+        ++Readings_[SlotOf(TInstrumentKind::FrequencyMeter)];
+        RetryWaiters();
+    };
     Polling_.Binding = [this](TInstrumentKind kind, bool bound) {
         if (kind == TInstrumentKind::Logger) LoggerReported_ = false;
         if (!bound) Status.Bound(kind, false);
+        // Once the binding has changed (this is told before it has).
+        Loop_.Post([this, alive = std::weak_ptr<char>(Alive_)] {
+            if (alive.lock()) RetryWaiters();
+        });
     };
     Polling_.Ready = [this](TInstrumentKind kind) { Status.Bound(kind, true); };
-    Polling_.TransferFailed = [this](TInstrumentKind kind, std::string_view) { Status.Failed(kind); };
-    Polling_.Answering = [this](TInstrumentKind kind, bool answering) { Status.SetAnswering(kind, answering); };
+    Polling_.TransferFailed = [this](TInstrumentKind kind, std::string_view) {
+        Status.Failed(kind);
+        RetryWaiters();
+    };
+    Polling_.Answering = [this](TInstrumentKind kind, bool answering) {
+        Status.SetAnswering(kind, answering);
+        RetryWaiters();
+    };
+    WaitBound_ = loop.MakeTimer(100, [this] { RetryWaiters(); });
     for (const TInstrumentKindInfo& info : InstrumentKinds) Status.Bound(info.Kind, Session.Present(info.Kind));
     Session.Subscribe(Polling_);
 }
@@ -48,6 +69,36 @@ std::optional<TError> TScpiInstrument::Require(TInstrumentKind kind) const {
     // Its last values are not what it measures now, and a command would wait.
     if (!Session.Answering(kind)) return TError{HardwareError, std::string(InfoOf(kind).Name) + ": not answering"};
     return std::nullopt;
+}
+
+TOutcome TScpiInstrument::Fresh(TCall& call, TInstrumentKind kind, uint64_t reports, std::optional<uint64_t> from) {
+    using TClock = std::chrono::steady_clock;
+    std::optional<TClientState::TFreshWait>& waiting = call.Client.Waiting;
+    if (!waiting)
+        waiting = TClientState::TFreshWait{kind, from.value_or(Readings(kind)) + reports,
+                                           TClock::now() + std::chrono::milliseconds(FreshReadingWaitMs)};
+    if (Readings(kind) >= waiting->Needed) return std::nullopt;
+    if (TClock::now() >= waiting->Deadline)
+        return TError{DataStale, "no fresh measurement within " + std::to_string(FreshReadingWaitMs / 1000) + " s"};
+    call.Deferred = true;
+    return std::nullopt;
+}
+
+void TScpiInstrument::Await(TWaiter& waiter) {
+    if (std::find(Waiters_.begin(), Waiters_.end(), &waiter) == Waiters_.end()) Waiters_.push_back(&waiter);
+    WaitBound_->Start();
+}
+
+void TScpiInstrument::StopAwaiting(TWaiter& waiter) {
+    Waiters_.erase(std::remove(Waiters_.begin(), Waiters_.end(), &waiter), Waiters_.end());
+    if (Waiters_.empty()) WaitBound_->Stop();
+}
+
+void TScpiInstrument::RetryWaiters() {
+    // A copy: a retry that is done takes its waiter off the list.
+    const std::vector<TWaiter*> waiters = Waiters_;
+    for (TWaiter* waiter : waiters)
+        if (std::find(Waiters_.begin(), Waiters_.end(), waiter) != Waiters_.end()) waiter->Retry();
 }
 
 TError TScpiInstrument::TransferFailure(const TCommandResult& result, const std::string& what) {

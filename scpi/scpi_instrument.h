@@ -12,6 +12,7 @@
 
 #include "common/line_service.h"
 #include "instruments/instrument_session.h"
+#include "scpi_command.h"
 #include "scpi_error.h"
 #include "scpi_status.h"
 
@@ -49,9 +50,40 @@ public:
     // The logger bound now has sent samples: its volts are a reading.
     bool LoggerReported() const { return LoggerReported_; }
 
+    // Readings since the start: the logger's reports with samples, the
+    // frequency meter's readings.
+    uint64_t Readings(TInstrumentKind kind) const { return Readings_[SlotOf(kind)]; }
+    // For a query that answers a reading taken after it came (MEASure?,
+    // READ?, FETCh? after INITiate): nullopt with the call deferred while it
+    // waits for `reports` more readings of the kind (counted from `from`, or
+    // from now), nullopt once they are in, -230 when none came within
+    // FreshReadingWaitMs.
+    TOutcome Fresh(TCall& call, TInstrumentKind kind, uint64_t reports, std::optional<uint64_t> from = std::nullopt);
+
+    // A client waiting on a fresh reading is run again at each reading, each
+    // binding change and each tick of the wait's bound, until it is done.
+    class TWaiter {
+    public:
+        virtual ~TWaiter() = default;
+        virtual void Retry() = 0;
+    };
+    void Await(TWaiter& waiter);
+    void StopAwaiting(TWaiter& waiter);
+
 private:
+    void RetryWaiters();
+
     TSessionSubscriber Polling_;
     bool LoggerReported_ = false;
+    std::array<uint64_t, InstrumentKindCount> Readings_{};
+    std::vector<TWaiter*> Waiters_;
+    std::unique_ptr<TLoopTimer> WaitBound_;
+    TEventLoop& Loop_;
+    std::shared_ptr<char> Alive_ = std::make_shared<char>();  // a call it posted runs only while it lives
 };
+
+// How long a fresh reading is waited for: the logger's five reports take
+// 250 ms and the frequency meter's next reading up to 250 ms more than one.
+constexpr int FreshReadingWaitMs = 2000;
 
 }  // namespace tavik::scpi

@@ -50,13 +50,22 @@ std::optional<TError> RangeAndResolution(const TCall& call, std::size_t count) {
 
 // The voltmeter as it reads: rounded as the window shows it, NaN where it
 // shows NA. MEASure:VOLTage[:DC]? [range[,resolution]][,(@channels)].
-TOutcome Voltage(TCall& call) {
+TOutcome Voltage(TCall& call, bool fresh) {
     if (auto error = call.Expect(0, 3)) return error;
     const bool listed = !call.Parameters.empty() && call.Parameters.back().Kind == TParameter::TKind::ChannelList;
     const std::size_t settings = call.Parameters.size() - (listed ? 1 : 0);
     if (settings > 2) return TError{ParameterNotAllowed, {}};
     if (auto error = RangeAndResolution(call, settings)) return error;
     if (auto error = call.Instrument.Require(Kind)) return error;
+    // MEASure? and READ? answer the voltmeter over reports that came after
+    // them (its average is of five), FETCh? the latest, or one after
+    // INITiate when that came.
+    const std::optional<uint64_t> initiated = call.Client.Initiated[SlotOf(Kind)];
+    if (fresh || initiated) {
+        if (auto error = call.Instrument.Fresh(call, Kind, static_cast<uint64_t>(logger::HistoryLength), fresh ? std::nullopt : initiated))
+            return error;
+        if (call.Deferred) return std::nullopt;
+    }
     if (!call.Instrument.LoggerReported()) return TError{DataStale, "no measurement yet"};
     const auto channels = Channels(call, settings);
     if (const TError* error = std::get_if<TError>(&channels)) return *error;
@@ -182,8 +191,9 @@ TOutcome Trace(TCall& call, bool countOnly) {
 
 const std::vector<TCommandEntry>& LoggerCommands() {
     static const std::vector<TCommandEntry> commands = {
-        {"MEASure:VOLTage[:DC]", nullptr, Voltage},
-        {"FETCh:VOLTage[:DC]", nullptr, Voltage},
+        {"MEASure:VOLTage[:DC]", nullptr, [](TCall& call) { return Voltage(call, true); }},
+        {"READ:VOLTage[:DC]", nullptr, [](TCall& call) { return Voltage(call, true); }},
+        {"FETCh:VOLTage[:DC]", nullptr, [](TCall& call) { return Voltage(call, false); }},
         {"[SENSe]:VOLTage[:DC]:RESolution", SetResolution,
          [](TCall& call) { return CsrQuery(call, logger::Csr8Bit, "BIT8", "BIT10"); }},
         {"[SENSe]:VOLTage[:DC]:PEAK[:STATe]", SetPeak,

@@ -1,10 +1,10 @@
 // The server over real loopback connections on every loop of the build, with
 // a service that echoes each line in angle brackets, counts, answers "BIG n"
-// with n bytes and "#..." with nothing: clients interleaved, lines across
+// with n bytes, "#..." with nothing and "WAIT" later: clients interleaved, lines across
 // writes, a client that floods the server, overruns, binary junk, the client
 // bound, a client that does not read (held back, not dropped), the idle
 // bound, one that vanishes, one that ends its side, a port already taken,
-// Close, and (POSIX) no descriptors left.
+// Close, (POSIX) no descriptors left, and a client whose answer comes later.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifndef _WIN32
@@ -34,6 +35,7 @@ struct TServiceCounts {
     int Alive = 0;
     std::size_t Quiet = 0;  // lines of every service that wanted no answer
     std::size_t QuietAtEcho = 0;  // as many when a line was last echoed
+    std::vector<class TTestService*> Waiting;  // services whose "WAIT" is not answered yet
 };
 
 class TTestService : public TLineService {
@@ -41,7 +43,10 @@ public:
     explicit TTestService(TServiceCounts& counts) : Counts_(counts) { ++Counts_.Made, ++Counts_.Alive; }
     ~TTestService() override { --Counts_.Alive; }
     void Line(std::string_view line, std::string& out) override {
-        if (line.starts_with("#"))
+        if (line == "WAIT") {
+            Counts_.Waiting.push_back(this);
+            Waits_ = true;
+        } else if (line.starts_with("#"))
             ++Counts_.Quiet;
         else if (line == "COUNT?")
             out += std::to_string(Lines_) + "\n";
@@ -56,8 +61,19 @@ public:
         ++Lines_;
     }
     void Overrun() override { ++Overruns_; }
+    bool Waiting() const override { return Waits_; }
+    void TakeLater(std::string& out) override { out += std::exchange(Later_, {}); }
+    // The answer to "WAIT" has come.
+    void Release() {
+        std::erase(Counts_.Waiting, this);
+        Waits_ = false;
+        Later_ = "<released>\n";
+        Resumed();
+    }
 
 private:
+    bool Waits_ = false;
+    std::string Later_;
     TServiceCounts& Counts_;
     int Lines_ = 0;
     int Overruns_ = 0;
@@ -300,6 +316,22 @@ TEST_P(LineServer, AClientThatEndsItsSideGetsItsAnswersBeforeTheClose) {
     EXPECT_TRUE(answer.ends_with("b\n<last>\n"));
     EXPECT_TRUE(RunUntil([&] { return roomy.Clients() == 0; }));
     EXPECT_EQ(Counts.Alive, 0);
+}
+
+// A line whose answer comes later holds up its own client (its next lines
+// wait, in order) and no other.
+TEST_P(LineServer, AClientWhoseAnswerComesLaterWaitsAloneAndInOrder) {
+    TTestSocket waiting = Connect();
+    TTestSocket other = Connect();
+    ASSERT_TRUE(Send(waiting, "WAIT\nafter\nCOUNT?\n"));
+    ASSERT_TRUE(RunUntil([&] { return Counts.Waiting.size() == 1; }));
+    EXPECT_EQ(Ask(other, "ping\n"), "<ping>\n") << "the other client is served meanwhile";
+    for (int i = 0; i < 10; ++i) Loop->ProcessEvents(5);
+    EXPECT_EQ(waiting.Take(), "") << "nothing of the waiting client's ran";
+    Counts.Waiting.front()->Release();
+    std::string answer;
+    EXPECT_TRUE(RunUntil([&] { return std::ranges::count(answer += waiting.Take(), '\n') >= 3 || waiting.Ended; }));
+    EXPECT_EQ(answer, "<released>\n<after>\n2\n");
 }
 
 TEST_P(LineServer, APortTakenIsRefusedWithTheReason) {

@@ -200,12 +200,16 @@ def session(scpi, wire):
         check(all(f[5] == 0 and f[6] == 0 and f[7] == check_byte(f) for f in frames), "each frame sealed")
         written = struct.unpack("<f", bytes(f[4] for f in frames))[0]
         check(written == float32(factor), f"the bytes are the factor {factor}")
-    # The next reading counts with it: the count times the factor as the
-    # module keeps it (a 32-bit float, exactly), truncated to whole hertz.
-    wait_for_reports(wire, "freqmeter", 1, after=len(read_wire(wire)))
+    # MEAS:FREQ? right away answers a reading taken after it came, so one
+    # that counts with the factor: the count times the factor as the module
+    # keeps it (a 32-bit float, exactly), truncated to whole hertz. FETCh?
+    # then answers that reading again; READ? and INIT;FETCh? fresh ones.
     hertz = int(scpi.query("MEAS:FREQ?"))
     calibrated = math.floor(Fraction(float32(factor)) * DEMO_COUNT_HZ)
-    check(hertz == calibrated, f"MEAS:FREQ? with the factor is {calibrated} Hz")
+    check(hertz == calibrated, f"MEAS:FREQ? right after the calibration is {calibrated} Hz")
+    check([int(scpi.query(q)) for q in ["FETC:FREQ?", "READ:FREQ?", "INIT;FETC:FREQ?"]] == [calibrated] * 3,
+          "FETC:FREQ?, READ:FREQ? and INIT;FETC:FREQ? agree")
+    scpi.no_error("the fresh readings")
 
     # An unknown header: the error queue says so, once.
     scpi.write("FOO:BAR")

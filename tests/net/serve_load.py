@@ -81,12 +81,14 @@ answered = {"count": 0, "bad": [], "worst": 0.0}
 def well_behaved():
     lines = Lines(connect())
     # A query in error has no answer: until the meter's first reading
-    # MEAS:FREQ? is -230, and only *OPC? answers.
-    while len(lines.query("MEAS:FREQ?;*OPC?").split(";")) < 2:
+    # FETC:FREQ? is -230, and only *OPC? answers.
+    while len(lines.query("FETC:FREQ?;*OPC?").split(";")) < 2:
         lines.query("*CLS;*OPC?")
         time.sleep(0.05)
     while not stop.is_set():
-        for query in ("*IDN?", "MEAS:VOLT:DC? (@1,2)", "MEAS:FREQ?"):
+        # The latest readings (FETCh?): what is measured is the server's
+        # round trip, not the wait for a fresh reading.
+        for query in ("*IDN?", "FETC:VOLT:DC? (@1,2)", "FETC:FREQ?"):
             start = time.monotonic()
             try:
                 answer = lines.query(query)
@@ -97,7 +99,7 @@ def well_behaved():
             try:
                 if query == "*IDN?":
                     assert answer.split(",")[0] == "tavik.example" and len(answer.split(",")) == 4
-                elif query.startswith("MEAS:VOLT"):
+                elif query.startswith("FETC:VOLT"):
                     assert len([float(v) for v in answer.split(",")]) == 2
                 else:
                     assert int(answer) > 0

@@ -1,5 +1,7 @@
 #include "scpi_harness.h"
 
+#include "scpi/scpi_client.h"
+
 namespace tavik::scpi::test {
 
 TQueuedError ParseErrorAnswer(const std::string& answer) {
@@ -27,10 +29,25 @@ void TScpiHarness::Start() {
     Client = Instrument->NewClient();
 }
 
-std::string TScpiHarness::Ask(std::string_view line) {
+std::string TScpiHarness::AskNow(std::string_view line) {
     std::string out;
     Client->Line(line, out);
     return out;
+}
+
+std::string TScpiHarness::Later() {
+    std::string out;
+    Client->TakeLater(out);
+    return out;
+}
+
+std::string TScpiHarness::Ask(std::string_view line) {
+    std::string out = AskNow(line);
+    const auto& client = dynamic_cast<const TScpiClient&>(*Client);
+    for (int i = 0; i < 20 && Client->Waiting(); ++i)
+        if (const std::optional<TInstrumentKind> kind = client.WaitingOn()) Tick(*kind, 1);
+    EXPECT_FALSE(Client->Waiting()) << line << ": no fresh reading after 20 polls";
+    return out + Later();
 }
 
 std::vector<TQueuedError> TScpiHarness::Errors() {

@@ -31,8 +31,14 @@ public:
 
     // Makes the instrument, binding what is plugged in now, and one client.
     void Start();
-    // What the client answers the line, line end included.
+    // What the client answers the line, line end included; a query that
+    // waits for a fresh reading has its module polled until it has one.
     std::string Ask(std::string_view line);
+    // What the client answers at once: nothing while the line waits.
+    std::string AskNow(std::string_view line);
+    // The answers of a line that waited, once it is done.
+    std::string Later();
+    bool Waiting() const { return Client->Waiting(); }
     // Reads the client's queue empty, oldest first.
     std::vector<TQueuedError> Errors();
     // The codes alone.

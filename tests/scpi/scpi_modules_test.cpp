@@ -104,9 +104,9 @@ protected:
 TEST_F(ScpiLogger, VoltmeterTracesAndSettings) {
     EXPECT_EQ(Drain(*Logger), (TFrames{"02 0A 00 00 00 00 00 FF", "02 0B 00 00 00 00 00 FF"}))
         << "the 10bit and CH1 boxes follow the module, each with its report";
-    EXPECT_EQ(Ask("MEAS:VOLT:DC? (@1,2);:MEAS:VOLT?;:FETC:VOLT? (@2)"), "3.766,3.766;3.766;3.766\n");
+    EXPECT_EQ(Ask("FETC:VOLT:DC? (@1,2);:FETC:VOLT?;:FETC:VOLT? (@2)"), "3.766,3.766;3.766;3.766\n");
     // [range[,resolution]] as voltmeters take them, checked against the module.
-    EXPECT_EQ(Ask("MEAS:VOLT:DC? DEF,DEF,(@1);:MEAS:VOLT? 5 V,0.01,(@2);:MEAS:VOLT? AUTO;:MEAS:VOLT? -7.5,MAX"),
+    EXPECT_EQ(Ask("FETC:VOLT:DC? DEF,DEF,(@1);:FETC:VOLT? 5 V,0.01,(@2);:FETC:VOLT? AUTO;:FETC:VOLT? -7.5,MAX"),
               "3.766;3.766;3.766;3.766\n");
     EXPECT_EQ(Ask("MEAS:VOLT? 10;:MEAS:VOLT? 5,1 MV;:MEAS:VOLT? 5,0.01,1,(@1);:MEAS:VOLT? 5 HZ"), "");
     EXPECT_EQ(ErrorCodes(), (std::vector<int>{DataOutOfRange, DataOutOfRange, ParameterNotAllowed, InvalidSuffix}));
@@ -182,7 +182,7 @@ TEST_F(ScpiLogger, TraceBlocksAndTheQuestionableRegisterAsTheLoggerFailsGoesAndC
     Logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x02, 0x00, 0x02};
     M.Notify();
     M.ProcessEvents();
-    EXPECT_EQ(Ask("STAT:QUES:COND?;:MEAS:VOLT?"), "544\n");
+    EXPECT_EQ(Ask("STAT:QUES:COND?;:FETC:VOLT?"), "544\n");
     TickLogger(6);
     EXPECT_EQ(Ask("MEAS:VOLT?"), "3.766\n");
     EXPECT_EQ(ErrorCodes(), (std::vector<int>{HardwareMissing, HardwareMissing, DataStale}));
@@ -237,6 +237,20 @@ TEST_F(ScpiLogger, CalibrationWritesEachChannelTheRulesAllowAndSaysWhyNot) {
     EXPECT_EQ(ErrorCodes(), (std::vector<int>{DataTypeError, MissingParameter}));
 }
 
+// The voltmeter's fresh reading is over five reports that came after the
+// query; FETCh? answers the voltmeter as it is.
+TEST_F(ScpiLogger, ReadWaitsForFiveFreshReports) {
+    Logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x01, 0x00, 0x01};  // from now on: 1.883 V
+    EXPECT_EQ(AskNow("READ:VOLT?"), "");
+    TickLogger(4);
+    EXPECT_TRUE(Waiting()) << "four reports are not five";
+    TickLogger();
+    EXPECT_FALSE(Waiting());
+    EXPECT_EQ(Later(), "1.883\n");
+    EXPECT_EQ(AskNow("FETC:VOLT?"), "1.883\n");
+    EXPECT_TRUE(Errors().empty());
+}
+
 class ScpiFrequencyMeter : public ScpiModules {
 protected:
     uint32_t MeterInstance = 0;
@@ -250,11 +264,11 @@ protected:
 };
 
 TEST_F(ScpiFrequencyMeter, ReadingOffsetAndCalibration) {
-    EXPECT_EQ(Ask("MEAS:FREQ?"), "");
+    EXPECT_EQ(Ask("FETC:FREQ?"), "");
     EXPECT_EQ(Errors(), (std::vector<TQueuedError>{{DataStale, "Data corrupt or stale;no measurement yet"}}));
     TickMeter(2);  // a request carrying the last answer's bytes, then the measurement
     EXPECT_EQ(Drain(*Meter), TFrames{"01 05 13 00 3F 00 00 AD"});
-    EXPECT_EQ(Ask("MEAS:FREQ?;:FETC:FREQ?;:FREQ:OFFS 5000;OFFS?"), "100000;100000;5000\n");
+    EXPECT_EQ(Ask("FETC:FREQ?;:FREQ:OFFS 5000;OFFS?"), "100000;5000\n");
     EXPECT_TRUE(Meter->Received.empty()) << "the offset is the program's";
 
     const struct {
@@ -287,7 +301,7 @@ TEST_F(ScpiFrequencyMeter, ReadingOffsetAndCalibration) {
     M.PlugFrequencyMeter()->RawCount = 2000;
     M.Notify();
     M.ProcessEvents();
-    EXPECT_EQ(Ask("MEAS:FREQ?"), "");
+    EXPECT_EQ(Ask("FETC:FREQ?"), "");
     TickMeter(2);
     EXPECT_EQ(Ask("MEAS:FREQ?"), "2000\n");
     EXPECT_EQ(ErrorCodes(), (std::vector<int>{HardwareMissing, DataStale}));
@@ -322,6 +336,46 @@ TEST_F(ScpiModules, AnAbsentModuleIsHardwareMissing) {
     M.ProcessEvents();
     EXPECT_EQ(Ask("INST:CAT?;*RST;:OUTP1 ON"), "\"GENERATOR\",\"FREQMETER\"\n");
     EXPECT_EQ(ErrorCodes(), std::vector<int>{});
+}
+
+// MEASure? and READ? answer a reading taken after they came, holding their
+// line until then; FETCh? answers the latest, or one taken after INITiate
+// until ABORt. A meter that goes while a query waits is -241 at once; one
+// that measures nothing meanwhile is -230 once the wait's bound has passed.
+TEST_F(ScpiFrequencyMeter, MeasureAndReadWaitForAFreshReadingFetchTakesTheLatest) {
+    TickMeter(2);
+    for (const char* query : {"MEAS:FREQ?;*OPC?", "READ:FREQ?;*OPC?", "INIT;FETC:FREQ?;*OPC?"}) {
+        SCOPED_TRACE(query);
+        const int32_t before = Instrument->Session.LatestReading()->Hertz;
+        Meter->RawCount = before + 1000;
+        EXPECT_EQ(AskNow(query), "") << "the line waits for a reading after it";
+        for (int i = 0; i < 4 && Waiting(); ++i) TickMeter();
+        EXPECT_EQ(Later(), std::to_string(before + 1000) + ";1\n");
+        Meter->RawCount = before + 2000;
+        EXPECT_EQ(AskNow("FETC:FREQ?"), std::to_string(before + 1000) + "\n") << "the latest, at once";
+    }
+    TickMeter(2);
+    EXPECT_EQ(AskNow("ABOR;FETC:FREQ?"), std::to_string(Instrument->Session.LatestReading()->Hertz) + "\n");
+    EXPECT_TRUE(Errors().empty());
+
+    Meter->FailReads = 1 << 30;
+    EXPECT_EQ(AskNow("MEAS:FREQ?"), "");
+    TickMeter();
+    EXPECT_TRUE(Waiting()) << "a failed poll is no reading";
+    std::this_thread::sleep_for(std::chrono::milliseconds(FreshReadingWaitMs + 20));
+    TickMeter();
+    EXPECT_FALSE(Waiting());
+    EXPECT_EQ(Later(), "");
+    EXPECT_EQ(Errors(), (std::vector<TQueuedError>{{DataStale, "Data corrupt or stale;no fresh measurement within 2 s"}}));
+
+    Meter->FailReads = 0;
+    EXPECT_EQ(AskNow("MEAS:FREQ?;*OPC?"), "");
+    M.Platform.UnplugAll();
+    M.Notify();
+    M.ProcessEvents();
+    EXPECT_FALSE(Waiting());
+    EXPECT_EQ(Later(), "1\n") << "the line goes on after the error";
+    EXPECT_EQ(ErrorCodes(), std::vector<int>{HardwareMissing});
 }
 
 // A query to a module that does not answer fails at once, and the module is

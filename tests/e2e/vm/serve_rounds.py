@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Inside the VM: SCPI round trips to tavik-cli serve for a while, as a lab
 script would make them, and what they took, as one JSON object on standard
-output: *IDN? every 50 ms (the worst round trip), MEASure:FREQuency? every
-250 ms (the worst, and the readings), and MEASure:VOLTage? then SYSTem:ERRor?
-once a second (the worst round trip to the error's answer, and the answers).
+output: *IDN? every 50 ms (the worst round trip), FETCh:FREQuency? (the
+latest reading, answered at once) every 250 ms (the worst, and the
+readings), and MEASure:VOLTage? then SYSTem:ERRor? once a second (the worst
+round trip to the error's answer, and the answers).
 
     serve_rounds.py PORT SECONDS
 """
@@ -33,7 +34,7 @@ def main():
         figures["idn"] = answer
         figures["idn_worst_ms"] = max(figures["idn_worst_ms"], took)
         if step % 5 == 0:
-            answer, took = ask("MEAS:FREQ?")
+            answer, took = ask("FETC:FREQ?")
             figures["freq"].append(answer)
             figures["freq_worst_ms"] = max(figures["freq_worst_ms"], took)
         if step % 20 == 0:
