@@ -60,6 +60,7 @@ void CheckErrorAnswer(std::string_view answer) {
 // The modules polled once more, as the loop would.
 void Poll() {
     for (TManualEventLoop::TTimer* timer : Demo().Loop.Timers()) timer->Fire();
+    Demo().Loop.ProcessEvents(0);
 }
 
 std::string Ask(TLineService& client, std::string_view line) {

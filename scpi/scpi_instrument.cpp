@@ -24,10 +24,7 @@ TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Ses
     Polling_.Binding = [this](TInstrumentKind kind, bool bound) {
         if (kind == TInstrumentKind::Logger) LoggerReported_ = false;
         if (!bound) Status.Bound(kind, false);
-        // Once the binding has changed (this is told before it has).
-        Loop_.Post([this, alive = std::weak_ptr<char>(Alive_)] {
-            if (alive.lock()) RetryWaiters();
-        });
+        RetryWaiters();
     };
     Polling_.Ready = [this](TInstrumentKind kind) { Status.Bound(kind, true); };
     Polling_.TransferFailed = [this](TInstrumentKind kind, std::string_view) {
@@ -38,7 +35,7 @@ TScpiInstrument::TScpiInstrument(THidPlatform& platform, TEventLoop& loop) : Ses
         Status.SetAnswering(kind, answering);
         RetryWaiters();
     };
-    WaitBound_ = loop.MakeTimer(100, [this] { RetryWaiters(); });
+    WaitBound_ = loop.MakeTimer(100, [this] { Retry(); });
     for (const TInstrumentKindInfo& info : InstrumentKinds) Status.Bound(info.Kind, Session.Present(info.Kind));
     Session.Subscribe(Polling_);
 }
@@ -94,7 +91,20 @@ void TScpiInstrument::StopAwaiting(TWaiter& waiter) {
     if (Waiters_.empty()) WaitBound_->Stop();
 }
 
+// From the loop, after the event: a binding is told before it has changed,
+// and a module's answer before its transfer has ended, so a waiting line's
+// next commands (which may use that module) run once the event is over.
 void TScpiInstrument::RetryWaiters() {
+    if (RetryPosted_ || Waiters_.empty()) return;
+    RetryPosted_ = true;
+    Loop_.Post([this, alive = std::weak_ptr<char>(Alive_)] {
+        if (!alive.lock()) return;
+        RetryPosted_ = false;
+        Retry();
+    });
+}
+
+void TScpiInstrument::Retry() {
     // A copy: a retry that is done takes its waiter off the list.
     const std::vector<TWaiter*> waiters = Waiters_;
     for (TWaiter* waiter : waiters)

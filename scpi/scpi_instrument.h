@@ -72,6 +72,7 @@ public:
 
 private:
     void RetryWaiters();
+    void Retry();
 
     TSessionSubscriber Polling_;
     bool LoggerReported_ = false;
@@ -79,6 +80,7 @@ private:
     std::vector<TWaiter*> Waiters_;
     std::unique_ptr<TLoopTimer> WaitBound_;
     TEventLoop& Loop_;
+    bool RetryPosted_ = false;
     std::shared_ptr<char> Alive_ = std::make_shared<char>();  // a call it posted runs only while it lives
 };
 

@@ -45,7 +45,10 @@ std::string TScpiHarness::Ask(std::string_view line) {
     std::string out = AskNow(line);
     const auto& client = dynamic_cast<const TScpiClient&>(*Client);
     for (int i = 0; i < 20 && Client->Waiting(); ++i)
-        if (const std::optional<TInstrumentKind> kind = client.WaitingOn()) Tick(*kind, 1);
+        if (const std::optional<TInstrumentKind> kind = client.WaitingOn()) {
+            Tick(*kind, 1);
+            M.ProcessEvents();  // the waiting line goes on from the loop
+        }
     EXPECT_FALSE(Client->Waiting()) << line << ": no fresh reading after 20 polls";
     return out + Later();
 }

@@ -243,8 +243,11 @@ TEST_F(ScpiLogger, ReadWaitsForFiveFreshReports) {
     Logger->FixedSamples = std::array<uint8_t, 4>{0x00, 0x01, 0x00, 0x01};  // from now on: 1.883 V
     EXPECT_EQ(AskNow("READ:VOLT?"), "");
     TickLogger(4);
+    M.ProcessEvents();
     EXPECT_TRUE(Waiting()) << "four reports are not five";
     TickLogger();
+    EXPECT_TRUE(Waiting()) << "the line goes on from the loop";
+    M.ProcessEvents();
     EXPECT_FALSE(Waiting());
     EXPECT_EQ(Later(), "1.883\n");
     EXPECT_EQ(AskNow("FETC:VOLT?"), "1.883\n");
@@ -349,7 +352,10 @@ TEST_F(ScpiFrequencyMeter, MeasureAndReadWaitForAFreshReadingFetchTakesTheLatest
         const int32_t before = Instrument->Session.LatestReading()->Hertz;
         Meter->RawCount = before + 1000;
         EXPECT_EQ(AskNow(query), "") << "the line waits for a reading after it";
-        for (int i = 0; i < 4 && Waiting(); ++i) TickMeter();
+        for (int i = 0; i < 4 && Waiting(); ++i) {
+            TickMeter();
+            M.ProcessEvents();
+        }
         EXPECT_EQ(Later(), std::to_string(before + 1000) + ";1\n");
         Meter->RawCount = before + 2000;
         EXPECT_EQ(AskNow("FETC:FREQ?"), std::to_string(before + 1000) + "\n") << "the latest, at once";
@@ -361,9 +367,11 @@ TEST_F(ScpiFrequencyMeter, MeasureAndReadWaitForAFreshReadingFetchTakesTheLatest
     Meter->FailReads = 1 << 30;
     EXPECT_EQ(AskNow("MEAS:FREQ?"), "");
     TickMeter();
+    M.ProcessEvents();
     EXPECT_TRUE(Waiting()) << "a failed poll is no reading";
     std::this_thread::sleep_for(std::chrono::milliseconds(FreshReadingWaitMs + 20));
     TickMeter();
+    M.ProcessEvents();
     EXPECT_FALSE(Waiting());
     EXPECT_EQ(Later(), "");
     EXPECT_EQ(Errors(), (std::vector<TQueuedError>{{DataStale, "Data corrupt or stale;no fresh measurement within 2 s"}}));
