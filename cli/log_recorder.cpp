@@ -133,10 +133,11 @@ void TLogRecorder::WriteRow(int64_t rowMs, int64_t keyMs, const std::string& bod
         Rotate(Clocks_.WallMs());
     if ((!File_.IsOpen() || File_.Broken()) && !Open(Clocks_.WallMs())) return Lost(rowMs, "no file could be made");
     if (GapRows_ > 0) {
-        const int64_t now = Clocks_.WallMs();
+        // Stamped as the row it comes before: a clock read now could be a
+        // millisecond past that row's time, and the file's times would go back.
         const std::string gap = "gap: " + std::to_string(GapRows_) + " rows not written from " + TimeOf(GapFrom_) +
                                 " to " + TimeOf(GapTo_) + " (" + GapWhy_ + ")";
-        if (!File_.Append(RowStart(now, elapsed) + EventRow(Intervals(), gap))) return Lost(rowMs, "a write failed");
+        if (!File_.Append(RowStart(rowMs, elapsed) + EventRow(Intervals(), gap))) return Lost(rowMs, "a write failed");
         Say("rows are written again after " + std::to_string(GapRows_) + " lost");
         GapRows_ = 0;
     }

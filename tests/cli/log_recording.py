@@ -267,7 +267,9 @@ def case_full_disk():
             # Nothing written before the disk filled is missing: the logger's
             # rows before the gap are consecutive steps from the first.
             logger = [r for r in before if r["v1_V"]]
-            check([r["v1_V"] for r in logger] == [f"{DEMO[k][0]:.4f}" for k in range(len(logger))], "rows before the gap")
+            seen = [r["v1_V"] for r in logger]
+            wanted = [f"{DEMO[k][0]:.4f}" for k in range(len(logger))]
+            check(seen == wanted, f"rows before the gap: {seen} for {wanted}")
             print(f"full disk: {len(before)} rows, then {lost} not written, then {len(after)}: {gaps[0]['event']}")
         finally:
             subprocess.run(["umount", "-l", folder])
