@@ -3,16 +3,11 @@
 // one more subscriber of the instrument session.
 #include <cstdlib>
 
-#ifdef _WIN32
-#else
-#include <unistd.h>
-#endif
-
 #include "cli_kinds.h"
 #include "cli_session.h"
 #include "common/local_time.h"
-#include "common/utf8_text.h"
 #include "device/hid_device.h"
+#include "host_name.h"
 #include "log_recorder.h"
 #include "log_until.h"
 
@@ -24,16 +19,6 @@ namespace tavik::cli {
 
 namespace {
 constexpr int TickMs = 250;
-
-std::string HostName() {
-#ifdef _WIN32
-    const char* name = std::getenv("COMPUTERNAME");
-    return name ? name : "";
-#else
-    char name[256] = {};
-    return ::gethostname(name, sizeof name - 1) == 0 ? name : "";
-#endif
-}
 
 std::string TimeZone() {
     const TLocalTime now = LocalTimeNow();
@@ -63,13 +48,14 @@ int TCliSession::Log(const TCommand& command) {
     TInstruments& instruments = Session_.Instruments;
     std::optional<uint8_t> settingsCsr;  // the setting bits of the logger's latest report
     auto identity = [&](TInstrumentKind kind) -> std::string {
-        THidDevice* device = instruments.Binding.Device(kind);
-        if (!device || !instruments.Binding.Present(kind)) return "absent";
+        const THidDevice* device = Session_.BoundDevice(kind);
+        if (!device || !Session_.Present(kind)) return "absent";
         char version[16];
         std::snprintf(version, sizeof version, "0x%04X", device->VersionNumber());
-        std::string text = Utf8Of(device->ProductString()) + "; manufacturer " + Utf8Of(device->ManufacturerString()) +
-                           "; version " + version + "; node " + device->PnPInfo().DevicePath;
-        if (!device->SerialNumberString().empty()) text += "; serial " + Utf8Of(device->SerialNumberString());
+        const TModuleStrings strings = Session_.ModuleStrings(kind);
+        std::string text = strings.Product + "; manufacturer " + strings.Manufacturer + "; version " + version +
+                           "; node " + device->PnPInfo().DevicePath;
+        if (!strings.Serial.empty()) text += "; serial " + strings.Serial;
         if (kind == TInstrumentKind::Logger)
             text += "; factors " + PointText(instruments.Logger.CalFactor1, 6) + " " +
                     PointText(instruments.Logger.CalFactor2, 6);
@@ -148,7 +134,7 @@ int TCliSession::Log(const TCommand& command) {
         recorder.Meter({reading.Hertz, reading.InputIn});
     };
     for (const TInstrumentKindInfo& info : InstrumentKinds)
-        if (instruments.Binding.Present(info.Kind)) recorder.Event(std::string(info.Name) + " bound: " + identity(info.Kind));
+        if (Session_.Present(info.Kind)) recorder.Event(std::string(info.Name) + " bound: " + identity(info.Kind));
     const std::unique_ptr<TLoopTimer> ticks = Loop_.MakeTimer(TickMs, [&] { recorder.Tick(); });
     ticks->Start();
     std::optional<double> seconds = command.Seconds;

@@ -1,10 +1,9 @@
 #include "cli_mqtt.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 
+#include "host_name.h"
 #include "mqtt/mqtt_connection.h"
 #include "mqtt/mqtt_messages.h"
 #include "mqtt/mqtt_publisher.h"
@@ -24,12 +23,6 @@ struct TPublishing final : TMqttEndpoint {
     mqtt::TMqttConnection Connection;
     std::unique_ptr<mqtt::TMqttPublisher> Publisher;
 };
-
-std::string HostName() {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0 || !name[0]) return "localhost";
-    return name;
-}
 
 // The password's first line, from the file or else the environment.
 bool PasswordOf(const TCommand& command, std::string& password, std::string& error) {
@@ -51,7 +44,7 @@ bool PasswordOf(const TCommand& command, std::string& password, std::string& err
 
 std::unique_ptr<TMqttEndpoint> StartMqtt(TInstrumentSession& session, TEventLoop& loop, const TCommand& command,
                                          TCliConsole& console) {
-    const mqtt::TMqttNames names = mqtt::NamesFor(HostName(), command.MqttTopic, TAVIK_VERSION);
+    const mqtt::TMqttNames names = mqtt::NamesFor(HostName().empty() ? "localhost" : HostName(), command.MqttTopic, TAVIK_VERSION);
     mqtt::TMqttSettings settings;
     settings.Broker = *command.Mqtt;
     settings.User = command.MqttUser;
