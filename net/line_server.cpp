@@ -116,15 +116,18 @@ void TLineServer::AcceptWaiting() {
     }
 }
 
+std::vector<std::unique_ptr<TLineServer::TClient>>::iterator TLineServer::Find(const TClient* client) {
+    return std::find_if(Clients_.begin(), Clients_.end(),
+                        [client](const std::unique_ptr<TClient>& held) { return held.get() == client; });
+}
+
+// Flush closes a client that has ended and has nothing left to run or send.
 void TLineServer::Resume(TClient* raw) {
-    const auto found = std::find_if(Clients_.begin(), Clients_.end(),
-                                    [raw](const std::unique_ptr<TClient>& held) { return held.get() == raw; });
-    if (found == Clients_.end() || raw->Service->Waiting()) return;  // gone, or waiting again
+    if (Find(raw) == Clients_.end() || raw->Service->Waiting()) return;  // gone, or waiting again
     raw->Service->TakeLater(raw->Output);
     if (!Flush(*raw)) return;
     WantInput(*raw);
     if (raw->Framer.HasLine() && raw->Runs()) ScheduleTurns();
-    if (raw->Ending && !raw->Framer.HasLine() && raw->Output.empty()) Drop(*raw, "disconnected");
 }
 
 void TLineServer::Receive(TClient& client) {
@@ -239,9 +242,7 @@ bool TLineServer::Flush(TClient& client) {
 
 void TLineServer::Drop(TClient& client, const std::string& why) {
     Notice(client.Peer + ' ' + why);
-    const auto found = std::find_if(Clients_.begin(), Clients_.end(),
-                                    [&client](const std::unique_ptr<TClient>& held) { return held.get() == &client; });
-    if (found != Clients_.end()) Clients_.erase(found);
+    if (const auto found = Find(&client); found != Clients_.end()) Clients_.erase(found);
 }
 
 }  // namespace tavik::net

@@ -89,6 +89,7 @@ private:
     // Sends what the socket takes; false when that dropped the client.
     bool Flush(TClient& client);
     void Drop(TClient& client, const std::string& why);
+    std::vector<std::unique_ptr<TClient>>::iterator Find(const TClient* client);
     void Notice(const std::string& text);
 
     TNetworking Networking_;  // first made, last gone: every socket lives inside it
