@@ -6,6 +6,16 @@ namespace tavik::cli {
 
 TDemoPlatform::TDemoPlatform() : Modules(sim::PlugDemoModules(Platform)) {
     Loop.RealTime = true;
+    // Modules as slow as real USB ones, for load tests: every feature
+    // report answered that many milliseconds later, from the loop.
+    if (const char* ms = std::getenv("TAVIK_DEMO_TRANSFER_MS"); ms && std::atoi(ms) > 0) {
+        Platform.DeliverThrough(Loop);
+        for (uint32_t instance = Modules.LoggerInstance; instance < Modules.LoggerInstance + 3; ++instance)
+            if (TMemoryHidDevice* device = Platform.Device(instance)) {
+                device->Answer = TMemoryHidDevice::TAnswer::AfterDelay;
+                device->AnswerAfterMs = std::atoi(ms);
+            }
+    }
     const char* path = std::getenv("TAVIK_DEMO_WIRE");
     if (!path || !*path) return;
     Wire_.reset(std::fopen(path, "w"));

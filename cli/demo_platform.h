@@ -4,7 +4,8 @@
 // no rights needed. With TAVIK_DEMO_WIRE=FILE in the environment every
 // feature report the modules take and give is written to FILE as tavik-sim
 // --verbose shows it ("logger <-: 01 01 …", "logger ->: …"), for a script
-// that checks what reached the modules.
+// that checks what reached the modules. TAVIK_DEMO_TRANSFER_MS=N answers
+// every feature report N ms late, as a module on a real bus does.
 #include <cstdio>
 #include <memory>
 
