@@ -3,11 +3,32 @@
 #include "cli_metrics.h"
 #include "cli_mqtt.h"
 #include "cli_output.h"
+#include "host_name.h"
 #include "net/line_server.h"
+#include "net/service_advertisement.h"
+#include "scpi/scpi_identity.h"
 #include "scpi/scpi_instrument.h"
 #include "stop_request.h"
 
 namespace tavik::cli {
+
+namespace {
+
+// Raw SCPI over TCP as LXI instruments advertise it: "Тавик (host)", with
+// the identity of *IDN? in the TXT record.
+net::TAdvertisement AdvertisementOf(const net::TListenAddress& listening) {
+    const scpi::TScpiIdentity& identity = scpi::Identity();
+    const std::string host = HostName();
+    net::TAdvertisement advertisement;
+    advertisement.Name = host.empty() ? "Тавик" : "Тавик (" + host + ")";
+    advertisement.Services = {{"_scpi-raw._tcp", listening.Port}};
+    advertisement.Txt = {"txtvers=1", "Manufacturer=" + identity.Manufacturer, "Model=" + identity.Model,
+                         "SerialNumber=" + identity.SerialNumber, "FirmwareVersion=" + identity.FirmwareVersion};
+    advertisement.Address = listening.Octets;
+    return advertisement;
+}
+
+}  // namespace
 
 int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCliConsole& console) {
     const std::string where = net::ListenAddressText(command.Listen);
@@ -31,6 +52,12 @@ int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCl
     net::TListenAddress listening = command.Listen;
     listening.Port = server.Port();
     if (!console.Say("serving SCPI on " + net::ListenAddressText(listening))) return ExitTransfer;
+    // Found by the lab's tools when others can reach it; withdrawn first on
+    // the way out, while the server still answers.
+    std::unique_ptr<net::TServiceAdvertiser> advertiser;
+    if (!net::IsLoopback(command.Listen))
+        advertiser = net::Advertise(loop, AdvertisementOf(listening),
+                                    [&console](const std::string& notice) { console.Complain(notice); });
     std::unique_ptr<TMetricsEndpoint> metrics;
     if (command.Metrics) {
         metrics = StartMetrics(instrument.Session, loop, *command.Metrics, console);
@@ -44,6 +71,7 @@ int Serve(THidPlatform& platform, TEventLoop& loop, const TCommand& command, TCl
     // Every module command completes within the line that carries it, so a
     // stop between two loop rounds leaves nothing half-sent to a module.
     while (!StopRequested()) loop.ProcessEvents(100);
+    advertiser.reset();
     mqtt.reset();
     metrics.reset();
     server.Close();

@@ -2,17 +2,15 @@
 // subsystems: identity, reset, status, the error queue and the data format.
 #include <cctype>
 
-#include "common/utf8_text.h"
 #include "device/instrument_identity.h"
 #include "scpi_command.h"
+#include "scpi_identity.h"
 #include "scpi_instrument.h"
 
 namespace tavik::scpi {
 
 namespace {
 
-constexpr const char* Model = "Tavik";
-constexpr const char* SerialNumber = "0";  // the modules carry none
 constexpr const char* ScpiVersion = "1999.0";
 
 // *ESE and *SRE: a register's new value, 0 to 255, rounded; the bits the
@@ -32,7 +30,8 @@ TOutcome Answer(TCall& call, std::string answer) {
 }
 
 TOutcome Identity(TCall& call) {
-    return Answer(call, Utf8Of(FirstManufacturerString) + "," + Model + "," + SerialNumber + "," + TAVIK_VERSION);
+    const TScpiIdentity& i = scpi::Identity();
+    return Answer(call, i.Manufacturer + "," + i.Model + "," + i.SerialNumber + "," + i.FirmwareVersion);
 }
 
 TOutcome Reset(TCall& call) {
