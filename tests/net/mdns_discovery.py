@@ -66,9 +66,11 @@ def unescape(field):
     return raw.decode("utf-8")
 
 
-def browse():
+def browse(show=False):
     """The resolved _scpi-raw._tcp services, by name: {name: (address, port, txt)}."""
     out = subprocess.run(["avahi-browse", "-rtp", "_scpi-raw._tcp"], capture_output=True, text=True).stdout
+    if show:
+        print("  avahi-browse -rtp _scpi-raw._tcp:\n" + out)
     found = {}
     for line in out.splitlines():
         fields = line.split(";")
@@ -116,8 +118,7 @@ try:
     first = start([CLI, "--demo", "serve", "--listen", f"{ADDRESS}:0"], "serve-1.log")
     port = int(first.stdout.readline().split(":")[-1])
     wait_for("the first server advertised", lambda: "advertised over mDNS" in stderr_of("serve-1.log"))
-    seen = browse()
-    print("  avahi-browse:", seen)
+    seen = browse(show=True)
     check(f"avahi-browse lists \"{name}\" at {ADDRESS}:{port}", seen.get(name, (None, None))[:2] == (ADDRESS, port))
 
     import pyvisa
