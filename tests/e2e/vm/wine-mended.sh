@@ -83,6 +83,31 @@ check "the generator's title leaves green when it is unplugged" [ "$unbound" -lt
 check "and turns green again when it is plugged in" [ "$bound" -gt 0 -a "$again" -eq "$bound" ]
 check "nothing was sent to the generator" [ "$(wire | grep -c '^generator1 <-')" -eq 0 ]
 
+# The logger stops answering: the window, whose transfers run off its
+# thread, paints the logger's title orange (255, 128, 0) meanwhile and green
+# again once it answers. Wine's HID bus carries one hidraw request at a time,
+# so the meter's polls wait behind the logger's (the kernel's five seconds):
+# its answers are counted, not held to four a second.
+orange() { convert "$1" -alpha off -fill black +opaque 'rgb(255,128,0)' -fill white -opaque 'rgb(255,128,0)' \
+    -format '%[fx:round(mean*w*h)]' info:; }
+hung_mark=$(($(wc -l <"$out/usb-sim.log") + 1))
+echo "hang logger" >&3
+shown_hung() { shot "$out/tavik-logger-hung.png"; [ "$(orange "$out/tavik-logger-hung.png")" -gt 0 ] &&
+    [ "$(green "$out/tavik-logger-hung.png")" -lt "$bound" ]; }
+wait_for "the hung logger's title orange" 300 or_gone shown_hung
+hung_orange=$(orange "$out/tavik-logger-hung.png")
+hung_green=$(green "$out/tavik-logger-hung.png")
+echo "    while hung: orange pixels $hung_orange, green $hung_green (bound $bound);" \
+    "$(tail -n +"$hung_mark" "$out/usb-sim.log" | grep -c '^freqmeter1 ->: 01') meter answers"
+check "a logger that stops answering turns its title orange while the window goes on" --seen "$out/tavik.err" \
+    [ "$hung_orange" -gt 0 -a "$hung_green" -lt "$bound" ]
+echo "answer logger" >&3
+answers_again() { shot "$out/tavik-logger-answers.png"; [ "$(green "$out/tavik-logger-answers.png")" -ge "$bound" ]; }
+wait_for "the logger's title green again" 300 or_gone answers_again
+again_orange=$(orange "$out/tavik-logger-answers.png")
+again_green=$(green "$out/tavik-logger-answers.png")
+check "and green again once it answers, without a replug" [ "$again_green" -ge "$bound" -a "$again_orange" -eq 0 ]
+
 at "generator plugged in"
 closing=$(($(wc -l <"$out/usb-sim.log") + 1))
 run taskkill /im tavik.exe >/dev/null 2>&1
