@@ -18,7 +18,8 @@ namespace {
 // the identity of *IDN? in the TXT record.
 net::TAdvertisement AdvertisementOf(const net::TListenAddress& listening) {
     const scpi::TScpiIdentity& identity = scpi::Identity();
-    const std::string host = HostName();
+    // A DNS-SD name holds 63 bytes, room left for a " #12" after a clash.
+    const std::string host = HostName().substr(0, 44);
     net::TAdvertisement advertisement;
     advertisement.Name = host.empty() ? "Тавик" : "Тавик (" + host + ")";
     advertisement.Services = {{"_scpi-raw._tcp", listening.Port}};
