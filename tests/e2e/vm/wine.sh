@@ -57,6 +57,24 @@ ls -l /dev/hidraw* >"$out/hidraw.txt" 2>&1
 wineserver -p 900
 WINE_RUN_DEBUG=+timestamp,+pid,+tid,+hid,+plugplay,err+all run cmd /c exit 0 </dev/null >/dev/null 2>"$out/services.err"
 
+# Every program's windows (the HID platform's notification window among
+# them) need Wine's desktop, explorer.exe, which Wine starts with the first
+# window and ends with the last, giving it 10 s: under emulation on a busy
+# machine it took longer, the program's windows could not be made ("The
+# explorer process failed to start."), and it heard no module come or go.
+# A window of its own (notepad.exe) holds the desktop up for the part's
+# programs; it is started again until the desktop stays.
+keeper=
+desktop_up() {
+    if [ -z "$keeper" ] || ! kill -0 "$keeper" 2>/dev/null; then
+        run_for 3000 notepad.exe >/dev/null 2>>"$out/desktop.err" </dev/null &
+        keeper=$!
+        return 1
+    fi
+    pgrep -f 'explorer.exe' >/dev/null && sleep 2 && kill -0 "$keeper" 2>/dev/null && pgrep -f 'explorer.exe' >/dev/null
+}
+wait_for "Wine's desktop, held by notepad.exe" 600 desktop_up
+
 # The programs and the mend from the VM's own memory: Wine under emulation
 # faults on executable pages it maps from the shared folder.
 programs=$(mktemp -d /tmp/tavik-wine.XXXXXX)
