@@ -8,12 +8,13 @@ TDemoPlatform::TDemoPlatform() : Modules(sim::PlugDemoModules(Platform)) {
     Loop.RealTime = true;
     // Modules as slow as real USB ones, for load tests: every feature
     // report answered that many milliseconds later, from the loop.
-    if (const char* ms = std::getenv("TAVIK_DEMO_TRANSFER_MS"); ms && std::atoi(ms) > 0) {
+    const char* ms = std::getenv("TAVIK_DEMO_TRANSFER_MS");
+    if (const long delay = ms ? std::strtol(ms, nullptr, 10) : 0; delay > 0 && delay <= 60000) {
         Platform.DeliverThrough(Loop);
         for (uint32_t instance = Modules.LoggerInstance; instance < Modules.LoggerInstance + 3; ++instance)
             if (TMemoryHidDevice* device = Platform.Device(instance)) {
                 device->Answer = TMemoryHidDevice::TAnswer::AfterDelay;
-                device->AnswerAfterMs = std::atoi(ms);
+                device->AnswerAfterMs = static_cast<int>(delay);
             }
     }
     const char* path = std::getenv("TAVIK_DEMO_WIRE");
