@@ -44,7 +44,8 @@ bool PasswordOf(const TCommand& command, std::string& password, std::string& err
 
 std::unique_ptr<TMqttEndpoint> StartMqtt(TInstrumentSession& session, TEventLoop& loop, const TCommand& command,
                                          TCliConsole& console) {
-    const mqtt::TMqttNames names = mqtt::NamesFor(HostName().empty() ? "localhost" : HostName(), command.MqttTopic, TAVIK_VERSION);
+    const std::string host = HostName();
+    const mqtt::TMqttNames names = mqtt::NamesFor(host.empty() ? "localhost" : host, command.MqttTopic, TAVIK_VERSION);
     mqtt::TMqttSettings settings;
     settings.Broker = *command.Mqtt;
     settings.User = command.MqttUser;
