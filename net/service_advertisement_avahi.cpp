@@ -57,7 +57,7 @@ private:
         int error = 0;
         Group_ = nullptr;
         Client_ = avahi_client_new(Poll_.Api(), AVAHI_CLIENT_NO_FAIL, ClientChanged, this, &error);
-        if (!Client_) Tell(std::string("not advertised: ") + avahi_strerror(error));
+        if (!Client_) NotAdvertised(error);
     }
 
     static void ClientChanged(AvahiClient* client, AvahiClientState state, void* self) {
@@ -84,7 +84,7 @@ private:
                     Connect();
                 });
             } else {
-                Tell(std::string("not advertised: ") + avahi_strerror(avahi_client_errno(client)));
+                NotAdvertised(avahi_client_errno(client));
             }
             break;
         }
@@ -109,7 +109,7 @@ private:
             break;
         }
         case AVAHI_ENTRY_GROUP_FAILURE:
-            Tell(std::string("not advertised: ") + avahi_strerror(avahi_client_errno(avahi_entry_group_get_client(group))));
+            NotAdvertised(avahi_client_errno(avahi_entry_group_get_client(group)));
             break;
         case AVAHI_ENTRY_GROUP_UNCOMMITED:
         case AVAHI_ENTRY_GROUP_REGISTERING: break;
@@ -126,7 +126,7 @@ private:
     void Register(AvahiClient* client) {
         if (!Group_) Group_ = avahi_entry_group_new(client, GroupChanged, this);
         if (!Group_) {
-            Tell(std::string("not advertised: ") + avahi_strerror(avahi_client_errno(client)));
+            NotAdvertised(avahi_client_errno(client));
             return;
         }
         avahi_entry_group_reset(Group_);
@@ -141,13 +141,15 @@ private:
                 return;
             }
             if (error < 0) {
-                Tell(std::string("not advertised: ") + avahi_strerror(error));
+                NotAdvertised(error);
                 return;
             }
         }
         if (const int error = avahi_entry_group_commit(Group_); error < 0)
-            Tell(std::string("not advertised: ") + avahi_strerror(error));
+            NotAdvertised(error);
     }
+
+    void NotAdvertised(int error) { Tell(std::string("not advertised: ") + avahi_strerror(error)); }
 
     void Tell(const std::string& text) {
         if (Notice_) Notice_(text);
