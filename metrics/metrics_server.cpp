@@ -6,7 +6,6 @@ namespace tavik::metrics {
 
 namespace {
 constexpr std::size_t ReadChunk = 4096;
-constexpr int AcceptsPerTurn = 16;
 }  // namespace
 
 // The socket is declared first and closes last, after the watch on it.
@@ -22,7 +21,14 @@ struct TMetricsServer::TClient {
 };
 
 TMetricsServer::TMetricsServer(TEventLoop& loop, TRender render, TMetricsServerLimits limits)
-    : Loop_(loop), Render_(std::move(render)), Limits_(limits) {}
+    : Loop_(loop),
+      Render_(std::move(render)),
+      Limits_(limits),
+      Listener_(
+          loop, [this](net::TTcpSocket socket, std::string peer) { Accepted(std::move(socket), std::move(peer)); },
+          limits.AcceptRetryMs) {
+    Listener_.OnNotice = [this](const std::string& text) { Notice(text); };
+}
 
 TMetricsServer::~TMetricsServer() { Close(); }
 
@@ -34,27 +40,15 @@ bool TMetricsServer::Listen(const net::TListenAddress& address) {
         return false;
     }
     if (!Listener_.Listen(address, Error_)) return false;
-    ListenerWatch_ = Loop_.WatchSocket(Listener_.Handle(), [this] { AcceptWaiting(); }, nullptr);
-    if (!ListenerWatch_) {
-        Error_ = "listen " + net::ListenAddressText(address) + ": this event loop cannot watch sockets";
-        Listener_.Close();
-        return false;
-    }
-    AcceptRetry_ = Loop_.MakeTimer(Limits_.AcceptRetryMs, [this] {
-        AcceptRetry_->Stop();
-        ListenerWatch_->WantReadable(true);
-    });
     Deadlines_ = Loop_.MakeTimer(Limits_.DeadlineCheckMs, [this] { CheckDeadlines(); });
     Deadlines_->Start();
     return true;
 }
 
-uint16_t TMetricsServer::Port() const { return Listener_.IsOpen() ? Listener_.LocalPort() : 0; }
+uint16_t TMetricsServer::Port() const { return Listener_.Port(); }
 
 void TMetricsServer::Close() {
     Deadlines_.reset();
-    AcceptRetry_.reset();
-    ListenerWatch_.reset();
     Listener_.Close();
     Clients_.clear();
 }
@@ -63,33 +57,17 @@ void TMetricsServer::Notice(const std::string& text) {
     if (OnNotice) OnNotice(text);
 }
 
-void TMetricsServer::AcceptWaiting() {
-    for (int turn = 0; turn < AcceptsPerTurn; ++turn) {
-        net::TTcpSocket accepted;
-        std::string peer;
-        std::string error;
-        const net::TIoStatus status = Listener_.Accept(accepted, peer, error);
-        if (status == net::TIoStatus::WouldBlock) return;
-        if (status != net::TIoStatus::Done) {
-            Notice(error + "; accepting again in " + std::to_string(Limits_.AcceptRetryMs) + " ms");
-            ListenerWatch_->WantReadable(false);
-            AcceptRetry_->Start();
-            return;
-        }
-        if (Clients_.size() >= Limits_.MaxClients) {
-            Notice(peer + " refused: " + std::to_string(Limits_.MaxClients) + " clients already connected");
-            continue;  // closed as it goes out of scope
-        }
-        auto client = std::make_unique<TClient>();
-        client->Socket = std::move(accepted);
-        client->Peer = std::move(peer);
-        client->MsLeft = Limits_.RequestDeadlineMs;
-        TClient* const raw = client.get();
-        client->Watch = Loop_.WatchSocket(
-            client->Socket.Handle(), [this, raw] { Receive(*raw); }, [this, raw] { Flush(*raw); });
-        if (!client->Watch) continue;
-        Clients_.push_back(std::move(client));
-    }
+void TMetricsServer::Accepted(net::TTcpSocket socket, std::string peer) {
+    if (Clients_.size() >= Limits_.MaxClients)
+        return Notice(peer + " refused: " + std::to_string(Limits_.MaxClients) + " clients already connected");
+    auto client = std::make_unique<TClient>();
+    client->Socket = std::move(socket);
+    client->Peer = std::move(peer);
+    client->MsLeft = Limits_.RequestDeadlineMs;
+    TClient* const raw = client.get();
+    client->Watch = Loop_.WatchSocket(
+        client->Socket.Handle(), [this, raw] { Receive(*raw); }, [this, raw] { Flush(*raw); });
+    if (client->Watch) Clients_.push_back(std::move(client));
 }
 
 void TMetricsServer::Receive(TClient& client) {

@@ -18,6 +18,7 @@
 #include "common/event_loop.h"
 #include "http_response.h"
 #include "net/listen_address.h"
+#include "net/tcp_listener.h"
 #include "net/tcp_socket.h"
 
 namespace tavik::metrics {
@@ -63,7 +64,7 @@ public:
 
 private:
     struct TClient;
-    void AcceptWaiting();
+    void Accepted(net::TTcpSocket socket, std::string peer);
     void Receive(TClient& client);
     void Answer(TClient& client);
     // Sends what the socket takes; false when that dropped the client.
@@ -76,9 +77,7 @@ private:
     TEventLoop& Loop_;
     const TRender Render_;
     const TMetricsServerLimits Limits_;
-    net::TTcpSocket Listener_;
-    std::unique_ptr<TSocketWatch> ListenerWatch_;
-    std::unique_ptr<TLoopTimer> AcceptRetry_;
+    net::TTcpListener Listener_;
     std::unique_ptr<TLoopTimer> Deadlines_;
     std::vector<std::unique_ptr<TClient>> Clients_;
     std::string Error_;

@@ -10,8 +10,6 @@ namespace tavik::net {
 namespace {
 using TClock = std::chrono::steady_clock;
 constexpr std::size_t ReadChunk = 16 * 1024;
-// Connections taken from the listener in one turn; more come in the next.
-constexpr int AcceptsPerTurn = 16;
 // Sent output is cut off the buffer once this much has gone.
 constexpr std::size_t CompactAfter = 64 * 1024;
 constexpr int IdleCheckMs = 1000;
@@ -38,7 +36,14 @@ struct TLineServer::TClient {
 };
 
 TLineServer::TLineServer(TEventLoop& loop, TServiceFactory makeService, TLineServerLimits limits)
-    : Loop_(loop), MakeService_(std::move(makeService)), Limits_(limits) {}
+    : Loop_(loop),
+      MakeService_(std::move(makeService)),
+      Limits_(limits),
+      Listener_(
+          loop, [this](TTcpSocket socket, std::string peer) { Accepted(std::move(socket), std::move(peer)); },
+          limits.AcceptRetryMs) {
+    Listener_.OnNotice = [this](const std::string& text) { Notice(text); };
+}
 
 TLineServer::~TLineServer() { Close(); }
 
@@ -50,27 +55,15 @@ bool TLineServer::Listen(const TListenAddress& address) {
         return false;
     }
     if (!Listener_.Listen(address, Error_)) return false;
-    ListenerWatch_ = Loop_.WatchSocket(Listener_.Handle(), [this] { AcceptWaiting(); }, nullptr);
-    if (!ListenerWatch_) {
-        Error_ = "listen " + ListenAddressText(address) + ": this event loop cannot watch sockets";
-        Listener_.Close();
-        return false;
-    }
-    AcceptRetry_ = Loop_.MakeTimer(Limits_.AcceptRetryMs, [this] {
-        AcceptRetry_->Stop();
-        ListenerWatch_->WantReadable(true);
-    });
     IdleCheck_ = Loop_.MakeTimer(IdleCheckMs, [this] { CloseIdle(); });
     if (Limits_.IdleSeconds > 0) IdleCheck_->Start();
     return true;
 }
 
-uint16_t TLineServer::Port() const { return Listener_.IsOpen() ? Listener_.LocalPort() : 0; }
+uint16_t TLineServer::Port() const { return Listener_.Port(); }
 
 void TLineServer::Close() {
-    AcceptRetry_.reset();
     IdleCheck_.reset();
-    ListenerWatch_.reset();
     Listener_.Close();
     Clients_.clear();
 }
@@ -79,41 +72,22 @@ void TLineServer::Notice(const std::string& text) {
     if (OnNotice) OnNotice(text);
 }
 
-void TLineServer::AcceptWaiting() {
-    for (int turn = 0; turn < AcceptsPerTurn; ++turn) {
-        TTcpSocket accepted;
-        std::string peer;
-        std::string error;
-        const TIoStatus status = Listener_.Accept(accepted, peer, error);
-        if (status == TIoStatus::WouldBlock) return;
-        if (status != TIoStatus::Done) {
-            Notice(error + "; accepting again in " + std::to_string(Limits_.AcceptRetryMs) + " ms");
-            ListenerWatch_->WantReadable(false);
-            AcceptRetry_->Start();
-            return;
-        }
-        if (Clients_.size() >= Limits_.MaxClients) {
-            Notice(peer + " refused: " + std::to_string(Limits_.MaxClients) + " clients already connected");
-            continue;  // closed as it goes out of scope
-        }
-        auto client = std::make_unique<TClient>(std::move(accepted), std::move(peer), MakeService_(),
-                                                Limits_.MaxLineBytes);
-        TClient* const raw = client.get();
-        client->Watch = Loop_.WatchSocket(
-            client->Socket.Handle(), [this, raw] { Receive(*raw); }, [this, raw] { Flush(*raw); });
-        if (!client->Watch || !client->Service) {
-            Notice(client->Peer + " refused: no service for it");
-            continue;
-        }
-        // From whatever event ended the wait: the client goes on from the loop.
-        client->Service->Resumed = [this, raw, alive = std::weak_ptr<char>(Alive_)] {
-            Loop_.Post([this, raw, alive] {
-                if (alive.lock()) Resume(raw);
-            });
-        };
-        Notice(client->Peer + " connected");
-        Clients_.push_back(std::move(client));
-    }
+void TLineServer::Accepted(TTcpSocket socket, std::string peer) {
+    if (Clients_.size() >= Limits_.MaxClients)
+        return Notice(peer + " refused: " + std::to_string(Limits_.MaxClients) + " clients already connected");
+    auto client = std::make_unique<TClient>(std::move(socket), std::move(peer), MakeService_(), Limits_.MaxLineBytes);
+    TClient* const raw = client.get();
+    client->Watch = Loop_.WatchSocket(
+        client->Socket.Handle(), [this, raw] { Receive(*raw); }, [this, raw] { Flush(*raw); });
+    if (!client->Watch || !client->Service) return Notice(client->Peer + " refused: no service for it");
+    // From whatever event ended the wait: the client goes on from the loop.
+    client->Service->Resumed = [this, raw, alive = std::weak_ptr<char>(Alive_)] {
+        Loop_.Post([this, raw, alive] {
+            if (alive.lock()) Resume(raw);
+        });
+    };
+    Notice(client->Peer + " connected");
+    Clients_.push_back(std::move(client));
 }
 
 std::vector<std::unique_ptr<TLineServer::TClient>>::iterator TLineServer::Find(const TClient* client) {

@@ -19,6 +19,7 @@
 #include "common/event_loop.h"
 #include "common/line_service.h"
 #include "listen_address.h"
+#include "tcp_listener.h"
 #include "tcp_socket.h"
 
 namespace tavik::net {
@@ -60,7 +61,7 @@ public:
     // The port listened on (the system's pick when asked for port 0); 0 when
     // not listening.
     uint16_t Port() const;
-    bool Listening() const { return Listener_.IsOpen(); }
+    bool Listening() const { return Listener_.Listening(); }
     std::size_t Clients() const { return Clients_.size(); }
 
     // Stops listening and closes every connection, their services going with
@@ -73,7 +74,7 @@ public:
 
 private:
     struct TClient;
-    void AcceptWaiting();
+    void Accepted(TTcpSocket socket, std::string peer);
     void Receive(TClient& client);
     // A client whose service waited has its line done: its answers go out.
     void Resume(TClient* client);
@@ -96,9 +97,7 @@ private:
     TEventLoop& Loop_;
     const TServiceFactory MakeService_;
     const TLineServerLimits Limits_;
-    TTcpSocket Listener_;
-    std::unique_ptr<TSocketWatch> ListenerWatch_;
-    std::unique_ptr<TLoopTimer> AcceptRetry_;
+    TTcpListener Listener_;
     std::unique_ptr<TLoopTimer> IdleCheck_;
     bool TurnsPosted_ = false;
     // Gone with the server: a pass of turns posted before then does nothing.
