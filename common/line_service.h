@@ -2,6 +2,7 @@
 // What a network connection's lines go to: one service a connected client,
 // made when it connects and destroyed when it goes. The server frames the
 // bytes into lines; the service answers them.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,11 @@ public:
     virtual bool Waiting() const { return false; }
     virtual void TakeLater(std::string& /*out*/) {}
     std::function<void()> Resumed;
+
+    // The IEEE 488.2 status byte, for a transport that reads it beside the
+    // lines (VXI-11's device_readstb), without bit 4 (MAV), which only the
+    // transport knows.
+    virtual uint8_t StatusByte() { return 0; }
 };
 
 }  // namespace tavik

@@ -32,6 +32,14 @@ public:
         }
     }
 
+    // Every line waiting, and the one in progress, gone.
+    void Clear() {
+        Line_.clear();
+        Skipping_ = false;
+        Waiting_.clear();
+        WaitingBytes_ = 0;
+    }
+
     // What the framer holds, in bytes (each waiting line counted at least a
     // few): the server reads no more while this is past its bound.
     std::size_t Held() const { return WaitingBytes_ + Line_.size(); }

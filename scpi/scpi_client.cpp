@@ -87,6 +87,8 @@ void TScpiClient::TakeLater(std::string& out) {
     Later_.clear();
 }
 
+uint8_t TScpiClient::StatusByte() { return StatusByteOf(Instrument_, State_); }
+
 std::optional<TInstrumentKind> TScpiClient::WaitingOn() const {
     if (!Line_ || !State_.Waiting) return std::nullopt;
     return State_.Waiting->Kind;

@@ -30,6 +30,7 @@ public:
     void Overrun() override;
     bool Waiting() const override { return Line_.has_value(); }
     void TakeLater(std::string& out) override;
+    uint8_t StatusByte() override;
 
     const TClientState& State() const { return State_; }
     // The kind whose fresh reading the client waits for.

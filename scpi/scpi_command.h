@@ -76,6 +76,10 @@ struct TCommandEntry {
     THandler Query;  // null: no query form
 };
 
+// The IEEE 488.2 status byte of the client, as *STB? answers it (MAV, bit
+// 4, is the transport's to add: only it knows of unread answers).
+uint8_t StatusByteOf(TScpiInstrument& instrument, TClientState& client);
+
 const std::vector<TCommandEntry>& CommonCommands();
 const std::vector<TCommandEntry>& LoggerCommands();
 const std::vector<TCommandEntry>& GeneratorCommands();

@@ -9,6 +9,20 @@
 
 namespace tavik::scpi {
 
+// Bit 2 an error in the queue, bit 3 an enabled QUEStionable event, bit 5 an
+// enabled standard event, bit 7 an enabled OPERation event; bit 6 any of
+// those enabled for a service request.
+uint8_t StatusByteOf(TScpiInstrument& instrument, TClientState& c) {
+    instrument.Status.Latch(c.Operation, c.Questionable);
+    uint8_t status = 0;
+    if (c.Errors.Count() > 0) status |= 0x04;
+    if (c.Questionable.Event & c.Questionable.Enable) status |= 0x08;
+    if (c.EventStatus & c.EventStatusEnable) status |= 0x20;
+    if (c.Operation.Event & c.Operation.Enable) status |= 0x80;
+    if (status & c.ServiceRequestEnable) status |= 0x40;
+    return status;
+}
+
 namespace {
 
 constexpr const char* ScpiVersion = "1999.0";
@@ -84,20 +98,7 @@ TOutcome EventStatus(TCall& call) {
     return std::nullopt;
 }
 
-// Bit 2 an error in the queue, bit 3 an enabled QUEStionable event, bit 5 an
-// enabled standard event, bit 7 an enabled OPERation event; bit 6 any of
-// those enabled for a service request.
-TOutcome StatusByte(TCall& call) {
-    TClientState& c = call.Client;
-    call.Instrument.Status.Latch(c.Operation, c.Questionable);
-    uint8_t status = 0;
-    if (c.Errors.Count() > 0) status |= 0x04;
-    if (c.Questionable.Event & c.Questionable.Enable) status |= 0x08;
-    if (c.EventStatus & c.EventStatusEnable) status |= 0x20;
-    if (c.Operation.Event & c.Operation.Enable) status |= 0x80;
-    if (status & c.ServiceRequestEnable) status |= 0x40;
-    return Answer(call, Nr1(status));
-}
+TOutcome StatusByte(TCall& call) { return Answer(call, Nr1(StatusByteOf(call.Instrument, call.Client))); }
 
 TOutcome SetFormat(TCall& call) {
     if (auto error = call.Expect(1, 2)) return error;

@@ -5,7 +5,8 @@
 #                                    tavik-cli's metrics endpoint; mosquitto and
 #                                    its clients carry and read its MQTT readings;
 #                                    avahi-daemon, avahi-browse and lxi find serve
-#                                    over mDNS in a network namespace of the test's)
+#                                    over mDNS in a network namespace of the test's,
+#                                    and reach it over VXI-11 through rpcbind there)
 #   scripts/install-deps.sh e2e      what the end-to-end test in a VM needs
 #   scripts/install-deps.sh fuzz     clang and libFuzzer
 #   scripts/install-deps.sh stress   the CPU hog of the end-to-end stress run
@@ -23,16 +24,17 @@ packages=(
   prometheus
   libmosquitto-dev mosquitto mosquitto-clients
   libavahi-client-dev avahi-daemon avahi-utils lxi-tools dbus iproute2 util-linux
+  libtirpc-dev rpcbind
 )
 case "${1:-}" in
   e2e) packages=(qemu-system-x86 busybox-static cpio xz-utils zstd kmod imagemagick xvfb xauth jq udev) ;;
   package) packages=(dpkg-dev fakeroot lintian appstream desktop-file-utils gzip systemd adduser) ;;
   stress) packages=(stress-ng) ;;
-  fuzz) packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev libmosquitto-dev libavahi-client-dev cmake pkg-config) ;;
+  fuzz) packages=(clang libclang-rt-14-dev qt6-base-dev libhidapi-dev libudev-dev libmosquitto-dev libavahi-client-dev libtirpc-dev cmake pkg-config) ;;
   arm64)
     # The host's Qt tools (moc) with arm64 libraries beside them.
     packages=(g++-aarch64-linux-gnu qemu-user-static binfmt-support qt6-base-dev qt6-base-dev-tools
-              qt6-base-dev:arm64 libhidapi-dev:arm64 libudev-dev:arm64 libmosquitto-dev:arm64 libavahi-client-dev:arm64 libgtest-dev:arm64
+              qt6-base-dev:arm64 libhidapi-dev:arm64 libudev-dev:arm64 libmosquitto-dev:arm64 libavahi-client-dev:arm64 libtirpc-dev:arm64 libgtest-dev:arm64
               libqt6gui6:arm64 qt6-qpa-plugins:arm64 fonts-liberation xvfb xauth) ;;
   windows)
     # GoogleTest as sources, built by the cross build; wine64 runs the 64-bit
