@@ -5,11 +5,16 @@
 
 In a network and mount namespace of its own (a veth pair, 10.77.0.1 and
 10.77.0.2, nothing reaching outside it), with a D-Bus system bus and Debian's
-avahi-daemon of its own: `tavik-cli --demo serve` listening on 10.77.0.1 is
-listed by avahi-browse (its name, port, address and TXT record, which carries
-what *IDN? says) and by lxi discover; pyvisa reaches it at the address found;
-a second server on the same host gets the next name; the daemon restarted,
-the advertisement comes back; a server that ends is withdrawn.
+avahi-daemon and rpcbind of its own: `tavik-cli --demo serve` listening on
+10.77.0.1 is listed by avahi-browse (its name, port, address and TXT record,
+which carries what *IDN? says) and by lxi discover; pyvisa reaches it at the
+address found; its VXI-11 port is in the portmapper, where pyvisa
+(TCPIP::10.77.0.1::INSTR: a fresh reading, a trace as binary, the status
+byte, a device clear) and lxi scpi find it, and `_vxi-11._tcp` is advertised;
+a second server on the same host gets the next name and the VXI-11 port; the
+daemon restarted, the advertisement comes back; a server that ends is
+withdrawn, and takes its VXI-11 port back from the portmapper only if it is
+still its own.
 Needs root for the namespace (exit 77 without it).
 """
 import os
@@ -86,11 +91,31 @@ def stderr_of(log):
         return f.read()
 
 
-# The namespace's network, bus and daemon. /run/avahi-daemon is the
-# daemon's own (its pid file and socket), so another daemon on the machine
-# is not disturbed.
-os.makedirs("/run/avahi-daemon", exist_ok=True)
-run("mount", "-t", "tmpfs", "tmpfs", "/run/avahi-daemon")
+def browse_vxi11():
+    """The resolved _vxi-11._tcp services: {name: (address, port)}."""
+    out = subprocess.run(["avahi-browse", "-rtp", "_vxi-11._tcp"], capture_output=True, text=True).stdout
+    return {unescape(f[3]): (f[7], int(f[8])) for f in (line.split(";") for line in out.splitlines())
+            if f[0] == "=" and len(f) >= 9}
+
+
+def vxi11_ports():
+    """The TCP ports the portmapper has for VXI-11's core channel (395183 version 1)."""
+    out = subprocess.run(["rpcinfo", "-p", ADDRESS], capture_output=True, text=True).stdout
+    rows = [line.split() for line in out.splitlines()[1:]]
+    return [int(r[3]) for r in rows if len(r) >= 4 and r[:3] == ["395183", "1", "tcp"]]
+
+
+def vxi11_port_of(log):
+    found = re.search(r"VXI-11 on port (\d+), registered", stderr_of(log))
+    return int(found.group(1)) if found else None
+
+
+# The namespace's network, bus and daemons. /run is the namespace's own (the
+# daemons' pid files and sockets, rpcbind's among them), so the daemons of
+# the machine are not disturbed.
+run("mount", "-t", "tmpfs", "tmpfs", "/run")
+os.makedirs("/run/avahi-daemon")
+os.makedirs("/run/rpcbind")
 run("ip", "link", "set", "lo", "up")
 run("ip", "link", "add", "v0", "type", "veth", "peer", "name", "v1")
 run("ip", "addr", "add", f"{ADDRESS}/24", "dev", "v0")
@@ -112,6 +137,8 @@ try:
     start(["dbus-daemon", "--nofork", f"--config-file={work}/bus.conf"], "dbus.log")
     wait_for("the bus", lambda: os.path.exists(f"{work}/bus"))
     daemon = start(avahi, "avahi.log")
+    start(["rpcbind", "-f"], "rpcbind.log")
+    wait_for("the portmapper", lambda: os.path.exists("/run/rpcbind.sock"))
 
     host = os.uname().nodename
     name = f"Тавик ({host})"
@@ -133,6 +160,33 @@ try:
     if tavik:
         tavik.close()
 
+    # VXI-11: the port told to the portmapper, and VISA's INSTR resource.
+    wait_for("the VXI-11 port registered", lambda: vxi11_port_of("serve-1.log") is not None)
+    vxi11_port = vxi11_port_of("serve-1.log")
+    check(f"the portmapper has VXI-11 at the port serve names ({vxi11_port})", vxi11_ports() == [vxi11_port])
+    instr = rm.open_resource(f"TCPIP::{ADDRESS}::INSTR", timeout=5000)
+    answers = {q: instr.query(q).strip() for q in ["*IDN?", "MEAS:FREQ?", "READ:FREQ?"]}
+    print("  over VXI-11:", answers)
+    check("over VXI-11 *IDN? is the same, and fresh readings are the demo meter's 100000 Hz",
+          answers == {"*IDN?": ",".join(idn), "MEAS:FREQ?": "100000", "READ:FREQ?": "100000"})
+    points = instr.query_binary_values("FORM REAL,32;:TRAC:DATA? (@1)", datatype="f", is_big_endian=True)
+    print(f"  over VXI-11: FORM REAL,32;:TRAC:DATA? (@1): {len(points)} floats, {points[:2]} ...")
+    check("query_binary_values reads the sweep over VXI-11",
+          0 < len(points) <= 512 and len(points) % 2 == 0 and all(0 <= v < 8 for v in points))
+    instr.write("FOO:BAR")
+    check("the status byte says an error is queued (bit 2)", instr.read_stb() & 0x04 == 0x04)
+    check("which the error queue holds", instr.query("SYST:ERR?").startswith("-113,"))
+    instr.write("*IDN?")
+    instr.clear()
+    check("a device clear drops the unread answer", instr.read_stb() & 0x10 == 0 and
+          instr.query("SYST:ERR?").startswith("0,"))
+    instr.close()
+    lxi_idn = subprocess.run(["lxi", "scpi", "-a", ADDRESS, "*IDN?"], capture_output=True, text=True).stdout
+    print("  lxi scpi -a " + ADDRESS + " '*IDN?': " + lxi_idn.strip())
+    check("lxi scpi reaches it over VXI-11", lxi_idn.strip() == ",".join(idn))
+    check("_vxi-11._tcp is advertised at the portmapper's port",
+          wait_for("_vxi-11._tcp", lambda: browse_vxi11().get(name) == (ADDRESS, 111)))
+
     lxi = subprocess.run(["lxi", "discover", "-m", "-t", "3"], capture_output=True, text=True).stdout
     print("  lxi discover -m:\n" + lxi)
     found = re.findall(r'Found "(.*)" on address (\S+)\n\s+scpi-raw service on port (\d+)', lxi)
@@ -145,6 +199,9 @@ try:
           wait_for("the second server advertised", lambda: renamed in browse()) and
           browse()[renamed][1] == second_port)
 
+    wait_for("the second VXI-11 port", lambda: vxi11_port_of("serve-2.log") is not None)
+    check("the server started last has the VXI-11 port", vxi11_ports() == [vxi11_port_of("serve-2.log")])
+
     daemon.send_signal(signal.SIGTERM)
     daemon.wait(30)
     daemon = start(avahi, "avahi-2.log")
@@ -155,6 +212,10 @@ try:
     check("the first server ends with 0", first.wait(30) == 0)
     check("a server that ended is withdrawn, the other kept",
           wait_for("the first withdrawn", lambda: name not in browse(), 30) and renamed in browse())
+    check("the portmapper keeps the second server's VXI-11 port", vxi11_ports() == [vxi11_port_of("serve-2.log")])
+    second.send_signal(signal.SIGINT)
+    check("the second server ends with 0", second.wait(30) == 0)
+    check("and takes its VXI-11 port back", vxi11_ports() == [])
     print("  tavik-cli's notices:\n" + stderr_of("serve-1.log"))
 finally:
     for child in reversed(children):
