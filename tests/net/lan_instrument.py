@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""tavik-cli serve found on the network as lab tools find LAN instruments.
+"""tavik-cli serve found and driven on the network as lab tools find and drive LAN instruments.
 
-    mdns_discovery.py TAVIK_CLI
+    lan_instrument.py TAVIK_CLI
 
 In a network and mount namespace of its own (a veth pair, 10.77.0.1 and
 10.77.0.2, nothing reaching outside it), with a D-Bus system bus and Debian's
@@ -32,14 +32,14 @@ from script_checks import check, failures  # noqa: E402
 CLI = os.path.abspath(sys.argv[1])
 ADDRESS = "10.77.0.1"
 
-if os.environ.get("TAVIK_MDNS_INSIDE") != "1":
+if os.environ.get("TAVIK_LAN_INSIDE") != "1":
     if os.geteuid() != 0:
         print("a network namespace needs root: not run")
         sys.exit(77)
-    os.environ["TAVIK_MDNS_INSIDE"] = "1"
+    os.environ["TAVIK_LAN_INSIDE"] = "1"
     os.execvp("unshare", ["unshare", "--net", "--mount", sys.executable] + sys.argv)
 
-work = tempfile.mkdtemp(prefix="tavik-mdns-")
+work = tempfile.mkdtemp(prefix="tavik-lan-")
 children = []
 
 
