@@ -1,6 +1,8 @@
+#include <netconfig.h>
 #include <netinet/in.h>
 #include <rpc/pmap_clnt.h>
 #include <rpc/rpc.h>
+#include <rpc/rpcb_clnt.h>
 #include <unistd.h>
 
 #include "portmapper_registration.h"
@@ -44,7 +46,21 @@ std::unique_ptr<TPortmapperRegistration> RegisterWithPortmapper(uint32_t program
         return nullptr;
     }
     pmap_unset(program, version);
-    if (!pmap_set(program, version, IPPROTO_TCP, port)) {
+    // rpcb_set with an address of our own: libtirpc's pmap_set loses the
+    // address it makes on every call.
+    netconfig* tcp = getnetconfigent("tcp");
+    if (!tcp) {
+        error = "no \"tcp\" transport in the system's netconfig";
+        return nullptr;
+    }
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_port = htons(port);
+    any.sin_addr.s_addr = htonl(INADDR_ANY);
+    netbuf address{sizeof any, sizeof any, &any};
+    const bool registered = rpcb_set(program, version, tcp, &address);
+    freenetconfigent(tcp);
+    if (!registered) {
         error = "the portmapper (rpcbind) refused the registration";
         return nullptr;
     }
