@@ -64,14 +64,21 @@ WINE_RUN_DEBUG=+timestamp,+pid,+tid,+hid,+plugplay,err+all run cmd /c exit 0 </d
 # explorer process failed to start."), and it heard no module come or go.
 # A window of its own (notepad.exe) holds the desktop up for the part's
 # programs; it is started again until the desktop stays.
-keeper=
+# A start whose desktop failed says so in its own errors, 10 s after it
+# tried: a keeper counts once it has run past that with no such word.
+keeper= keepers=0
 desktop_up() {
+    if [ -n "$keeper" ] && grep -q 'explorer process failed to start' "$out/desktop-$keepers.err"; then
+        kill "$keeper" 2>/dev/null
+        keeper=
+    fi
     if [ -z "$keeper" ] || ! kill -0 "$keeper" 2>/dev/null; then
-        run_for 3000 notepad.exe >/dev/null 2>>"$out/desktop.err" </dev/null &
-        keeper=$!
+        keepers=$((keepers + 1))
+        run_for 3000 notepad.exe >/dev/null 2>"$out/desktop-$keepers.err" </dev/null &
+        keeper=$! kept_since=$(date +%s)
         return 1
     fi
-    pgrep -f 'explorer.exe' >/dev/null && sleep 2 && kill -0 "$keeper" 2>/dev/null && pgrep -f 'explorer.exe' >/dev/null
+    [ $(($(date +%s) - kept_since)) -ge 15 ] && pgrep -f 'explorer.exe' >/dev/null
 }
 wait_for "Wine's desktop, held by notepad.exe" 600 desktop_up
 
