@@ -101,7 +101,7 @@ void TLineServer::Resume(TClient* raw) {
     raw->Service->TakeLater(raw->Output);
     if (!Flush(*raw)) return;
     WantInput(*raw);
-    if (raw->Framer.HasLine() && raw->Runs()) ScheduleTurns();
+    if (raw->Framer.HasLine() && raw->Runs()) TurnsPass_.Post();
 }
 
 void TLineServer::Receive(TClient& client) {
@@ -129,7 +129,7 @@ bool TLineServer::Turn(TClient& client) {
         if (!client.Framer.RunNext(*client.Service, client.Output)) break;
         if (!Flush(client)) return false;
     }
-    if (client.Framer.HasLine() && client.Runs()) ScheduleTurns();
+    if (client.Framer.HasLine() && client.Runs()) TurnsPass_.Post();
     if (client.Ending && !client.Framer.HasLine() && client.Output.empty() && !client.Service->Waiting()) {
         Drop(client, "disconnected");
         return false;
@@ -149,17 +149,7 @@ void TLineServer::Turns() {
         }
         ++i;
     }
-    if (waiting) ScheduleTurns();
-}
-
-void TLineServer::ScheduleTurns() {
-    if (TurnsPosted_) return;
-    TurnsPosted_ = true;
-    Loop_.Post([this, alive = std::weak_ptr<char>(Alive_)] {
-        if (!alive.lock()) return;
-        TurnsPosted_ = false;
-        Turns();
-    });
+    if (waiting) TurnsPass_.Post();
 }
 
 void TLineServer::CloseIdle() {
@@ -209,7 +199,7 @@ bool TLineServer::Flush(TClient& client) {
     if (wasHeld && !client.HeldBack) {
         // It has read: its input and its lines go on.
         WantInput(client);
-        if (client.Framer.HasLine() && client.Runs()) ScheduleTurns();
+        if (client.Framer.HasLine() && client.Runs()) TurnsPass_.Post();
     }
     return true;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/event_loop.h"
+#include "common/posted_once.h"
 #include "common/line_service.h"
 #include "listen_address.h"
 #include "tcp_listener.h"
@@ -83,7 +84,6 @@ private:
     // Every client with lines waiting has its turn; then again next time
     // round the loop while any has.
     void Turns();
-    void ScheduleTurns();
     void CloseIdle();
     // Reading on while the client is not held back and its input has room.
     void WantInput(TClient& client);
@@ -99,7 +99,8 @@ private:
     const TLineServerLimits Limits_;
     TTcpListener Listener_;
     std::unique_ptr<TLoopTimer> IdleCheck_;
-    bool TurnsPosted_ = false;
+    // Every client with work waiting has its turn, once for all that asked.
+    TPostedOnce TurnsPass_{Loop_, [this] { Turns(); }};
     // Gone with the server: a pass of turns posted before then does nothing.
     std::shared_ptr<char> Alive_ = std::make_shared<char>();
     std::vector<std::unique_ptr<TClient>> Clients_;

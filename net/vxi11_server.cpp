@@ -96,7 +96,7 @@ bool TVxi11Server::Serve(TConnection& connection) {
         Call(connection, connection.Input.TakeRecord());
         if (!Holds(&connection)) return false;  // the call dropped it
     }
-    if (!connection.Pending && connection.Input.HasRecord()) ScheduleTurns();
+    if (!connection.Pending && connection.Input.HasRecord()) TurnsPass_.Post();
     if (connection.Ending && !connection.Pending && !connection.Input.HasRecord() &&
         connection.Output.size() == connection.Sent) {
         Drop(connection, "disconnected");
@@ -109,23 +109,13 @@ void TVxi11Server::Call(TConnection& connection, std::string record) {
     TRpcCall call;
     switch (ReadRpcCall(record, call)) {
     case TRpcCallVerdict::NotCall: return Drop(connection, "dropped: not an ONC RPC call");
-    case TRpcCallVerdict::RpcMismatch:
-        connection.Output += RpcRecord(RpcReplyDenied(call.Xid));
-        Flush(connection);
-        return;
+    case TRpcCallVerdict::RpcMismatch: return Send(connection, RpcReplyDenied(call.Xid));
     case TRpcCallVerdict::Call: break;
     }
-    if (call.Program != vxi11::CoreProgram && call.Program != vxi11::AbortProgram) {
-        connection.Output += RpcRecord(RpcReplyError(call.Xid, TRpcAcceptStat::ProgUnavail));
-        Flush(connection);
-        return;
-    }
-    if (call.Version != vxi11::Version) {
-        connection.Output +=
-            RpcRecord(RpcReplyError(call.Xid, TRpcAcceptStat::ProgMismatch, vxi11::Version, vxi11::Version));
-        Flush(connection);
-        return;
-    }
+    if (call.Program != vxi11::CoreProgram && call.Program != vxi11::AbortProgram)
+        return Send(connection, RpcReplyError(call.Xid, TRpcAcceptStat::ProgUnavail));
+    if (call.Version != vxi11::Version)
+        return Send(connection, RpcReplyError(call.Xid, TRpcAcceptStat::ProgMismatch, vxi11::Version, vxi11::Version));
     TXdrReader in(call.Arguments);
     if (call.Program == vxi11::AbortProgram)
         AbortCall(connection, call.Xid, in);
@@ -133,9 +123,13 @@ void TVxi11Server::Call(TConnection& connection, std::string record) {
         CoreCall(connection, call.Xid, call.Procedure, in);
 }
 
-void TVxi11Server::Reply(TConnection& connection, uint32_t xid, const std::string& results) {
-    connection.Output += RpcRecord(RpcReply(xid, results));
+void TVxi11Server::Send(TConnection& connection, const std::string& message) {
+    connection.Output += RpcRecord(message);
     Flush(connection);
+}
+
+void TVxi11Server::Reply(TConnection& connection, uint32_t xid, const std::string& results) {
+    Send(connection, RpcReply(xid, results));
 }
 
 TVxi11Server::THeldLink* TVxi11Server::FindLink(uint32_t id) {
@@ -144,9 +138,9 @@ TVxi11Server::THeldLink* TVxi11Server::FindLink(uint32_t id) {
     return found == Links_.end() ? nullptr : found->get();
 }
 
-bool TVxi11Server::LockedByOther(const TVxi11Link& link) const {
-    return std::any_of(Links_.begin(), Links_.end(), [&link](const std::unique_ptr<THeldLink>& held) {
-        return held->Link.get() != &link && held->Link->Locked;
+bool TVxi11Server::LockedByOther(const TVxi11Link* link) const {
+    return std::any_of(Links_.begin(), Links_.end(), [link](const std::unique_ptr<THeldLink>& held) {
+        return held->Link.get() != link && held->Link->Locked;
     });
 }
 
@@ -155,21 +149,17 @@ void TVxi11Server::CreateLink(TConnection& connection, uint32_t xid, TXdrReader&
     const bool lock = in.Bool();
     in.U32();  // how long to wait for a lock: a lock held is refused at once
     const std::string_view device = in.Opaque(MaxDeviceNameBytes);
-    if (!in.Ok()) {
-        connection.Output += RpcRecord(RpcReplyError(xid, TRpcAcceptStat::GarbageArgs));
-        Flush(connection);
-        return;
-    }
+    if (!in.Ok()) return Send(connection, RpcReplyError(xid, TRpcAcceptStat::GarbageArgs));
     auto results = [&](uint32_t error, uint32_t id) {
         return TXdrWriter().U32(error).U32(id).U32(Port()).U32(static_cast<uint32_t>(Limits_.MaxWriteBytes)).Take();
     };
     if (!IsOurDevice(device)) return Reply(connection, xid, results(vxi11::DeviceNotAccessible, 0));
     if (Links_.size() >= Limits_.MaxLinks) return Reply(connection, xid, results(vxi11::OutOfResources, 0));
+    if (lock && LockedByOther(nullptr)) return Reply(connection, xid, results(vxi11::DeviceLockedByAnotherLink, 0));
     auto held = std::make_unique<THeldLink>();
     const uint32_t id = NextLink_++;
     held->Link = std::make_unique<TVxi11Link>(id, MakeService_(), Limits_.MaxLineBytes);
     held->Owner = &connection;
-    if (lock && LockedByOther(*held->Link)) return Reply(connection, xid, results(vxi11::DeviceLockedByAnotherLink, 0));
     held->Link->Locked = lock;
     held->Link->Service().Resumed = [this, id, alive = std::weak_ptr<char>(Alive_)] {
         Loop_.Post([this, id, alive] {
@@ -192,7 +182,7 @@ void TVxi11Server::RunLink(THeldLink& held) {
     const uint32_t id = held.Link->Id();
     if (owner.Pending && owner.Pending->Link == id) Complete(owner);
     // Complete may have dropped the owner, and the link with it.
-    if (THeldLink* still = FindLink(id); still && still->Link->CanRun(Limits_.MaxPendingOutput)) ScheduleTurns();
+    if (THeldLink* still = FindLink(id); still && still->Link->CanRun(Limits_.MaxPendingOutput)) TurnsPass_.Post();
 }
 
 void TVxi11Server::Resume(uint32_t id) {
@@ -214,16 +204,6 @@ void TVxi11Server::Turns() {
         }
         ++i;
     }
-}
-
-void TVxi11Server::ScheduleTurns() {
-    if (TurnsPosted_) return;
-    TurnsPosted_ = true;
-    Loop_.Post([this, alive = std::weak_ptr<char>(Alive_)] {
-        if (!alive.lock()) return;
-        TurnsPosted_ = false;
-        Turns();
-    });
 }
 
 void TVxi11Server::CheckDeadlines() {
@@ -276,7 +256,7 @@ bool TVxi11Server::Flush(TConnection& connection) {
         connection.Output.clear();
         connection.Sent = 0;
         // Calls held back behind unread replies go on.
-        if (connection.Input.HasRecord() && !connection.Pending) ScheduleTurns();
+        if (connection.Input.HasRecord() && !connection.Pending) TurnsPass_.Post();
         if (connection.Ending && !connection.Pending && !connection.Input.HasRecord()) {
             Drop(connection, "disconnected");
             return false;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/event_loop.h"
+#include "common/posted_once.h"
 #include "common/line_service.h"
 #include "listen_address.h"
 #include "rpc_record_framer.h"
@@ -116,13 +117,14 @@ private:
     void AbortCall(TConnection& connection, uint32_t xid, TXdrReader& in);
     void CreateLink(TConnection& connection, uint32_t xid, TXdrReader& in);
     void Write(TConnection& connection, TVxi11Link& link, const TPending& call);
+    // A message as a record to the peer, sent as the socket takes it.
+    void Send(TConnection& connection, const std::string& message);
     void Reply(TConnection& connection, uint32_t xid, const std::string& results);
     // The waiting call answered when it can be; error ends it with that error.
     void Complete(TConnection& connection, std::optional<uint32_t> error = std::nullopt);
     void RunLink(THeldLink& held);
     void Resume(uint32_t link);
     void Turns();
-    void ScheduleTurns();
     void CheckDeadlines();
     void CloseIdle();
     void WantInput(TConnection& connection);
@@ -130,7 +132,8 @@ private:
     void Drop(TConnection& connection, const std::string& why);
     bool Holds(const TConnection* connection) const;
     THeldLink* FindLink(uint32_t id);
-    bool LockedByOther(const TVxi11Link& link) const;
+    // Another link than this one (none: a link to come) holds the lock.
+    bool LockedByOther(const TVxi11Link* link) const;
     void Notice(const std::string& text);
 
     TNetworking Networking_;  // first made, last gone: every socket lives inside it
@@ -140,7 +143,8 @@ private:
     TTcpListener Listener_;
     std::unique_ptr<TLoopTimer> Deadlines_;
     std::unique_ptr<TLoopTimer> IdleCheck_;
-    bool TurnsPosted_ = false;
+    // Every client with work waiting has its turn, once for all that asked.
+    TPostedOnce TurnsPass_{Loop_, [this] { Turns(); }};
     std::shared_ptr<char> Alive_ = std::make_shared<char>();
     std::vector<std::unique_ptr<TConnection>> Connections_;
     std::vector<std::unique_ptr<THeldLink>> Links_;

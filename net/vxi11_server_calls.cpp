@@ -67,23 +67,16 @@ void TVxi11Server::CoreCall(TConnection& connection, uint32_t xid, uint32_t proc
     case vxi11::DeviceUnlock:
     case vxi11::DestroyLink:
     case vxi11::DeviceDoCmd: break;
-    default:
-        connection.Output += RpcRecord(RpcReplyError(xid, TRpcAcceptStat::ProcUnavail));
-        Flush(connection);
-        return;
+    default: return Send(connection, RpcReplyError(xid, TRpcAcceptStat::ProcUnavail));
     }
-    if (!in.Ok()) {
-        connection.Output += RpcRecord(RpcReplyError(xid, TRpcAcceptStat::GarbageArgs));
-        Flush(connection);
-        return;
-    }
+    if (!in.Ok()) return Send(connection, RpcReplyError(xid, TRpcAcceptStat::GarbageArgs));
     THeldLink* held = FindLink(call.Link);
     const bool ours = held && held->Owner == &connection;
     if (procedure == vxi11::DeviceRead)
-        if (!ours || LockedByOther(*held->Link))
+        if (!ours || LockedByOther(held->Link.get()))
             return Reply(connection, xid, ReadResults(ours ? vxi11::DeviceLockedByAnotherLink : vxi11::InvalidLinkIdentifier));
     if (procedure == vxi11::DeviceWrite)
-        if (!ours || LockedByOther(*held->Link))
+        if (!ours || LockedByOther(held->Link.get()))
             return Reply(connection, xid, WriteResults(ours ? vxi11::DeviceLockedByAnotherLink : vxi11::InvalidLinkIdentifier));
     if (!ours) {
         const std::string invalid = ErrorOnly(vxi11::InvalidLinkIdentifier);
@@ -105,7 +98,7 @@ void TVxi11Server::CoreCall(TConnection& connection, uint32_t xid, uint32_t proc
     case vxi11::DeviceRemote:
     case vxi11::DeviceLocal: return Reply(connection, xid, ErrorOnly(vxi11::NoError));
     case vxi11::DeviceLock: {
-        const bool free = !LockedByOther(link);
+        const bool free = !LockedByOther(&link);
         link.Locked = link.Locked || free;
         return Reply(connection, xid, ErrorOnly(free ? vxi11::NoError : vxi11::DeviceLockedByAnotherLink));
     }
@@ -130,11 +123,7 @@ void TVxi11Server::CoreCall(TConnection& connection, uint32_t xid, uint32_t proc
 // device_abort: the link's waiting call ends with "abort".
 void TVxi11Server::AbortCall(TConnection& connection, uint32_t xid, TXdrReader& in) {
     const uint32_t id = in.U32();
-    if (!in.Ok()) {
-        connection.Output += RpcRecord(RpcReplyError(xid, TRpcAcceptStat::GarbageArgs));
-        Flush(connection);
-        return;
-    }
+    if (!in.Ok()) return Send(connection, RpcReplyError(xid, TRpcAcceptStat::GarbageArgs));
     THeldLink* held = FindLink(id);
     if (!held) return Reply(connection, xid, ErrorOnly(vxi11::InvalidLinkIdentifier));
     TConnection& owner = *held->Owner;
@@ -180,7 +169,7 @@ void TVxi11Server::Complete(TConnection& connection, std::optional<uint32_t> err
         if (!Deadlines_->Active()) Deadlines_->Start();
         return;
     }
-    if (Holds(&connection) && connection.Input.HasRecord()) ScheduleTurns();
+    if (Holds(&connection) && connection.Input.HasRecord()) TurnsPass_.Post();
 }
 
 }  // namespace tavik::net

@@ -95,13 +95,7 @@ void TScpiInstrument::StopAwaiting(TWaiter& waiter) {
 // and a module's answer before its transfer has ended, so a waiting line's
 // next commands (which may use that module) run once the event is over.
 void TScpiInstrument::RetryWaiters() {
-    if (RetryPosted_ || Waiters_.empty()) return;
-    RetryPosted_ = true;
-    Loop_.Post([this, alive = std::weak_ptr<char>(Alive_)] {
-        if (!alive.lock()) return;
-        RetryPosted_ = false;
-        Retry();
-    });
+    if (!Waiters_.empty()) RetryPass_.Post();
 }
 
 void TScpiInstrument::Retry() {

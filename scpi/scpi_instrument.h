@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/line_service.h"
+#include "common/posted_once.h"
 #include "instruments/instrument_session.h"
 #include "scpi_command.h"
 #include "scpi_error.h"
@@ -80,8 +81,7 @@ private:
     std::vector<TWaiter*> Waiters_;
     std::unique_ptr<TLoopTimer> WaitBound_;
     TEventLoop& Loop_;
-    bool RetryPosted_ = false;
-    std::shared_ptr<char> Alive_ = std::make_shared<char>();  // a call it posted runs only while it lives
+    TPostedOnce RetryPass_{Loop_, [this] { Retry(); }};
 };
 
 // How long a fresh reading is waited for: the logger's five reports take
